@@ -1,0 +1,35 @@
+#!/bin/sh
+# Installs whatever Debian packages of tools/packages.txt are missing.
+# Runs apt-get update only when something has to be installed.
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+
+pkgs=$(grep -v '^[[:space:]]*#' "$here/packages.txt" | grep -v '^[[:space:]]*$')
+missing=""
+for p in $pkgs; do
+    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+    case "$status" in
+        *"install ok installed"*) ;;
+        *) missing="$missing $p" ;;
+    esac
+done
+
+if [ -z "$missing" ]; then
+    echo "All required packages are installed."
+    exit 0
+fi
+
+if [ "$(id -u)" -eq 0 ]; then
+    SUDO=""
+elif command -v sudo >/dev/null 2>&1; then
+    SUDO="sudo"
+else
+    echo "These packages are missing and I am not root (and there is no sudo):$missing" >&2
+    exit 1
+fi
+
+echo "Installing:$missing"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update
+# shellcheck disable=SC2086
+$SUDO apt-get install -y --no-install-recommends $missing
