@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "mci/ArithmeticOverflow.h"
+
+namespace kelto::mci {
+
+// Integer arithmetic in the player is checked: a result that leaves the range
+// of its type raises ArithmeticOverflow instead of wrapping. Real-to-integer
+// conversions round to the nearest integer, an exact half going to the even
+// neighbour (12.5 -> 12, 37.5 -> 38, -2.5 -> -2), and raise for NaN or a
+// rounded value outside the target range.
+
+std::int32_t RoundToInt32(double value);
+std::int16_t RoundToInt16(double value);
+
+std::int32_t Add32(std::int32_t a, std::int32_t b);
+std::int32_t Sub32(std::int32_t a, std::int32_t b);
+std::int32_t Mul32(std::int32_t a, std::int32_t b);
+
+// Plain decimal text as it goes into commands and labels: a minus sign for
+// negative values, no blank, grouping or leading zero.
+std::string Decimal(std::int32_t value);
+
+// Reads the number at the start of a reply buffer. Blanks are ignored
+// anywhere; then an optional sign, digits, and an optional '.' with more
+// digits. Reading stops at the first other character (normally the NUL after
+// the reply) or after `capacity` bytes, whichever comes first, so a buffer
+// without a NUL is never overrun. Text that does not begin with a number
+// reads as 0. The value is not rounded; a number too large for a double comes
+// back as an infinity, which the rounding functions then refuse.
+double ReadReplyNumber(const char* buffer, std::size_t capacity);
+
+}  // namespace kelto::mci

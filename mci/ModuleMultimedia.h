@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "mci/ArithmeticOverflow.h"
+#include "mci/CommandResult.h"
+#include "platform/MciPlatform.h"
+
+namespace kelto::mci {
+
+// The player's only way to the media control service. Each call builds its
+// command strings afresh from the alias and arguments it is given and keeps
+// nothing between calls; the device's state lives in the service.
+//
+// Command wrappers return a command result: exactly kSuccess when the service
+// answered code 0, otherwise the service's error text as the full 128-byte
+// buffer (text, then NULs). Use IsSuccess() and ResultDisplayText() on it.
+//
+// Numeric queries return -1 when the service refused the status command. They
+// leave the device counting in frames (GetPosition and GetPlaySpeed do not
+// touch the time format), so positions exchanged anywhere are frame numbers.
+class ModuleMultimedia {
+public:
+    explicit ModuleMultimedia(platform::MciPlatform& platform);
+
+    // Opens `filePath` under `alias` as a child window of `parentWindow`. A path
+    // the platform cannot shorten goes out as an empty path and the service's
+    // error text comes back.
+    std::string OpenMedia(std::int32_t parentWindow, const std::string& alias,
+                          const std::string& filePath, const std::string& deviceType);
+    // Empty `from` means "0"; empty `to` means the length in frames (-1 when
+    // unknown). Non-empty values are inserted unchanged. May raise
+    // ArithmeticOverflow from the length query.
+    std::string PlayMedia(const std::string& alias, const std::string& from, const std::string& to);
+    std::string CloseMedia(const std::string& alias);
+    std::string PauseMedia(const std::string& alias);
+    std::string StopMedia(const std::string& alias);
+    std::string ResumeMedia(const std::string& alias);
+    // Seeks, then plays whatever the seek's outcome; the result is the seek's.
+    std::string SeekAndPlay(const std::string& alias, std::int32_t position);
+    // A width or height of 0 takes both from `window`'s rectangle.
+    std::string PutVideoWindow(std::int32_t window, const std::string& alias, std::int32_t x,
+                               std::int32_t y, std::int32_t width, std::int32_t height);
+    // `which` is "cx" (width) or "cy" (height), in any letter case. Returns -1
+    // for any other `which` (nothing is sent), a refused command, or a reply
+    // that does not hold four numbers.
+    std::int32_t GetDestinationSize(const std::string& alias, const std::string& which);
+    std::string CloseAllMedia();
+    // `speed` is in per cent of normal speed. Raises ArithmeticOverflow, before
+    // anything is sent, when ten times `speed` leaves the 32-bit range.
+    std::string SetPlaySpeed(const std::string& alias, std::int32_t speed);
+
+    // The queries below raise ArithmeticOverflow for a reply (or a derived
+    // value) outside the 32-bit range, except GetPercentPlayed.
+    std::int32_t GetLengthFrames(const std::string& alias);
+    std::int32_t GetLengthMs(const std::string& alias);
+    std::int32_t GetPosition(const std::string& alias);
+    // Whole per cent of the length, not capped at 100; -1 when the length or
+    // position is unknown; 0 when the arithmetic fails (0 length, overflow).
+    std::int32_t GetPercentPlayed(const std::string& alias);
+    // Whole frames per second; -1 when either length is unknown or the length
+    // in milliseconds is 0.
+    std::int32_t GetFramesPerSecond(const std::string& alias);
+    // Whole per cent of normal speed.
+    std::int32_t GetPlaySpeed(const std::string& alias);
+    // True once the position is not less than the length. A `knownLength` of 0
+    // is replaced by the length query's answer (-1 included), so a caller can
+    // keep the length between calls.
+    bool IsAtEnd(const std::string& alias, std::int32_t& knownLength);
+
+private:
+    std::string SendCommand(const std::string& command);
+    std::string ErrorText(std::uint32_t code);
+    std::int32_t QueryStatus(const std::string& command, char* reply);
+
+    platform::MciPlatform& platform_;
+};
+
+}  // namespace kelto::mci
