@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+
+#include "mciservice/CommandTable.h"
+
+namespace kelto::mciservice::handlers {
+
+// One per verb. The service has found the device (or "all") and parsed the
+// keywords before calling; each handler returns the command's code.
+std::uint32_t Open(CommandContext& context);
+std::uint32_t Close(CommandContext& context);
+std::uint32_t Play(CommandContext& context);
+std::uint32_t Pause(CommandContext& context);
+std::uint32_t Resume(CommandContext& context);
+std::uint32_t Stop(CommandContext& context);
+std::uint32_t Seek(CommandContext& context);
+std::uint32_t Set(CommandContext& context);
+std::uint32_t Status(CommandContext& context);
+std::uint32_t Where(CommandContext& context);
+std::uint32_t Put(CommandContext& context);
+std::uint32_t SetAudio(CommandContext& context);
+
+}  // namespace kelto::mciservice::handlers

@@ -1,0 +1,217 @@
+#include "mciservice/CommandParser.h"
+
+#include <limits>
+
+#include "mciservice/ErrorCodes.h"
+
+namespace kelto::mciservice {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::size_t SkipBlanks(std::string_view text, std::size_t pos) {
+    while (pos < text.size() && IsBlank(text[pos])) {
+        ++pos;
+    }
+    return pos;
+}
+
+// Reads the word that starts at `pos` (not a blank). A word that starts with a
+// quote runs to the next quote, and only a blank or the end may follow it.
+std::uint32_t ReadToken(std::string_view text, std::size_t& pos, Token& token) {
+    if (text[pos] == '"') {
+        const std::size_t close = text.find('"', pos + 1);
+        if (close == std::string_view::npos) {
+            return mcierr::kNoClosingQuote;
+        }
+        if (close + 1 < text.size() && !IsBlank(text[close + 1])) {
+            return mcierr::kExtraCharacters;
+        }
+        token = Token{text.substr(pos + 1, close - pos - 1), true};
+        pos = close + 1;
+        return mcierr::kNone;
+    }
+    const std::size_t start = pos;
+    while (pos < text.size() && !IsBlank(text[pos])) {
+        ++pos;
+    }
+    token = Token{text.substr(start, pos - start), false};
+    return mcierr::kNone;
+}
+
+// How many of `words` the spec's keyword covers from the start, 0 for no match.
+std::size_t MatchKeyword(std::string_view keyword, std::span<const Token> words) {
+    std::size_t used = 0;
+    while (!keyword.empty()) {
+        const std::size_t blank = keyword.find(' ');
+        const std::string_view part = keyword.substr(0, blank);
+        if (used >= words.size() || words[used].quoted || !EqualsNoCase(part, words[used].text)) {
+            return 0;
+        }
+        ++used;
+        keyword = blank == std::string_view::npos ? std::string_view{} : keyword.substr(blank + 1);
+    }
+    return used;
+}
+
+constexpr KeywordSpec kWait{"wait", Kw::Wait, ValueKind::None};
+constexpr KeywordSpec kNotify{"notify", Kw::Notify, ValueKind::None};
+
+}  // namespace
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (Lower(a[i]) != Lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<std::int64_t> ParseInteger(std::string_view text) {
+    bool negative = false;
+    if (!text.empty() && text.front() == '-') {
+        negative = true;
+        text.remove_prefix(1);
+    }
+    if (text.empty() || text.size() > 10) {
+        return std::nullopt;
+    }
+    std::int64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - '0');
+    }
+    if (negative) {
+        value = -value;
+    }
+    if (value < std::numeric_limits<std::int32_t>::min() ||
+        value > std::numeric_limits<std::uint32_t>::max()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::uint32_t SplitCommand(std::string_view command, CommandLine& out) {
+    out = CommandLine{};
+    std::size_t pos = SkipBlanks(command, 0);
+    if (pos == command.size()) {
+        return mcierr::kMissingCommandString;
+    }
+    const std::size_t verbEnd = [&] {
+        std::size_t end = pos;
+        while (end < command.size() && !IsBlank(command[end])) {
+            ++end;
+        }
+        return end;
+    }();
+    out.verb = command.substr(pos, verbEnd - pos);
+    pos = SkipBlanks(command, verbEnd);
+    if (pos == command.size()) {
+        return mcierr::kMissingDeviceName;
+    }
+    if (const std::uint32_t rc = ReadToken(command, pos, out.device); rc != mcierr::kNone) {
+        return rc;
+    }
+    if (out.device.text.empty()) {
+        return mcierr::kMissingDeviceName;
+    }
+    for (pos = SkipBlanks(command, pos); pos < command.size(); pos = SkipBlanks(command, pos)) {
+        if (out.wordCount == CommandLine::kMaxWords) {
+            return mcierr::kUnrecognizedKeyword;
+        }
+        if (const std::uint32_t rc = ReadToken(command, pos, out.words[out.wordCount]);
+            rc != mcierr::kNone) {
+            return rc;
+        }
+        ++out.wordCount;
+    }
+    return mcierr::kNone;
+}
+
+std::uint32_t ParseArguments(std::span<const KeywordSpec> specs, bool itemList,
+                             std::span<const Token> words, Arguments& out) {
+    out = Arguments{};
+    std::bitset<256> groupsSeen;
+    while (!words.empty()) {
+        const KeywordSpec* best = nullptr;
+        std::size_t bestUsed = 0;
+        auto consider = [&](const KeywordSpec& spec) {
+            const std::size_t used = MatchKeyword(spec.words, words);
+            if (used > bestUsed) {
+                best = &spec;
+                bestUsed = used;
+            }
+        };
+        consider(kWait);
+        consider(kNotify);
+        for (const KeywordSpec& spec : specs) {
+            consider(spec);
+        }
+        if (best == nullptr) {
+            return itemList ? mcierr::kBadConstant : mcierr::kUnrecognizedKeyword;
+        }
+        const std::size_t index = Arguments::Index(best->id);
+        if (out.present_.test(index)) {
+            return mcierr::kDuplicateFlags;
+        }
+        if (best->group != 0) {
+            if (groupsSeen.test(best->group)) {
+                return mcierr::kFlagsNotCompatible;
+            }
+            groupsSeen.set(best->group);
+        }
+        if (itemList && best->group == 1) {
+            out.item_ = best->id;
+        }
+        out.present_.set(index);
+        words = words.subspan(bestUsed);
+
+        switch (best->value) {
+            case ValueKind::None:
+                break;
+            case ValueKind::Word:
+                if (words.empty()) {
+                    return mcierr::kMissingParameter;
+                }
+                out.words_[index] = words.front().text;
+                words = words.subspan(1);
+                break;
+            case ValueKind::Integer: {
+                const auto value =
+                    words.empty() ? std::nullopt : ParseInteger(words.front().text);
+                if (!value) {
+                    return mcierr::kBadInteger;
+                }
+                out.integers_[index] = *value;
+                words = words.subspan(1);
+                break;
+            }
+            case ValueKind::Rect: {
+                std::array<std::int64_t, 4> values{};
+                for (std::int64_t& v : values) {
+                    const auto value =
+                        words.empty() ? std::nullopt : ParseInteger(words.front().text);
+                    if (!value) {
+                        return mcierr::kBadInteger;
+                    }
+                    v = *value;
+                    words = words.subspan(1);
+                }
+                out.rect_ = Rect{values[0], values[1], values[2], values[3]};
+                break;
+            }
+        }
+    }
+    return mcierr::kNone;
+}
+
+}  // namespace kelto::mciservice

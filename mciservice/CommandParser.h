@@ -1,0 +1,126 @@
+#pragma once
+
+#include <array>
+#include <bitset>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace kelto::mciservice {
+
+// One word of a command. A quoted word keeps its blanks and never matches a
+// keyword or "all", so a file name cannot pass itself off as part of the syntax.
+struct Token {
+    std::string_view text;
+    bool quoted = false;
+};
+
+// A command cut into its verb, its device name and the words after them. The
+// views point into the command text, which must outlive this object.
+struct CommandLine {
+    static constexpr std::size_t kMaxWords = 32;
+
+    std::string_view verb;
+    Token device;
+    std::array<Token, kMaxWords> words{};
+    std::size_t wordCount = 0;
+
+    std::span<const Token> Words() const { return {words.data(), wordCount}; }
+};
+
+// Cuts `command` into a CommandLine. Returns 0 or the code of the first fault:
+// empty command, no device name, a quote left open or followed by other
+// characters. More than kMaxWords words give 259.
+std::uint32_t SplitCommand(std::string_view command, CommandLine& out);
+
+// Every keyword any command knows. Multi-word keywords ("time format") are one
+// keyword here.
+enum class Kw : std::uint8_t {
+    Wait,
+    Notify,
+    Type,
+    Alias,
+    Parent,
+    Style,
+    Shareable,
+    From,
+    To,
+    ToStart,
+    ToEnd,
+    TimeFormat,
+    Speed,
+    AudioAllOn,
+    AudioAllOff,
+    Length,
+    Position,
+    Mode,
+    Ready,
+    Volume,
+    Destination,
+    Source,
+    WindowAt,
+    DestinationAt,
+    VolumeTo,
+    On,
+    Off,
+    Count
+};
+
+enum class ValueKind : std::uint8_t { None, Integer, Rect, Word };
+
+// `words` are lower-case and separated by single blanks. Keywords that share a
+// non-zero `group` cannot be given together (284).
+struct KeywordSpec {
+    std::string_view words;
+    Kw id;
+    ValueKind value;
+    std::uint8_t group = 0;
+};
+
+struct Rect {
+    std::int64_t x = 0;
+    std::int64_t y = 0;
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+};
+
+// What ParseArguments found: which keywords were given and their values.
+class Arguments {
+public:
+    bool Has(Kw kw) const { return present_.test(Index(kw)); }
+    std::int64_t Integer(Kw kw) const { return integers_[Index(kw)]; }
+    std::string_view Word(Kw kw) const { return words_[Index(kw)]; }
+    const Rect& RectValue() const { return rect_; }
+    // The status or where item, when the command takes one.
+    std::optional<Kw> Item() const { return item_; }
+
+private:
+    friend std::uint32_t ParseArguments(std::span<const KeywordSpec>, bool,
+                                        std::span<const Token>, Arguments&);
+    static constexpr std::size_t Index(Kw kw) { return static_cast<std::size_t>(kw); }
+    static constexpr std::size_t kCount = static_cast<std::size_t>(Kw::Count);
+
+    std::bitset<kCount> present_;
+    std::array<std::int64_t, kCount> integers_{};
+    std::array<std::string_view, kCount> words_{};
+    Rect rect_;
+    std::optional<Kw> item_;
+};
+
+// Matches `words` against `specs` (plus "wait" and "notify", which every command
+// accepts). With `itemList` the command takes exactly one item from the specs of
+// group 1 ("status", "where"): an unknown word is 290 and a second item 284.
+// Otherwise an unknown word is 259, a keyword given twice 295, two keywords of
+// one group 284, a missing or malformed integer 270 and a missing word 273.
+std::uint32_t ParseArguments(std::span<const KeywordSpec> specs, bool itemList,
+                             std::span<const Token> words, Arguments& out);
+
+// Plain decimal with an optional minus sign, within what a 32-bit value (signed
+// or unsigned) can hold.
+std::optional<std::int64_t> ParseInteger(std::string_view text);
+
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+}  // namespace kelto::mciservice

@@ -1,0 +1,79 @@
+#include "mciservice/CommandTable.h"
+
+#include <array>
+
+#include "mciservice/CommandHandlers.h"
+
+namespace kelto::mciservice {
+
+namespace {
+
+using V = ValueKind;
+
+constexpr KeywordSpec kOpenKeywords[] = {
+    {"type", Kw::Type, V::Word},        {"alias", Kw::Alias, V::Word},
+    {"parent", Kw::Parent, V::Integer}, {"style", Kw::Style, V::Integer},
+    {"shareable", Kw::Shareable, V::None},
+};
+constexpr KeywordSpec kPlayKeywords[] = {
+    {"from", Kw::From, V::Integer},
+    {"to", Kw::To, V::Integer},
+};
+constexpr KeywordSpec kSeekKeywords[] = {
+    {"to", Kw::To, V::Integer, 1},
+    {"to start", Kw::ToStart, V::None, 1},
+    {"to end", Kw::ToEnd, V::None, 1},
+};
+constexpr KeywordSpec kSetKeywords[] = {
+    {"time format", Kw::TimeFormat, V::Word},
+    {"speed", Kw::Speed, V::Integer},
+    {"audio all on", Kw::AudioAllOn, V::None, 1},
+    {"audio all off", Kw::AudioAllOff, V::None, 1},
+};
+constexpr KeywordSpec kStatusItems[] = {
+    {"length", Kw::Length, V::None, 1},     {"position", Kw::Position, V::None, 1},
+    {"speed", Kw::Speed, V::None, 1},       {"mode", Kw::Mode, V::None, 1},
+    {"time format", Kw::TimeFormat, V::None, 1}, {"ready", Kw::Ready, V::None, 1},
+    {"volume", Kw::Volume, V::None, 1},
+};
+constexpr KeywordSpec kWhereItems[] = {
+    {"destination", Kw::Destination, V::None, 1},
+    {"source", Kw::Source, V::None, 1},
+};
+constexpr KeywordSpec kPutKeywords[] = {
+    {"window at", Kw::WindowAt, V::Rect, 1},
+    {"destination at", Kw::DestinationAt, V::Rect, 1},
+};
+constexpr KeywordSpec kSetAudioKeywords[] = {
+    {"volume to", Kw::VolumeTo, V::Integer},
+    {"on", Kw::On, V::None, 1},
+    {"off", Kw::Off, V::None, 1},
+};
+
+constexpr std::array kCommands{
+    CommandSpec{"open", kOpenKeywords, false, false, false, true, handlers::Open},
+    CommandSpec{"close", {}, false, false, true, false, handlers::Close},
+    CommandSpec{"play", kPlayKeywords, false, false, false, false, handlers::Play},
+    CommandSpec{"pause", {}, false, false, false, false, handlers::Pause},
+    CommandSpec{"resume", {}, false, false, false, false, handlers::Resume},
+    CommandSpec{"stop", {}, false, false, false, false, handlers::Stop},
+    CommandSpec{"seek", kSeekKeywords, false, true, false, false, handlers::Seek},
+    CommandSpec{"set", kSetKeywords, false, true, false, false, handlers::Set},
+    CommandSpec{"status", kStatusItems, true, true, false, false, handlers::Status},
+    CommandSpec{"where", kWhereItems, true, true, false, false, handlers::Where},
+    CommandSpec{"put", kPutKeywords, false, true, false, false, handlers::Put},
+    CommandSpec{"setaudio", kSetAudioKeywords, false, true, false, false, handlers::SetAudio},
+};
+
+}  // namespace
+
+const CommandSpec* FindCommand(std::string_view verb) {
+    for (const CommandSpec& spec : kCommands) {
+        if (EqualsNoCase(spec.verb, verb)) {
+            return &spec;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace kelto::mciservice

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "mciservice/MediaDevice.h"
+
+namespace kelto::mciservice {
+
+// The open devices by alias (letter case does not matter) and by the number
+// handed back to the opener.
+class DeviceTable {
+public:
+    MediaDevice* Find(std::string_view alias) const;
+    // Returns the device's number: the lowest one not in use, from 1.
+    unsigned Add(std::string alias, std::unique_ptr<MediaDevice> device);
+    bool Remove(std::string_view alias);
+    void Clear();
+    std::size_t Size() const { return entries_.size(); }
+
+private:
+    struct Entry {
+        std::string alias;
+        unsigned number = 0;
+        std::unique_ptr<MediaDevice> device;
+    };
+    std::vector<Entry> entries_;
+};
+
+}  // namespace kelto::mciservice

@@ -1,0 +1,68 @@
+#include "mciservice/MciService.h"
+
+#include <gst/gst.h>
+
+#include "mciservice/CommandTable.h"
+#include "mciservice/ErrorCodes.h"
+
+namespace kelto::mciservice {
+
+MciService::MciService(ServiceOptions options) : options_(options) {
+    if (!gst_is_initialized()) {
+        gst_init(nullptr, nullptr);
+    }
+}
+
+MciService::~MciService() { devices_.Clear(); }
+
+std::string MciService::ErrorText(std::uint32_t code) { return std::string(ErrorTextFor(code)); }
+
+std::uint32_t MciService::SendString(std::string_view command, std::string& reply) {
+    reply.clear();
+    const std::uint32_t rc = Dispatch(command, reply);
+    if (rc != mcierr::kNone) {
+        reply.clear();
+    }
+    return rc;
+}
+
+std::uint32_t MciService::Dispatch(std::string_view command, std::string& reply) {
+    CommandLine line;
+    if (const std::uint32_t rc = SplitCommand(command, line); rc != mcierr::kNone) {
+        return rc;
+    }
+    const CommandSpec* spec = FindCommand(line.verb);
+    if (spec == nullptr) {
+        return mcierr::kUnrecognizedCommand;
+    }
+    const bool all = !line.device.quoted && EqualsNoCase(line.device.text, "all");
+    if (all && !spec->acceptsAll) {
+        return mcierr::kCannotUseAll;
+    }
+    MediaDevice* device = nullptr;
+    if (!spec->opensDevice && !all) {
+        device = devices_.Find(line.device.text);
+        if (device == nullptr) {
+            return mcierr::kInvalidDeviceName;
+        }
+        device->Poll();
+    }
+    Arguments args;
+    if (const std::uint32_t rc = ParseArguments(spec->keywords, spec->itemList, line.Words(), args);
+        rc != mcierr::kNone) {
+        return rc;
+    }
+    if (spec->needsParameter) {
+        bool any = false;
+        for (const KeywordSpec& keyword : spec->keywords) {
+            any = any || args.Has(keyword.id);
+        }
+        if (!any) {
+            return mcierr::kMissingParameter;
+        }
+    }
+    CommandContext context{devices_, options_, line.device, args, device, all, reply};
+    return spec->handler(context);
+}
+
+}  // namespace kelto::mciservice

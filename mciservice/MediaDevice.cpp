@@ -1,0 +1,338 @@
+#include "mciservice/MediaDevice.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "mciservice/ErrorCodes.h"
+
+namespace kelto::mciservice {
+
+namespace {
+
+constexpr GstClockTime kOpenTimeout = 5 * GST_SECOND;
+constexpr GstClockTime kSeekTimeout = 5 * GST_SECOND;
+// Added to the remaining play time when a caller asks to wait for the end.
+constexpr GstClockTime kWaitMargin = 2 * GST_SECOND;
+constexpr std::int64_t kMaxVolume = 1000;
+constexpr std::int64_t kMaxWindowSide = 32767;
+
+std::uint32_t CheckFile(const std::string& path) {
+    struct stat info {};
+    if (path.empty() || stat(path.c_str(), &info) != 0) {
+        return (path.empty() || errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG)
+                   ? mcierr::kFileNotFound
+                   : mcierr::kInvalidFile;
+    }
+    // Pipes and devices could block the reader or never end.
+    if (!S_ISREG(info.st_mode) || info.st_size == 0 || access(path.c_str(), R_OK) != 0) {
+        return mcierr::kInvalidFile;
+    }
+    return mcierr::kNone;
+}
+
+}  // namespace
+
+std::uint32_t MediaDevice::Open(const std::string& path, const OpenOptions& options,
+                                std::unique_ptr<MediaDevice>& out) {
+    if (const std::uint32_t rc = CheckFile(path); rc != mcierr::kNone) {
+        return rc;
+    }
+    std::unique_ptr<MediaDevice> device(new MediaDevice());
+    if (options.parentWindow != 0 || options.ownWindowWithoutParent) {
+        device->window_ = VideoWindow::Create(options.parentWindow);
+    }
+    device->pipeline_ =
+        MediaPipeline::Open(path, device->window_ ? device->window_->Handle() : 0, kOpenTimeout);
+    if (!device->pipeline_) {
+        return mcierr::kInvalidFile;
+    }
+    const StreamInfo& info = device->Info();
+    device->end_ = info.duration;
+    device->destination_ = Rect{0, 0, info.width, info.height};
+    if (info.hasVideo && device->window_) {
+        device->window_->Place(0, 0, info.width, info.height);
+        device->pipeline_->SetPictureSize(info.width, info.height);
+    }
+    // Prerolled at the start with the whole file as its segment.
+    device->segmentReady_ = true;
+    out = std::move(device);
+    return mcierr::kNone;
+}
+
+MediaDevice::~MediaDevice() { pipeline_.reset(); }
+
+std::int64_t MediaDevice::ToUnits(GstClockTime time) const {
+    if (format_ == TimeFormat::Frames) {
+        return static_cast<std::int64_t>(gst_util_uint64_scale_round(
+            time, static_cast<guint64>(Info().fpsNum),
+            static_cast<guint64>(Info().fpsDen) * GST_SECOND));
+    }
+    return static_cast<std::int64_t>(gst_util_uint64_scale_round(time, 1, GST_MSECOND));
+}
+
+GstClockTime MediaDevice::FromUnits(std::int64_t units) const {
+    const auto value = static_cast<guint64>(std::max<std::int64_t>(units, 0));
+    if (format_ == TimeFormat::Frames) {
+        return gst_util_uint64_scale_round(value, static_cast<guint64>(Info().fpsDen) * GST_SECOND,
+                                           static_cast<guint64>(Info().fpsNum));
+    }
+    return value * GST_MSECOND;
+}
+
+GstClockTime MediaDevice::CurrentTime() const {
+    if (mode_ != Mode::Playing) {
+        return position_;
+    }
+    // Just after a seek the pipeline may still report where it was.
+    const GstClockTime now = pipeline_->Position().value_or(playStart_);
+    return std::clamp(now, playStart_, end_);
+}
+
+void MediaDevice::Poll() {
+    const MediaPipeline::Events events = pipeline_->Drain();
+    if (mode_ == Mode::Playing && (events.endOfStream || events.error)) {
+        position_ = events.endOfStream ? end_ : CurrentTime();
+        mode_ = Mode::Stopped;
+        segmentReady_ = false;
+        pipeline_->SetPlaying(false);
+    }
+}
+
+void MediaDevice::Halt() {
+    if (mode_ == Mode::Playing) {
+        position_ = CurrentTime();
+        pipeline_->SetPlaying(false);
+    }
+}
+
+bool MediaDevice::StartSegment(GstClockTime start) {
+    pipeline_->SetPlaying(false);
+    const bool ok = pipeline_->Seek(Rate(), start, end_);
+    // A flushing seek returns once the old data is gone, so whatever the bus
+    // holds now (an end reached just before) belongs to the old segment. The
+    // pipeline is paused, so the new one cannot have ended yet.
+    pipeline_->Drain();
+    if (!ok) {
+        segmentReady_ = false;
+        return false;
+    }
+    position_ = start;
+    segmentReady_ = true;
+    return true;
+}
+
+std::uint32_t MediaDevice::Play(std::optional<std::int64_t> from, std::optional<std::int64_t> to,
+                                bool wait) {
+    const std::int64_t length = LengthUnits();
+    if ((from && (*from < 0 || *from > length)) || (to && (*to < 0 || *to > length))) {
+        return mcierr::kOutOfRange;
+    }
+    Halt();
+    const GstClockTime start = from ? std::min(FromUnits(*from), Info().duration) : position_;
+    const GstClockTime end = to ? std::min(FromUnits(*to), Info().duration) : Info().duration;
+    if (start > end) {
+        return mcierr::kOutOfRange;
+    }
+    if (start == end) {
+        // Nothing to play: the device is already where the play would stop.
+        mode_ = Mode::Stopped;
+        position_ = end;
+        end_ = end;
+        segmentReady_ = false;
+        return mcierr::kNone;
+    }
+    const bool samePlace = segmentReady_ && start == position_ && end == end_;
+    end_ = end;
+    playStart_ = start;
+    if (!samePlace && !StartSegment(start)) {
+        mode_ = Mode::Stopped;
+        return mcierr::kDriverInternal;
+    }
+    if (!pipeline_->SetPlaying(true)) {
+        mode_ = Mode::Stopped;
+        return mcierr::kDriverInternal;
+    }
+    mode_ = Mode::Playing;
+    if (wait) {
+        const GstClockTime remaining = end_ - start;
+        const auto timeout = static_cast<GstClockTime>(static_cast<double>(remaining) / Rate());
+        const MediaPipeline::Events events = pipeline_->Wait(timeout + kWaitMargin, true);
+        if (events.endOfStream || events.error) {
+            position_ = events.endOfStream ? end_ : CurrentTime();
+            mode_ = Mode::Stopped;
+            segmentReady_ = false;
+            pipeline_->SetPlaying(false);
+        }
+    }
+    return mcierr::kNone;
+}
+
+std::uint32_t MediaDevice::Pause() {
+    if (mode_ == Mode::Playing) {
+        Halt();
+        mode_ = Mode::Paused;
+    }
+    return mcierr::kNone;
+}
+
+std::uint32_t MediaDevice::Resume() {
+    if (mode_ == Mode::Paused) {
+        if (!segmentReady_ && !StartSegment(position_)) {
+            return mcierr::kDriverInternal;
+        }
+        playStart_ = position_;
+        if (!pipeline_->SetPlaying(true)) {
+            return mcierr::kDriverInternal;
+        }
+        mode_ = Mode::Playing;
+    }
+    return mcierr::kNone;
+}
+
+std::uint32_t MediaDevice::Stop() {
+    Halt();
+    mode_ = Mode::Stopped;
+    return mcierr::kNone;
+}
+
+std::uint32_t MediaDevice::Seek(std::optional<std::int64_t> target, bool toEnd, bool wait) {
+    if (target && (*target < 0 || *target > LengthUnits())) {
+        return mcierr::kOutOfRange;
+    }
+    Halt();
+    mode_ = Mode::Stopped;
+    const GstClockTime where = toEnd    ? Info().duration
+                               : target ? std::min(FromUnits(*target), Info().duration)
+                                        : 0;
+    end_ = Info().duration;
+    if (!StartSegment(where)) {
+        return mcierr::kDriverInternal;
+    }
+    if (wait) {
+        pipeline_->Wait(kSeekTimeout, false);
+    }
+    return mcierr::kNone;
+}
+
+std::uint32_t MediaDevice::SetTimeFormat(std::string_view format) {
+    if (EqualsNoCase(format, "ms") || EqualsNoCase(format, "milliseconds")) {
+        format_ = TimeFormat::Milliseconds;
+        return mcierr::kNone;
+    }
+    // Without pictures there are no frames to count: the device keeps counting
+    // milliseconds, and callers that ask for frames see a rate of 1000.
+    if (EqualsNoCase(format, "frames") && Info().hasVideo) {
+        format_ = TimeFormat::Frames;
+        return mcierr::kNone;
+    }
+    return mcierr::kBadTimeFormat;
+}
+
+std::uint32_t MediaDevice::SetSpeed(std::int64_t thousandths) {
+    if (thousandths <= 0 || thousandths > kMaxSpeed) {
+        return mcierr::kOutOfRange;
+    }
+    if (thousandths == speed_) {
+        return mcierr::kNone;
+    }
+    speed_ = thousandths;
+    if (mode_ == Mode::Playing) {
+        const GstClockTime now = CurrentTime();
+        playStart_ = now;
+        if (!StartSegment(now) || !pipeline_->SetPlaying(true)) {
+            position_ = now;
+            mode_ = Mode::Stopped;
+            return mcierr::kDriverInternal;
+        }
+    } else {
+        segmentReady_ = false;
+    }
+    return mcierr::kNone;
+}
+
+std::uint32_t MediaDevice::SetMute(bool mute) {
+    pipeline_->SetMute(mute);
+    return mcierr::kNone;
+}
+
+std::uint32_t MediaDevice::SetVolume(std::int64_t thousandths) {
+    if (thousandths < 0 || thousandths > kMaxVolume) {
+        return mcierr::kOutOfRange;
+    }
+    volume_ = thousandths;
+    pipeline_->SetVolume(static_cast<double>(thousandths) / 1000.0);
+    return mcierr::kNone;
+}
+
+std::uint32_t MediaDevice::Status(Kw item, std::string& reply) {
+    switch (item) {
+        case Kw::Length:
+            reply = std::to_string(LengthUnits());
+            break;
+        case Kw::Position: {
+            std::int64_t units = ToUnits(CurrentTime());
+            if (mode_ == Mode::Playing) {
+                // Only a device that has stopped there stands at the end, so a
+                // caller testing position >= end never sees it while playing.
+                units = std::min(units, std::max<std::int64_t>(ToUnits(end_) - 1, 0));
+            }
+            reply = std::to_string(units);
+            break;
+        }
+        case Kw::Speed:
+            reply = std::to_string(speed_);
+            break;
+        case Kw::Mode:
+            reply = mode_ == Mode::Playing  ? "playing"
+                    : mode_ == Mode::Paused ? "paused"
+                                            : "stopped";
+            break;
+        case Kw::TimeFormat:
+            reply = format_ == TimeFormat::Frames ? "frames" : "milliseconds";
+            break;
+        case Kw::Ready:
+            reply = "true";
+            break;
+        case Kw::Volume:
+            reply = std::to_string(volume_);
+            break;
+        default:
+            return mcierr::kBadConstant;
+    }
+    return mcierr::kNone;
+}
+
+std::uint32_t MediaDevice::Where(Kw item, std::string& reply) const {
+    if (!Info().hasVideo) {
+        return mcierr::kNoWindow;
+    }
+    const Rect rect = item == Kw::Source ? Rect{0, 0, Info().width, Info().height}
+                                         : Rect{0, 0, destination_.width, destination_.height};
+    reply = std::to_string(rect.x) + " " + std::to_string(rect.y) + " " +
+            std::to_string(rect.width) + " " + std::to_string(rect.height);
+    return mcierr::kNone;
+}
+
+std::uint32_t MediaDevice::PutWindow(const Rect& rect) {
+    if (!Info().hasVideo) {
+        return mcierr::kNoWindow;
+    }
+    if (rect.width <= 0 || rect.height <= 0 || rect.width > kMaxWindowSide ||
+        rect.height > kMaxWindowSide || std::abs(rect.x) > kMaxWindowSide ||
+        std::abs(rect.y) > kMaxWindowSide) {
+        return mcierr::kOutOfRange;
+    }
+    destination_ = rect;
+    if (window_) {
+        const auto w = static_cast<int>(rect.width);
+        const auto h = static_cast<int>(rect.height);
+        window_->Place(static_cast<int>(rect.x), static_cast<int>(rect.y), w, h);
+        pipeline_->SetPictureSize(w, h);
+    }
+    return mcierr::kNone;
+}
+
+}  // namespace kelto::mciservice

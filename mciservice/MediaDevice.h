@@ -1,0 +1,94 @@
+#pragma once
+
+#include <gst/gst.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "mciservice/CommandParser.h"
+#include "mciservice/MediaPipeline.h"
+#include "mciservice/VideoWindow.h"
+
+namespace kelto::mciservice {
+
+// One open file of the digital-video device type: its mode, position, time
+// format, speed and picture, on top of a GStreamer pipeline. Every method
+// returns promptly; the device learns of the end of playback and of stream
+// errors by draining its pipeline's bus in Poll(), which the service calls
+// before each command.
+class MediaDevice {
+public:
+    // Speeds are thousandths of normal speed.
+    static constexpr std::int64_t kMaxSpeed = 16000;
+
+    struct OpenOptions {
+        // Window to draw into, as an X11 window id; 0 for none.
+        std::uint64_t parentWindow = 0;
+        // With no parent: give the picture a top-level window of its own.
+        bool ownWindowWithoutParent = false;
+    };
+
+    // Checks the file and prerolls it (bounded). 275 for a missing file, 296
+    // for one that cannot be played.
+    static std::uint32_t Open(const std::string& path, const OpenOptions& options,
+                              std::unique_ptr<MediaDevice>& out);
+
+    MediaDevice(const MediaDevice&) = delete;
+    MediaDevice& operator=(const MediaDevice&) = delete;
+    ~MediaDevice();
+
+    void Poll();
+
+    std::uint32_t Play(std::optional<std::int64_t> from, std::optional<std::int64_t> to,
+                       bool wait);
+    std::uint32_t Pause();
+    std::uint32_t Resume();
+    std::uint32_t Stop();
+    // `target` in the current time format; nullopt with `toEnd` false is the start.
+    std::uint32_t Seek(std::optional<std::int64_t> target, bool toEnd, bool wait);
+    std::uint32_t SetTimeFormat(std::string_view format);
+    std::uint32_t SetSpeed(std::int64_t thousandths);
+    std::uint32_t SetMute(bool mute);
+    std::uint32_t SetVolume(std::int64_t thousandths);
+    std::uint32_t Status(Kw item, std::string& reply);
+    // Kw::Destination or Kw::Source.
+    std::uint32_t Where(Kw item, std::string& reply) const;
+    std::uint32_t PutWindow(const Rect& rect);
+
+private:
+    enum class Mode { Stopped, Playing, Paused };
+    enum class TimeFormat { Milliseconds, Frames };
+
+    MediaDevice() = default;
+
+    std::int64_t ToUnits(GstClockTime time) const;
+    GstClockTime FromUnits(std::int64_t units) const;
+    std::int64_t LengthUnits() const { return ToUnits(Info().duration); }
+    const StreamInfo& Info() const { return pipeline_->Info(); }
+    GstClockTime CurrentTime() const;
+    double Rate() const { return static_cast<double>(speed_) / 1000.0; }
+    // Starts the pipeline on [start, end_] at the current speed.
+    bool StartSegment(GstClockTime start);
+    void Halt();
+
+    // The window must outlive the pipeline whose sink draws into it.
+    std::unique_ptr<VideoWindow> window_;
+    std::unique_ptr<MediaPipeline> pipeline_;
+
+    Mode mode_ = Mode::Stopped;
+    TimeFormat format_ = TimeFormat::Milliseconds;
+    GstClockTime position_ = 0;   // where the device is while not playing
+    GstClockTime playStart_ = 0;  // where the current or last play started
+    GstClockTime end_ = 0;        // where the current or last play stops
+    // The pipeline sits paused on a segment [position_, end_] at the current
+    // speed, so playing on needs no new seek.
+    bool segmentReady_ = false;
+    std::int64_t speed_ = 1000;
+    std::int64_t volume_ = 1000;
+    Rect destination_;
+};
+
+}  // namespace kelto::mciservice

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+namespace kelto::mciservice {
+
+// The device's own X11 window, a child of the window the caller named (or a
+// top-level window when the caller named none and wants one), into which the
+// video sink draws. Owning it lets "put window" move and size the picture with
+// plain window calls, as a child window would be moved on the desktop the
+// command language was made for.
+class VideoWindow {
+public:
+    // Null when there is no display, or `parent` is not a window on it. A
+    // `parent` of 0 makes a top-level window. The window starts unmapped.
+    static std::unique_ptr<VideoWindow> Create(std::uint64_t parent);
+
+    VideoWindow(const VideoWindow&) = delete;
+    VideoWindow& operator=(const VideoWindow&) = delete;
+    ~VideoWindow();
+
+    std::uint64_t Handle() const { return window_; }
+    // Places the window inside its parent and shows it.
+    void Place(int x, int y, int width, int height);
+
+private:
+    struct DisplayCloser {
+        void operator()(void* display) const;
+    };
+    VideoWindow(std::unique_ptr<void, DisplayCloser> display, std::uint64_t window);
+
+    std::unique_ptr<void, DisplayCloser> display_;
+    std::uint64_t window_ = 0;
+};
+
+}  // namespace kelto::mciservice

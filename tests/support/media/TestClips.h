@@ -1,0 +1,24 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace kelto::testing {
+
+enum class ClipKind { Mp3, Mp2, Wav, Midi, Mpeg1, Avi, Vob };
+
+// Creates (once; reused if already there) a short clip of that kind in `dir`
+// and returns its path. Video clips are 320x240 at 25 fps, a test pattern with
+// a tone. Clips appear under their final name only when complete, so tests
+// running in parallel may share a folder. Throws std::runtime_error if the clip
+// cannot be made.
+std::filesystem::path MakeClip(ClipKind kind, const std::filesystem::path& dir,
+                               int durationMs = 1000);
+
+// A folder under the build tree shared by every test that needs clips.
+std::filesystem::path DefaultClipDir();
+
+// ".mp3", ".mp2", ".wav", ".mid", ".mpg", ".avi", ".vob"
+std::string ExtensionOf(ClipKind kind);
+
+}  // namespace kelto::testing
