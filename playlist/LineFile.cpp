@@ -1,0 +1,165 @@
+#include "playlist/LineFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace kelto::playlist {
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr int kNameAttempts = 100;
+
+// Closes the descriptor it holds unless it was handed back with release().
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    // Closes now so that a late write error (some file systems report it only
+    // here) is not lost.
+    bool close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+// Removes the temporary file on every way out except a successful rename.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(std::filesystem::path path) : path_(std::move(path)) {}
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile() {
+        if (!path_.empty()) ::unlink(path_.c_str());
+    }
+    const std::filesystem::path& path() const { return path_; }
+    void keep() { path_.clear(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Takes errno first: building the message may itself change it.
+bool Fail(std::string* error, const char* what, const std::filesystem::path& path) {
+    const int errorNumber = errno;
+    if (error != nullptr) *error = what + path.string() + ": " + std::strerror(errorNumber);
+    return false;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+std::filesystem::path TemporaryName(const std::filesystem::path& file, int attempt) {
+    static std::atomic<unsigned> counter{0};
+    const std::string name = "." + file.filename().string() + ".tmp-" +
+                             std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
+                             std::to_string(attempt);
+    return file.parent_path() / name;
+}
+
+// Makes the rename itself durable. Failing here does not undo the write, so it
+// is best effort.
+void SyncFolder(const std::filesystem::path& folder) {
+    const std::filesystem::path dir = folder.empty() ? std::filesystem::path(".") : folder;
+    FileDescriptor fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.valid()) ::fsync(fd.get());
+}
+
+}  // namespace
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line;
+        text += kLineEnd;
+    }
+    return text;
+}
+
+std::vector<std::string> SplitLines(std::string_view text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const char c = text[i];
+        if (c != '\r' && c != '\n') {
+            ++i;
+            continue;
+        }
+        lines.emplace_back(text.substr(start, i - start));
+        i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
+        start = i;
+    }
+    if (start < text.size()) lines.emplace_back(text.substr(start));
+    return lines;
+}
+
+std::optional<std::vector<std::string>> ReadLineFile(const std::filesystem::path& file) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) return std::nullopt;
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return std::nullopt;
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) return std::nullopt;
+    return SplitLines(text);
+}
+
+bool WriteLineFileAtomically(const std::filesystem::path& file,
+                             const std::vector<std::string>& lines, std::string* error) {
+    struct stat existing {};
+    const bool hadFile = ::stat(file.c_str(), &existing) == 0;
+
+    int fdNumber = -1;
+    std::filesystem::path tempPath;
+    for (int attempt = 0; attempt < kNameAttempts && fdNumber < 0; ++attempt) {
+        tempPath = TemporaryName(file, attempt);
+        // 0666 lets the user's umask decide, as for any newly created file.
+        fdNumber = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fdNumber < 0 && errno != EEXIST) break;
+    }
+    if (fdNumber < 0) return Fail(error, "cannot create a temporary file next to ", file);
+    FileDescriptor fd(fdNumber);
+    TemporaryFile temp(tempPath);
+
+    if (!WriteAll(fd.get(), JoinLines(lines))) return Fail(error, "cannot write ", tempPath);
+    if (hadFile && ::fchmod(fd.get(), existing.st_mode & 07777) != 0) {
+        return Fail(error, "cannot set the permissions of ", tempPath);
+    }
+    if (::fsync(fd.get()) != 0) return Fail(error, "cannot flush ", tempPath);
+    if (!fd.close()) return Fail(error, "cannot close ", tempPath);
+    if (::rename(temp.path().c_str(), file.c_str()) != 0) {
+        return Fail(error, "cannot replace ", file);
+    }
+    temp.keep();
+    SyncFolder(file.parent_path());
+    return true;
+}
+
+}  // namespace kelto::playlist

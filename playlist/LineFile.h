@@ -1,0 +1,33 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelto::playlist {
+
+// One entry a line, every line ended by CR LF, nothing else: the layout both
+// playlist files have always had on disk.
+std::string JoinLines(const std::vector<std::string>& lines);
+
+// Splits text into whole lines. CR LF, a lone LF and a lone CR all end a line;
+// a last line without an end still counts. Nothing inside a line is special,
+// so commas, quotes and blanks come back exactly as written. Empty text gives
+// no lines; "\r\n" gives one empty line.
+std::vector<std::string> SplitLines(std::string_view text);
+
+// Reads `file` whole and splits it into lines; nullopt when it cannot be read
+// (missing, unreadable, a folder).
+std::optional<std::vector<std::string>> ReadLineFile(const std::filesystem::path& file);
+
+// Replaces `file` with `lines` so that a reader only ever sees the old file or
+// the complete new one: the text goes to a temporary file in the same folder,
+// is flushed to disk and then renamed over `file`. On failure `file` is left
+// as it was, no temporary file remains, `error` (when given) says why and the
+// result is false. An existing file's permissions carry over to the new one.
+bool WriteLineFileAtomically(const std::filesystem::path& file,
+                             const std::vector<std::string>& lines, std::string* error = nullptr);
+
+}  // namespace kelto::playlist

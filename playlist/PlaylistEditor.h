@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+#include "playlist/PlaylistFiles.h"
+#include "ui/Form1.h"
+
+namespace kelto::playlist {
+
+// The playlist bar and List1's clicks. List1 shows the titles and the hidden
+// List2 holds the paths at the same rows; playback takes its file from List2's
+// selection, so List2's selection always follows List1's.
+//
+// The handlers expect to be connected: asxToolbar2's ButtonClick to
+// asxToolbar2_Click, List1's currentRowChanged to List1_Click (it must run for
+// selections made in code too) and its itemDoubleClicked to List1_DblClick.
+class PlaylistEditor {
+public:
+    static constexpr int kAddButton = 1;
+    static constexpr int kRemoveButton = 2;
+    static constexpr int kClearButton = 3;
+
+    // `playSelected` plays the entry selected in List2. Every edit is saved
+    // to `files` at once, so an edit survives the program being killed.
+    PlaylistEditor(ui::Form1& form, std::function<void()> playSelected, PlaylistFiles files);
+
+    // Dispatches on the index alone; the key is ignored. Unknown indexes do
+    // nothing.
+    void asxToolbar2_Click(int index, const QString& key);
+
+    // Asks for one file and appends it, selected. A cancelled dialog adds
+    // nothing.
+    void Add();
+    // Removes the selected entry from both lists; nothing is selected after.
+    // Nothing happens when nothing is selected.
+    void Remove();
+    void Clear();
+
+    // Copies List1's selected row to List2. A row List2 does not have (only
+    // possible if something filled the lists unevenly) clears List2's
+    // selection, so playback finds no file rather than the wrong one.
+    void List1_Click();
+    void List1_DblClick();
+
+private:
+    void SaveQuietly();
+
+    ui::Form1& form_;
+    std::function<void()> playSelected_;
+    PlaylistFiles files_;
+};
+
+}  // namespace kelto::playlist
