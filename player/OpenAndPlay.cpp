@@ -1,0 +1,135 @@
+#include <QListWidgetItem>
+
+#include "mci/CheckedArithmetic.h"
+#include "mci/CommandResult.h"
+#include "player/PlaybackControl.h"
+#include "player/ResultLabel.h"
+#include "player/TimerSwitch.h"
+#include "player/TotalTime.h"
+#include "player/UnknownOnOverflow.h"
+#include "ui/Twips.h"
+
+namespace kelto::player {
+
+namespace {
+
+constexpr int kPauseButton = 2;
+
+std::string SelectedText(const QListWidget* list) {
+    const QListWidgetItem* item = list->currentRow() >= 0 ? list->item(list->currentRow()) : nullptr;
+    return item != nullptr ? item->text().toStdString() : std::string();
+}
+
+QString DecimalText(std::int32_t value) { return QString::fromStdString(mci::Decimal(value)); }
+
+}  // namespace
+
+PlaybackControl::PlaybackControl(ui::Form1& form, mci::ModuleMultimedia& mm)
+    : form_(form), mm_(mm) {}
+
+void PlaybackControl::ShowResult() { ShowLastResult(form_); }
+
+void PlaybackControl::OpenSelected() {
+    ui::PlayerState& s = form_.state;
+    s.lastResult = mm_.OpenMedia(form_.Picture1Handle(), s.deviceAlias, SelectedText(form_.List2),
+                                 s.deviceType);
+    ShowResult();
+}
+
+void PlaybackControl::FillInformationBlock() {
+    ui::PlayerState& s = form_.state;
+    const std::string& alias = s.deviceAlias;
+    s.videoWidth = UnknownOnOverflow([&] { return mm_.GetDestinationSize(alias, "cx"); });
+    s.videoHeight = UnknownOnOverflow([&] { return mm_.GetDestinationSize(alias, "cy"); });
+    // Each label asks afresh rather than reusing the fields just stored.
+    form_.LbActualCx->setText(
+        DecimalText(UnknownOnOverflow([&] { return mm_.GetDestinationSize(alias, "cx"); })));
+    form_.LbActualCy->setText(
+        DecimalText(UnknownOnOverflow([&] { return mm_.GetDestinationSize(alias, "cy"); })));
+    // The seek reads its frame rate back from this label.
+    form_.LbFramesPerSecond->setText(
+        DecimalText(UnknownOnOverflow([&] { return mm_.GetFramesPerSecond(alias); })));
+    form_.LbTotalFrames->setText(
+        DecimalText(UnknownOnOverflow([&] { return mm_.GetLengthFrames(alias); })));
+
+    const TotalTime total =
+        TotalTimeFromMs(UnknownOnOverflow([&] { return mm_.GetLengthMs(alias); }));
+    s.totalSeconds = total.seconds;
+    s.totalMinutes = total.minutes;
+    s.totalSecondsRemainder = total.remainder;
+    s.totalSecondsText = total.remainderText;
+    form_.LbTotalTime->setText(QString::fromStdString(TotalTimeLabel(total)));
+
+    form_.LbCurrentRate->setText(
+        DecimalText(UnknownOnOverflow([&] { return mm_.GetPlaySpeed(alias); })) +
+        QStringLiteral(" %"));
+}
+
+void PlaybackControl::PlayWhole() {
+    ui::PlayerState& s = form_.state;
+    try {
+        s.lastResult = mm_.PlayMedia(s.deviceAlias, "", "");
+    } catch (const mci::ArithmeticOverflow&) {
+        // The length in frames did not fit: play to an unknown end, as after a
+        // refused length query, and let the service answer for it.
+        s.lastResult = mm_.PlayMedia(s.deviceAlias, "", mci::Decimal(-1));
+    }
+    ShowResult();
+}
+
+void PlaybackControl::SizeVideoArea() {
+    const std::string& alias = form_.state.deviceAlias;
+    auto size = [&](const char* which) {
+        return UnknownOnOverflow([&] { return mm_.GetDestinationSize(alias, which); });
+    };
+    if (size("cx") == -1) return;
+    try {
+        ui::setWidthTwips(form_.Picture1, mci::Mul32(size("cx"), ui::kTwipsPerPixel));
+        ui::setHeightTwips(form_.Picture1, mci::Mul32(size("cy"), ui::kTwipsPerPixel));
+    } catch (const mci::ArithmeticOverflow&) {
+        // A picture size beyond any screen: Picture1 keeps what it has.
+    }
+}
+
+void PlaybackControl::PlaySelected() {
+    ui::PlayerState& s = form_.state;
+    s.elapsedSeconds = 0;
+    s.elapsedMinutes = 0;
+    s.elapsedSecondsRemainder = 0;
+    s.lastResult = mm_.CloseAllMedia();
+    s.deviceAlias = "movie";
+    s.deviceType = "MPEGVideo";
+    OpenSelected();
+    form_.asxToolbar1->setButtonChecked(kPauseButton, false);
+    FillInformationBlock();
+    PlayWhole();
+    SwitchOn(form_.TimerAtEndFile);
+    if (!mci::IsSuccess(s.lastResult)) return;
+    SwitchOn(form_.TimerMisc);
+    SizeVideoArea();
+    SwitchOn(form_.TimerAtEndFile);
+    SwitchOn(form_.Timerscroll);
+}
+
+void PlaybackControl::PlaySelectedFullScreen() {
+    ui::PlayerState& s = form_.state;
+    s.elapsedSeconds = 0;
+    s.elapsedMinutes = 0;
+    s.elapsedSecondsRemainder = 0;
+    form_.asxToolbar1->setButtonChecked(kPauseButton, false);
+    s.lastResult = mm_.CloseAllMedia();
+    s.deviceAlias = "movie";
+    s.deviceType = "MPEGVideo";
+    form_.asxToolbar1->setButtonChecked(kPauseButton, false);
+    OpenSelected();
+    FillInformationBlock();
+    PlayWhole();
+    if (!mci::IsSuccess(s.lastResult)) return;
+    // Switching on an active timer keeps its phase, so "unconditionally" and
+    // "if it is off" come to the same thing here.
+    SwitchOn(form_.TimerMisc);
+    EnterFullScreen();
+    SwitchOn(form_.Timerscroll);
+}
+
+}  // namespace kelto::player

@@ -1,0 +1,13 @@
+#include "player/ResultLabel.h"
+
+#include "mci/CommandResult.h"
+
+namespace kelto::player {
+
+void ShowLastResult(ui::Form1& form) {
+    form.LbResult->setText(
+        QStringLiteral("Result calling Function is : ") +
+        QString::fromStdString(mci::ResultDisplayText(form.state.lastResult)));
+}
+
+}  // namespace kelto::player

@@ -1,0 +1,31 @@
+#include <cmath>
+
+#include "mci/CheckedArithmetic.h"
+#include "player/PlaybackControl.h"
+#include "player/ResultLabel.h"
+
+namespace kelto::player {
+
+void PlaybackControl::cpvSlider1_Change() {
+    // The label is empty before the first open; a frame rate that is not a
+    // number gives no target to go to, so the change is ignored.
+    bool isNumber = false;
+    const double framesPerSecond = form_.LbFramesPerSecond->text().toDouble(&isNumber);
+    if (!isNumber || !std::isfinite(framesPerSecond)) return;
+    const std::int32_t value = form_.cpvSlider1->value();
+    std::int32_t target = 0;
+    try {
+        target = mci::RoundToInt32(2.0 * framesPerSecond * value);
+    } catch (const mci::ArithmeticOverflow&) {
+        return;
+    }
+    ui::PlayerState& s = form_.state;
+    s.lastResult = mm_.SeekAndPlay(s.deviceAlias, target);
+    ShowLastResult(form_);
+}
+
+void PlaybackControl::asxToolbar3_Click(int index, const QString& /*key*/) {
+    if (index == 1) form_.close();
+}
+
+}  // namespace kelto::player
