@@ -16,11 +16,6 @@ namespace {
 constexpr std::array<std::string_view, 5> kDeviceTypes{"mpegvideo", "mpegvideo2", "avivideo",
                                                        "waveaudio", "sequencer"};
 
-// A bare keyword where the file should be means the file name was left out
-// ("open  type ..."), not a file called "type".
-constexpr std::array<std::string_view, 7> kOpenWords{"type",  "alias", "parent", "style",
-                                                     "shareable", "wait", "notify"};
-
 std::optional<std::int64_t> Optional(const Arguments& args, Kw kw) {
     return args.Has(kw) ? std::optional<std::int64_t>(args.Integer(kw)) : std::nullopt;
 }
@@ -30,13 +25,6 @@ std::optional<std::int64_t> Optional(const Arguments& args, Kw kw) {
 std::uint32_t Open(CommandContext& context) {
     const Arguments& args = context.args;
     const Token& file = context.deviceName;
-    if (!file.quoted) {
-        for (const std::string_view word : kOpenWords) {
-            if (EqualsNoCase(word, file.text)) {
-                return mcierr::kMissingDeviceName;
-            }
-        }
-    }
     if (args.Has(Kw::Type)) {
         bool known = false;
         for (const std::string_view type : kDeviceTypes) {

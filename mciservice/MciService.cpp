@@ -7,6 +7,27 @@
 
 namespace kelto::mciservice {
 
+namespace {
+
+// A bare keyword where a file name belongs means the name was left out ("open
+// type ..." with an empty path), not a file called "type".
+bool NamesAKeyword(const CommandSpec& spec, const Token& name) {
+    if (name.quoted) {
+        return false;
+    }
+    if (EqualsNoCase(name.text, "wait") || EqualsNoCase(name.text, "notify")) {
+        return true;
+    }
+    for (const KeywordSpec& keyword : spec.keywords) {
+        if (EqualsNoCase(keyword.words.substr(0, keyword.words.find(' ')), name.text)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 MciService::MciService(ServiceOptions options) : options_(options) {
     if (!gst_is_initialized()) {
         gst_init(nullptr, nullptr);
@@ -38,6 +59,9 @@ std::uint32_t MciService::Dispatch(std::string_view command, std::string& reply)
     const bool all = !line.device.quoted && EqualsNoCase(line.device.text, "all");
     if (all && !spec->acceptsAll) {
         return mcierr::kCannotUseAll;
+    }
+    if (spec->opensDevice && NamesAKeyword(*spec, line.device)) {
+        return mcierr::kMissingDeviceName;
     }
     MediaDevice* device = nullptr;
     if (!spec->opensDevice && !all) {

@@ -94,11 +94,18 @@ GstClockTime MediaDevice::CurrentTime() const {
 void MediaDevice::Poll() {
     const MediaPipeline::Events events = pipeline_->Drain();
     if (mode_ == Mode::Playing && (events.endOfStream || events.error)) {
-        position_ = events.endOfStream ? end_ : CurrentTime();
-        mode_ = Mode::Stopped;
-        segmentReady_ = false;
-        pipeline_->SetPlaying(false);
+        FinishPlay();
     }
+}
+
+// A stream error ends the play as its end would: decoders complain when a short
+// range holds no whole picture, and a caller polling for the end of a damaged
+// file should move on rather than wait for ever.
+void MediaDevice::FinishPlay() {
+    position_ = end_;
+    mode_ = Mode::Stopped;
+    segmentReady_ = false;
+    pipeline_->SetPlaying(false);
 }
 
 void MediaDevice::Halt() {
@@ -161,10 +168,7 @@ std::uint32_t MediaDevice::Play(std::optional<std::int64_t> from, std::optional<
         const auto timeout = static_cast<GstClockTime>(static_cast<double>(remaining) / Rate());
         const MediaPipeline::Events events = pipeline_->Wait(timeout + kWaitMargin, true);
         if (events.endOfStream || events.error) {
-            position_ = events.endOfStream ? end_ : CurrentTime();
-            mode_ = Mode::Stopped;
-            segmentReady_ = false;
-            pipeline_->SetPlaying(false);
+            FinishPlay();
         }
     }
     return mcierr::kNone;

@@ -73,6 +73,7 @@ private:
     // Starts the pipeline on [start, end_] at the current speed.
     bool StartSegment(GstClockTime start);
     void Halt();
+    void FinishPlay();
 
     // The window must outlive the pipeline whose sink draws into it.
     std::unique_ptr<VideoWindow> window_;

@@ -1,0 +1,56 @@
+#include "tests/service/ServiceTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <thread>
+
+namespace kelto::mciservice::testsupport {
+
+Answer Send(MciService& service, std::string_view command) {
+    Answer answer;
+    answer.code = service.SendString(command, answer.reply);
+    return answer;
+}
+
+std::int64_t Number(MciService& service, std::string_view command) {
+    const Answer answer = Send(service, command);
+    EXPECT_EQ(answer.code, 0u) << command;
+    try {
+        return std::stoll(answer.reply);
+    } catch (const std::exception&) {
+        ADD_FAILURE() << command << " gave \"" << answer.reply << "\"";
+        return -1;
+    }
+}
+
+std::filesystem::path Clip(testing::ClipKind kind, int durationMs) {
+    return testing::MakeClip(kind, testing::DefaultClipDir(), durationMs);
+}
+
+std::filesystem::path ScratchDir() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = info != nullptr ? info->name() : "x";
+    for (char& c : name) {
+        c = c == '/' ? '_' : c;
+    }
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("kelto-service-test-" + std::to_string(getpid()) + "-" + name);
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+bool WaitForMode(MciService& service, const std::string& alias, const std::string& mode,
+                 std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (Send(service, "status " + alias + " mode").reply == mode) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+}  // namespace kelto::mciservice::testsupport
