@@ -47,14 +47,16 @@ void PlaylistEditor::Remove() {
     // explicit reset below is what leaves nothing selected.
     delete form_.List1->takeItem(row);
     delete form_.List2->takeItem(row);
-    form_.List1->setCurrentRow(-1);
-    form_.List2->setCurrentRow(-1);
+    SelectNothing(*form_.List1);
+    SelectNothing(*form_.List2);
     SaveQuietly();
 }
 
 void PlaylistEditor::Clear() {
     form_.List1->clear();
     form_.List2->clear();
+    SelectNothing(*form_.List1);
+    SelectNothing(*form_.List2);
     SaveQuietly();
 }
 

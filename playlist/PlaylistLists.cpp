@@ -1,5 +1,6 @@
 #include "playlist/PlaylistLists.h"
 
+#include <QModelIndex>
 #include <QStringList>
 
 namespace kelto::playlist {
@@ -35,6 +36,12 @@ PlaylistEntries EntriesOf(const QListWidget& titles, const QListWidget& paths) {
 void AppendEntries(QListWidget& titles, QListWidget& paths, const PlaylistEntries& entries) {
     titles.addItems(ToStringList(entries.titles));
     paths.addItems(ToStringList(entries.paths));
+}
+
+void SelectNothing(QListWidget& list) {
+    // The view's own setter, unlike setCurrentRow, also marks the current row
+    // as chosen, which is what stops the focus from choosing one.
+    list.setCurrentIndex(QModelIndex());
 }
 
 }  // namespace kelto::playlist

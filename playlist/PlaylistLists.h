@@ -18,4 +18,9 @@ PlaylistEntries EntriesOf(const QListWidget& titles, const QListWidget& paths);
 // Appends the entries to the lists, titles to `titles` and paths to `paths`.
 void AppendEntries(QListWidget& titles, QListWidget& paths, const PlaylistEntries& entries);
 
+// Leaves `list` with no selected entry, and keeps it that way when the list
+// gets the keyboard focus: an item view otherwise makes its first row current
+// on focus, which would quietly pick an entry the user never chose.
+void SelectNothing(QListWidget& list);
+
 }  // namespace kelto::playlist

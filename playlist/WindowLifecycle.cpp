@@ -13,8 +13,8 @@ WindowLifecycle::WindowLifecycle(ui::Form1& form, mci::ModuleMultimedia& media,
 
 void WindowLifecycle::Form_Load() {
     AppendEntries(*form_.List1, *form_.List2, files_.Load());
-    form_.List1->setCurrentRow(-1);
-    form_.List2->setCurrentRow(-1);
+    SelectNothing(*form_.List1);
+    SelectNothing(*form_.List2);
 }
 
 void WindowLifecycle::Form_QueryUnload() {
