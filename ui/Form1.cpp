@@ -1,0 +1,307 @@
+#include "ui/Form1.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QToolTip>
+
+#include "platform/widgets/CommonDialog.h"
+#include "platform/widgets/PropertyBag.h"
+#include "ui/InputCodes.h"
+#include "ui/ModDragForm.h"
+#include "ui/Twips.h"
+#include "ui/WindowFonts.h"
+#include "ui/WindowIcon.h"
+#include "ui/basScroller.h"
+
+namespace kelto::ui {
+
+namespace {
+
+const QColor kGreen(0, 255, 0);
+const QColor kBlack(0, 0, 0);
+const QColor kBlue(0, 0, 255);
+
+QFont Tahoma(double points = 8.25, bool bold = false) {
+    return PixelFont(QStringLiteral("Tahoma"), points, bold);
+}
+
+QFont SansSerif() { return PixelFont(QStringLiteral("MS Sans Serif"), 8.25); }
+
+void Colour(QWidget* widget, const QColor& text, const QColor& back) {
+    QPalette pal = widget->palette();
+    pal.setColor(QPalette::WindowText, text);
+    pal.setColor(QPalette::Text, text);
+    pal.setColor(QPalette::ButtonText, text);
+    pal.setColor(QPalette::Window, back);
+    pal.setColor(QPalette::Base, back);
+    pal.setColor(QPalette::Button, back);
+    widget->setPalette(pal);
+    widget->setAutoFillBackground(true);
+}
+
+QLabel* MakeLabel(QWidget* parent, const QString& caption, int left, int top, int width, int height,
+                  bool shown) {
+    auto* label = new QLabel(caption, parent);
+    setGeometryTwips(label, left, top, width, height);
+    label->setVisible(shown);
+    return label;
+}
+
+}  // namespace
+
+const QString& Form1::Caption() {
+    static const QString caption = QStringLiteral("Kelto Player 1.0");
+    return caption;
+}
+
+const QString& Form1::DialogFilter() {
+    static const QString filter = QStringLiteral(
+        "All audio |*.mp3;*.mp2;*.wav;*.midi;*.mid|All video |*.mpg;*.mpge;*.avi;*.vob|"
+        "mp3 (*.mp3)|*.mp3|wav (*.wav)|*.wav|avi(*.avi)|*.avi|mpg(*.mpg)|*.mpg|"
+        "mpge(*.mpge)|*.mpge|mid(*.mid)|*.mid|midi(*.midi)|*.midi|DVD(*.vob)|*.vob");
+    return filter;
+}
+
+Form1::Form1(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), dragHandler_(DragForm) {
+    RegisterWindowFonts();
+    setWindowTitle(Caption());
+    setWindowIcon(LoudspeakerIcon());
+    setFont(SansSerif());
+    QToolTip::setFont(SansSerif());
+    Colour(this, kGreen, kBlack);
+    resize(TwipsToPixels(kWidthTwips), TwipsToPixels(kHeightTwips));
+    createControls();
+    setTabOrderChain();
+}
+
+Form1::~Form1() = default;
+
+void Form1::createControls() {
+    Meter31 = new Meter3(this);
+    Meter31->move(TwipsToPixels(105), TwipsToPixels(735));
+    platform::PropertyBag meterSettings;
+    meterSettings.WriteProperty(QStringLiteral("Border"), 0, Meter3::kDefaultBorder);
+    Meter31->ReadProperties(meterSettings);
+
+    Picture1 = new PictureBox(this);
+    setGeometryTwips(Picture1, 1260, 3885, 3165, 2955);
+    Picture1->setBackColor(kBlack);
+    Picture1->setVideoSurface(true);
+    Picture1->setFocusPolicy(Qt::StrongFocus);
+    connect(Picture1, &PictureBox::MouseDown, this,
+            [this](int button, int shift, int, int) { SurfaceMouseDown(button, shift); });
+
+    asxToolbar3 = new platform::asxToolbar(this);
+    setGeometryTwips(asxToolbar3, 5880, 0, 930, 330);
+    asxToolbar3->setTextcolor(kGreen);
+    asxToolbar3->setBackcolor(kBlack);
+    asxToolbar3->setFont(SansSerif());
+    asxToolbar3->setButtons(
+        {{QStringLiteral("Close   "), QStringLiteral("close"), QStringLiteral("Close")}});
+
+    asxToolbar2 = new platform::asxToolbar(this);
+    setGeometryTwips(asxToolbar2, 105, 1575, 3315, 330);
+    asxToolbar2->setTextcolor(kGreen);
+    asxToolbar2->setBackcolor(kBlack);
+    asxToolbar2->setFont(Tahoma());
+    asxToolbar2->setButtongap(2);
+    asxToolbar2->setButtons({
+        {QStringLiteral("Add to Playlist"), QStringLiteral("add"),
+         QStringLiteral("Add media to playlist")},
+        {QStringLiteral("Remove"), QStringLiteral("remove"),
+         QStringLiteral("Remove meddia from playlist")},
+        {QStringLiteral("Clear All"), QStringLiteral("clear"), QStringLiteral("Clear Playlist")},
+    });
+
+    List2 = new QListWidget(this);
+    setGeometryTwips(List2, 4515, 2520, 2640, 1425);
+    List2->setVisible(false);
+
+    List1 = new QListWidget(this);
+    setGeometryTwips(List1, 105, 1950, 3315, 1230);
+    List1->setFont(Tahoma());
+    Colour(List1, kGreen, kBlack);
+    List1->setSortingEnabled(false);
+
+    cpvSlider1 = new platform::cpvSlider(this);
+    setGeometryTwips(cpvSlider1, 0, 1300, 3390, 240);
+    cpvSlider1->setRange(-1, 100);
+    cpvSlider1->setValue(-1);
+    cpvSlider1->setBackcolor(kBlack);
+
+    Timerscroll = new QTimer(this);
+    Timerscroll->setInterval(kTimerscrollInterval);
+    connect(Timerscroll, &QTimer::timeout, this, &Form1::TimerscrollTick);
+
+    Picture2 = new PictureBox(this);
+    setGeometryTwips(Picture2, 3360, 735, 3480, 525);
+    Picture2->setBackColor(kGreen);
+    Picture2->setBorder(true);
+    Picture2->setFocusPolicy(Qt::StrongFocus);
+
+    TimerMisc = new QTimer(this);
+    TimerMisc->setInterval(kTimerMiscInterval);
+
+    Check = new QCheckBox(QStringLiteral("Auto Replay"), this);
+    setGeometryTwips(Check, 3675, 1350, 1275, 225);
+    Check->setFont(Tahoma());
+    Colour(Check, kGreen, kBlack);
+    Check->setChecked(false);
+
+    TimerAtEndFile = new QTimer(this);
+    TimerAtEndFile->setInterval(kTimerAtEndFileInterval);
+
+    asxToolbar1 = new platform::asxToolbar(this);
+    setGeometryTwips(asxToolbar1, 105, 380, 5790, 330);
+    asxToolbar1->setTextcolor(kGreen);
+    asxToolbar1->setBackcolor(kBlack);
+    asxToolbar1->setFont(Tahoma());
+    asxToolbar1->setButtongap(3);
+    asxToolbar1->setButtons({
+        {QStringLiteral("Play         "), QStringLiteral("play"), QStringLiteral("Play   F1")},
+        {QStringLiteral("Pause      "), QStringLiteral("pause"), QStringLiteral("Pause   F2")},
+        {QStringLiteral("Stop          "), QStringLiteral("stop"), QStringLiteral("Stop   F3")},
+        {QStringLiteral("Slow Motion"), QStringLiteral("forward"),
+         QStringLiteral("Slow Motion  F4")},
+        {QStringLiteral("Fullscreen   "), QStringLiteral("fullscreen"),
+         QStringLiteral("Fullscreen")},
+    });
+
+    cmdclose = new QPushButton(QStringLiteral("Command1"), this);
+    setGeometryTwips(cmdclose, 5985, 4305, 750, 435);
+    cmdclose->setVisible(false);
+
+    Text1 = new QLineEdit(QStringLiteral("Text1"), this);
+    setGeometryTwips(Text1, 6300, 5880, 855, 330);
+    Text1->setVisible(false);
+
+    auto dialog = std::make_unique<platform::CommonDialog>(this);
+    dialog->setFilter(DialogFilter());
+    setCommonDialog(std::move(dialog));
+
+    txtfull = new KeyTextBox(this);
+    setGeometryTwips(txtfull, 3255, 4830, 960, 330);
+    txtfull->setFrame(false);
+    Colour(txtfull, kBlack, kBlack);
+    txtfull->setFocusPolicy(Qt::StrongFocus);
+    connect(txtfull, &KeyTextBox::KeyDown, this, &Form1::txtfullKeyDown);
+
+    lbcurrentime = MakeLabel(this, QString(), 5145, 1350, 1170, 330, true);
+    Colour(lbcurrentime, kGreen, kBlack);
+
+    Label2 = MakeLabel(this, Caption(), 105, 0, 2325, 330, true);
+    Label2->setFont(Tahoma(12, true));
+    Colour(Label2, kGreen, kBlack);
+
+    Label1 = MakeLabel(this, QStringLiteral("Label1"), 5670, 4935, 1485, 225, false);
+
+    LbCurrentRate = MakeLabel(this, QString(), 525, 5565, 645, 330, false);
+    LbCurrentRate->setFont(Tahoma());
+
+    LbTotalTime = MakeLabel(this, QString(), 3045, 3255, 1275, 330, false);
+    LbTotalTime->setFont(Tahoma());
+    Colour(LbTotalTime, kGreen, kBlack);
+
+    LbTotalFrames = MakeLabel(this, QString(), 525, 4830, 645, 330, false);
+    LbTotalFrames->setFont(Tahoma());
+    LbFramesPerSecond = MakeLabel(this, QString(), 525, 4410, 645, 330, false);
+    LbFramesPerSecond->setFont(Tahoma());
+    LbActualCy = MakeLabel(this, QString(), 630, 3990, 645, 330, false);
+    LbActualCy->setFont(Tahoma());
+    LbActualCx = MakeLabel(this, QString(), 525, 3570, 855, 330, false);
+    LbActualCx->setFont(Tahoma());
+    LbProgress = MakeLabel(this, QStringLiteral("Label1"), 6405, 1680, 5370, 435, false);
+    LbResult = MakeLabel(this, QStringLiteral("Label1"), 3570, 1890, 3270, 330, false);
+
+    TimerAtEndFile->start();
+}
+
+void Form1::setTabOrderChain() {
+    const QWidget* const order[] = {
+        Text1,         LbResult,    cmdclose,      Picture1,     Check,
+        LbProgress,    Picture2,    LbActualCx,    LbActualCy,   LbFramesPerSecond,
+        LbTotalFrames, LbTotalTime, LbCurrentRate, Label1,       List1,
+        List2,         txtfull,     Label2,        lbcurrentime, Meter31,
+    };
+    // Qt refuses to chain a widget that never takes the focus (the labels), so
+    // link the others to each other in the same relative order.
+    QWidget* previous = nullptr;
+    for (const QWidget* entry : order) {
+        auto* widget = const_cast<QWidget*>(entry);
+        if (widget->focusPolicy() == Qt::NoFocus) continue;
+        if (previous != nullptr) QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
+void Form1::setCommonDialog(std::unique_ptr<platform::FileOpenDialog> dialog) {
+    commonDialogOwner_ = std::move(dialog);
+    CommonDialog1 = commonDialogOwner_.get();
+}
+
+std::int32_t Form1::Picture1Handle() const {
+    // X11 ids use at most 29 bits, so they survive the trip through a signed
+    // 32-bit field unchanged.
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(Picture1->winId()));
+}
+
+void Form1::setMaximised(bool maximised) {
+    if (maximised == maximised_) return;
+    maximised_ = maximised;
+    if (maximised) {
+        normalGeometry_ = geometry();
+        QScreen* target = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+        const QRect area = target != nullptr ? target->availableGeometry() : geometry();
+        setWindowState(windowState() | Qt::WindowMaximized);
+        // Set the size ourselves as well: without a window manager nobody acts
+        // on the state, and the caller reads the new size straight away.
+        setGeometry(area);
+    } else {
+        setWindowState(windowState() & ~Qt::WindowMaximized);
+        setGeometry(normalGeometry_);
+    }
+}
+
+void Form1::setDragHandler(std::function<void(QWidget*)> handler) {
+    dragHandler_ = std::move(handler);
+}
+
+void Form1::SurfaceMouseDown(int button, int) {
+    if (button == 1 && dragHandler_) dragHandler_(this);
+}
+
+void Form1::TimerscrollTick() {
+    const int row = List1->currentRow();
+    const QListWidgetItem* item = row >= 0 ? List1->item(row) : nullptr;
+    ScrollText(Picture2, item != nullptr ? item->text() : QString(), 12, 3, 0.1, kBlue);
+}
+
+void Form1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        Picture1->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    // A marquee pass must not draw on a window that is going away.
+    StopScrolling(Picture2);
+    emit queryUnload();
+    emit unload();
+    event->accept();
+}
+
+void Form1::mousePressEvent(QMouseEvent* event) {
+    // Presses that controls pass on (labels do) must not start a drag: only
+    // the bare background counts.
+    if (childAt(event->position().toPoint()) == nullptr) {
+        SurfaceMouseDown(MouseButtonCode(event->button()), ShiftCode(event->modifiers()));
+    }
+    event->accept();
+}
+
+}  // namespace kelto::ui

@@ -1,0 +1,119 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRect>
+#include <QTimer>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "platform/widgets/FileOpenDialog.h"
+#include "platform/widgets/asxToolbar.h"
+#include "platform/widgets/cpvSlider.h"
+#include "ui/KeyTextBox.h"
+#include "ui/Meter3.h"
+#include "ui/PictureBox.h"
+#include "ui/PlayerState.h"
+
+namespace kelto::ui {
+
+// The player's one window: borderless, 460 x 550, black and green. It owns
+// every control and the player state; the behaviour behind the controls is
+// connected from outside through the public members and signals.
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kWidthTwips = 6900;
+    static constexpr int kHeightTwips = 8250;
+    static constexpr int kTimerMiscInterval = 200;
+    static constexpr int kTimerAtEndFileInterval = 500;
+    static constexpr int kTimerscrollInterval = 5000;
+
+    static const QString& Caption();
+    static const QString& DialogFilter();
+
+    explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Controls in the order they are created.
+    Meter3* Meter31;
+    PictureBox* Picture1;
+    platform::asxToolbar* asxToolbar3;
+    platform::asxToolbar* asxToolbar2;
+    QListWidget* List2;
+    QListWidget* List1;
+    platform::cpvSlider* cpvSlider1;
+    QTimer* Timerscroll;
+    PictureBox* Picture2;
+    QTimer* TimerMisc;
+    QCheckBox* Check;
+    QTimer* TimerAtEndFile;
+    platform::asxToolbar* asxToolbar1;
+    QPushButton* cmdclose;
+    QLineEdit* Text1;
+    platform::FileOpenDialog* CommonDialog1;
+    KeyTextBox* txtfull;
+    QLabel* lbcurrentime;
+    QLabel* Label2;
+    QLabel* Label1;
+    QLabel* LbCurrentRate;
+    QLabel* LbTotalTime;
+    QLabel* LbTotalFrames;
+    QLabel* LbFramesPerSecond;
+    QLabel* LbActualCy;
+    QLabel* LbActualCx;
+    QLabel* LbProgress;
+    QLabel* LbResult;
+
+    PlayerState state;
+
+    // Replaces the file-open dialog (tests put a scripted one in).
+    void setCommonDialog(std::unique_ptr<platform::FileOpenDialog> dialog);
+
+    // Native window id of the video area, as the media service takes it.
+    std::int32_t Picture1Handle() const;
+
+    // Maximised fills the screen's available area even where no window
+    // manager acts on the request; normal puts back the geometry from before.
+    void setMaximised(bool maximised);
+    bool isMaximisedState() const { return maximised_; }
+
+    // What a left press on the background or the video area does; DragForm by
+    // default. Tests record the calls instead.
+    void setDragHandler(std::function<void(QWidget*)> handler);
+
+    // Mouse-down on the window's own surface or on Picture1, in the classic
+    // codes (button 1 left, 2 right, 4 middle).
+    void SurfaceMouseDown(int button, int shift);
+
+    // One tick of Timerscroll: the selected title of List1 (or nothing) on a
+    // pass across Picture2.
+    void TimerscrollTick();
+
+signals:
+    void txtfullKeyDown(int keyCode, int shift);
+    void queryUnload();
+    void unload();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void createControls();
+    void setTabOrderChain();
+
+    std::unique_ptr<platform::FileOpenDialog> commonDialogOwner_;
+    std::function<void(QWidget*)> dragHandler_;
+    bool maximised_ = false;
+    bool shownOnce_ = false;
+    QRect normalGeometry_;
+};
+
+}  // namespace kelto::ui

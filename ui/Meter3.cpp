@@ -1,0 +1,109 @@
+#include "ui/Meter3.h"
+
+#include <QPainter>
+#include <string>
+
+#include "ui/InvalidPropertyValue.h"
+#include "ui/Twips.h"
+
+namespace kelto::ui {
+
+Meter3::Meter3(QWidget* parent) : QWidget(parent) {
+    // Each segment starts where its left neighbour ends, less the overlap, so
+    // that adjacent outlines merge into one thin divider.
+    segmentLeft_.fill(kFirstSegmentLeftTwips);
+    for (int i = 1; i < kSegmentCount; ++i) {
+        segmentLeft_[static_cast<std::size_t>(i)] = segmentLeft_[static_cast<std::size_t>(i - 1)] +
+                                                    kSegmentWidthTwips - kSegmentOverlapTwips;
+    }
+    setFixedSize(TwipsToPixels(kWidthTwips), TwipsToPixels(kHeightTwips));
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void Meter3::setValue(std::int16_t value) {
+    if (value < kMinValue || value > kMaxValue) {
+        throw InvalidPropertyValue("Meter3.Value must lie between 0 and 50, not " +
+                                   std::to_string(value));
+    }
+    if (value != value_) {
+        value_ = value;
+        SetLevelValue();
+        ShowLevel();
+    }
+    emit PropertyChanged(QStringLiteral("Value"));
+}
+
+void Meter3::setBorder(std::int16_t border) {
+    if (border != 0 && border != 1) {
+        throw InvalidPropertyValue("Meter3.Border must be 0 or 1, not " + std::to_string(border));
+    }
+    if (border != border_) {
+        border_ = border;
+        update();
+    }
+    emit PropertyChanged(QStringLiteral("Border"));
+}
+
+bool Meter3::segmentLit(int index) const {
+    if (index < 0 || index >= kSegmentCount) return false;
+    return lit_[static_cast<std::size_t>(index)];
+}
+
+QRect Meter3::segmentTwips(int index) const {
+    if (index < 0 || index >= kSegmentCount) return {};
+    return {segmentLeft_[static_cast<std::size_t>(index)], kSegmentTopTwips, kSegmentWidthTwips,
+            kSegmentHeightTwips};
+}
+
+void Meter3::SetLevelValue() { currentLevel_ = value_; }
+
+void Meter3::ShowLevel() {
+    for (int i = 0; i < kSegmentCount; ++i) lit_[static_cast<std::size_t>(i)] = i < currentLevel_;
+    ++repaintCount_;
+    update();
+}
+
+void Meter3::ReadProperties(const platform::PropertyBag& bag) {
+    // A damaged store must not keep the window from coming up: entries out of
+    // range are passed over and the control keeps what it has.
+    const int stored = bag.ReadProperty(QStringLiteral("Value"), kDefaultValue);
+    if (stored >= kMinValue && stored <= kMaxValue && stored != value_) {
+        value_ = static_cast<std::int16_t>(stored);
+        SetLevelValue();
+        ShowLevel();
+    }
+    const int border = bag.ReadProperty(QStringLiteral("Border"), kDefaultBorder);
+    if (border == 0 || border == 1) {
+        border_ = static_cast<std::int16_t>(border);
+        update();
+    }
+}
+
+void Meter3::WriteProperties(platform::PropertyBag& bag) const {
+    bag.WriteProperty(QStringLiteral("Value"), value_, kDefaultValue);
+    bag.WriteProperty(QStringLiteral("Border"), border_, kDefaultBorder);
+}
+
+void Meter3::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+    // Segments are laid out in twips; scaling the painter keeps their overlap
+    // exact instead of accumulating per-segment rounding.
+    painter.save();
+    painter.scale(1.0 / kTwipsPerPixel, 1.0 / kTwipsPerPixel);
+    QPen outline(QColor(0, 0, 0));
+    outline.setCosmetic(true);
+    painter.setPen(outline);
+    for (int i = 0; i < kSegmentCount; ++i) {
+        painter.setBrush(segmentLit(i) ? LitColour() : DarkColour());
+        painter.drawRect(segmentTwips(i));
+    }
+    painter.restore();
+    if (border_ == 1) {
+        painter.setPen(QColor(128, 128, 128));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+}  // namespace kelto::ui

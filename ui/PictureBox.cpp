@@ -1,0 +1,149 @@
+#include "ui/PictureBox.h"
+
+#include <QFontMetricsF>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "ui/InputCodes.h"
+#include "ui/Twips.h"
+#include "ui/WindowFonts.h"
+
+namespace kelto::ui {
+
+PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
+    drawFont_ = PixelFont(font().family(), fontPoints_);
+}
+
+void PictureBox::setBackColor(const QColor& colour) {
+    backColor_ = colour;
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, colour);
+    setPalette(pal);
+    update();
+}
+
+void PictureBox::setBorder(bool on) {
+    border_ = on;
+    update();
+}
+
+void PictureBox::setVideoSurface(bool on) {
+    video_ = on;
+    if (on) {
+        setAttribute(Qt::WA_NativeWindow);
+        // The renderer owns every pixel of this window; letting Qt paint it
+        // (its own background or a repaint after an update elsewhere) would
+        // wipe the video between frames.
+        setAttribute(Qt::WA_PaintOnScreen);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setAutoFillBackground(false);
+    } else {
+        setAttribute(Qt::WA_PaintOnScreen, false);
+        setAttribute(Qt::WA_NoSystemBackground, false);
+        setAttribute(Qt::WA_OpaquePaintEvent, false);
+    }
+    update();
+}
+
+QPaintEngine* PictureBox::paintEngine() const { return video_ ? nullptr : QWidget::paintEngine(); }
+
+QRect PictureBox::drawingArea() const {
+    const int edge = border_ ? kBorderPixels : 0;
+    return rect().adjusted(edge, edge, -edge, -edge);
+}
+
+double PictureBox::unitWidthPx() const {
+    switch (scaleMode_) {
+        case ScaleMode::Twips:
+            return 1.0 / kTwipsPerPixel;
+        case ScaleMode::Pixels:
+            return 1.0;
+        case ScaleMode::Characters:
+            return kCharacterCellWidthPx;
+    }
+    return 1.0;
+}
+
+double PictureBox::unitHeightPx() const {
+    switch (scaleMode_) {
+        case ScaleMode::Twips:
+            return 1.0 / kTwipsPerPixel;
+        case ScaleMode::Pixels:
+            return 1.0;
+        case ScaleMode::Characters:
+            return kCharacterCellHeightPx;
+    }
+    return 1.0;
+}
+
+double PictureBox::ScaleWidth() const { return drawingArea().width() / unitWidthPx(); }
+double PictureBox::ScaleHeight() const { return drawingArea().height() / unitHeightPx(); }
+
+void PictureBox::setFontName(const QString& family) {
+    drawFont_ = PixelFont(family, fontPoints_, drawFont_.bold());
+}
+
+void PictureBox::setFontSize(double points) {
+    if (points <= 0) return;
+    fontPoints_ = points;
+    drawFont_.setPixelSize(PointsToPixels(points));
+}
+
+void PictureBox::setFontBold(bool on) { drawFont_.setBold(on); }
+void PictureBox::setFontItalic(bool on) { drawFont_.setItalic(on); }
+void PictureBox::setFontUnderline(bool on) { drawFont_.setUnderline(on); }
+
+void PictureBox::Cls() {
+    drawn_.clear();
+    currentX_ = 0;
+    currentY_ = 0;
+    update();
+}
+
+void PictureBox::Print(const QString& text) {
+    const QRect area = drawingArea();
+    const QPointF topLeft(area.left() + currentX_ * unitWidthPx(),
+                          area.top() + currentY_ * unitHeightPx());
+    drawn_.push_back({topLeft, text, foreColor_, drawFont_});
+    currentX_ += QFontMetricsF(drawFont_).horizontalAdvance(text) / unitWidthPx();
+    update();
+}
+
+void PictureBox::paintEvent(QPaintEvent*) {
+    if (video_) return;
+    QPainter painter(this);
+    painter.fillRect(rect(), backColor_);
+    if (border_) {
+        // Sunken edge: dark outside lines top and left, light ones bottom and right.
+        const QRect r = rect().adjusted(0, 0, -1, -1);
+        painter.setPen(QColor(128, 128, 128));
+        painter.drawLine(r.topLeft(), r.topRight());
+        painter.drawLine(r.topLeft(), r.bottomLeft());
+        painter.setPen(QColor(255, 255, 255));
+        painter.drawLine(r.bottomLeft(), r.bottomRight());
+        painter.drawLine(r.topRight(), r.bottomRight());
+        const QRect inner = r.adjusted(1, 1, -1, -1);
+        painter.setPen(QColor(64, 64, 64));
+        painter.drawLine(inner.topLeft(), inner.topRight());
+        painter.drawLine(inner.topLeft(), inner.bottomLeft());
+        painter.setPen(QColor(212, 208, 200));
+        painter.drawLine(inner.bottomLeft(), inner.bottomRight());
+        painter.drawLine(inner.topRight(), inner.bottomRight());
+    }
+    painter.setClipRect(drawingArea());
+    for (const DrawnText& item : drawn_) {
+        painter.setFont(item.font);
+        painter.setPen(item.colour);
+        const QFontMetricsF metrics(item.font);
+        painter.drawText(QPointF(item.topLeft.x(), item.topLeft.y() + metrics.ascent()), item.text);
+    }
+}
+
+void PictureBox::mousePressEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    emit MouseDown(MouseButtonCode(event->button()), ShiftCode(event->modifiers()), at.x(), at.y());
+    event->accept();
+}
+
+}  // namespace kelto::ui
