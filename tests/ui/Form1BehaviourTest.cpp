@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "platform/widgets/NativeWindowRect.h"
+#include "ui/Form1.h"
+#include "ui/ScrollPass.h"
+#include "ui/basScroller.h"
+
+namespace kelto::ui {
+namespace {
+
+// Delivers a press where a real one would land: to the topmost control at
+// the point, from where Qt passes it on to the parents if not taken.
+void PressAt(Form1& form, const QPoint& at, Qt::MouseButton button) {
+    QWidget* target = form.childAt(at);
+    if (target == nullptr) target = &form;
+    QTest::mousePress(target, button, {}, target->mapFrom(&form, at));
+    QTest::mouseRelease(target, button, {}, target->mapFrom(&form, at));
+}
+
+TEST(Form1Drag, OnlyLeftPressesOnTheBackgroundOrVideoAreaMoveTheWindow) {
+    Form1 form;
+    std::vector<QWidget*> dragged;
+    form.setDragHandler([&](QWidget* w) { dragged.push_back(w); });
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+
+    struct Case {
+        const char* where;
+        QPoint at;
+        Qt::MouseButton button;
+        bool drags;
+    };
+    const QPoint background(300, 10);   // right of the title
+    const QPoint belowVideo(200, 530);  // under the video area
+    const QPoint video(100, 300);       // inside Picture1
+    const std::vector<Case> cases = {
+        {"background left", background, Qt::LeftButton, true},
+        {"below video left", belowVideo, Qt::LeftButton, true},
+        {"video left", video, Qt::LeftButton, true},
+        {"background right", background, Qt::RightButton, false},
+        {"background middle", background, Qt::MiddleButton, false},
+        {"video right", video, Qt::RightButton, false},
+        {"title label", QPoint(20, 10), Qt::LeftButton, false},
+        {"time label", QPoint(360, 95), Qt::LeftButton, false},
+        {"playlist", QPoint(50, 150), Qt::LeftButton, false},
+        {"meter", QPoint(50, 60), Qt::LeftButton, false},
+        {"marquee", QPoint(300, 60), Qt::LeftButton, false},
+        {"slider", QPoint(100, 94), Qt::LeftButton, false},
+        {"transport bar", QPoint(20, 35), Qt::LeftButton, false},
+        {"txtfull", QPoint(250, 330), Qt::LeftButton, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.where);
+        dragged.clear();
+        PressAt(form, c.at, c.button);
+        ASSERT_EQ(dragged.size(), c.drags ? 1u : 0u);
+        if (c.drags) {
+            EXPECT_EQ(dragged.front(), &form);
+        }
+    }
+}
+
+TEST(Form1Keys, TxtfullReportsKeysWithoutSwallowingThem) {
+    Form1 form;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    form.txtfull->setFocus();
+    QSignalSpy keys(&form, &Form1::txtfullKeyDown);
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int code;
+        int shift;
+    };
+    const std::vector<Case> cases = {
+        {Qt::Key_Escape, Qt::NoModifier, 27, 0},   {Qt::Key_F1, Qt::NoModifier, 112, 0},
+        {Qt::Key_F2, Qt::NoModifier, 113, 0},      {Qt::Key_F3, Qt::ShiftModifier, 114, 1},
+        {Qt::Key_F4, Qt::ControlModifier, 115, 2}, {Qt::Key_A, Qt::AltModifier, 65, 4},
+    };
+    for (const Case& c : cases) QTest::keyClick(form.txtfull, c.key, c.modifiers);
+    // The modifier keys report themselves too (Shift 16, Ctrl 17, Alt 18); set them aside.
+    std::vector<std::pair<int, int>> reported;
+    std::vector<int> modifiers;
+    for (const QList<QVariant>& k : keys) {
+        const int code = k[0].toInt();
+        if (code >= 16 && code <= 18) {
+            modifiers.push_back(code);
+        } else {
+            reported.emplace_back(code, k[1].toInt());
+        }
+    }
+    ASSERT_EQ(reported.size(), cases.size());
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        EXPECT_EQ(reported[i], std::make_pair(cases[i].code, cases[i].shift));
+    }
+    EXPECT_EQ(modifiers, (std::vector<int>{16, 17, 18}));
+    form.txtfull->clear();
+    QTest::keyClicks(form.txtfull, QStringLiteral("xy"));
+    EXPECT_EQ(form.txtfull->text(), QStringLiteral("xy"));
+    EXPECT_EQ(form.focusWidget(), form.txtfull);
+}
+
+TEST(Form1Close, EmitsQueryUnloadThenUnloadAndEndsARunningPass) {
+    Form1 form;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.List1->addItem(QStringLiteral("Some title"));
+    form.List1->setCurrentRow(0);
+    form.TimerscrollTick();
+    QPointer<ScrollPass> pass = RunningPass(form.Picture2);
+    ASSERT_FALSE(pass.isNull());
+    QSignalSpy frames(pass.data(), &ScrollPass::frameDrawn);
+    ASSERT_TRUE(frames.wait(2000));
+
+    std::vector<QString> order;
+    QObject::connect(&form, &Form1::queryUnload,
+                     [&] { order.push_back(QStringLiteral("queryUnload")); });
+    QObject::connect(&form, &Form1::unload, [&] { order.push_back(QStringLiteral("unload")); });
+    EXPECT_TRUE(form.close());
+    EXPECT_EQ(order,
+              (std::vector<QString>{QStringLiteral("queryUnload"), QStringLiteral("unload")}));
+
+    EXPECT_EQ(RunningPass(form.Picture2), nullptr);
+    const auto drawnAtClose = form.Picture2->drawnTexts().size();
+    const qsizetype framesAtClose = frames.size();
+    QTest::qWait(200);
+    EXPECT_EQ(frames.size(), framesAtClose);
+    EXPECT_EQ(form.Picture2->drawnTexts().size(), drawnAtClose);
+}
+
+TEST(Form1Scroll, TickScrollsTheSelectedTitleAndNeverNestsPasses) {
+    Form1 form;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.List1->addItems({QStringLiteral("first"), QStringLiteral("second")});
+    form.List1->setCurrentRow(1);
+    form.TimerscrollTick();
+    QPointer<ScrollPass> pass = RunningPass(form.Picture2);
+    ASSERT_FALSE(pass.isNull());
+    QSignalSpy frames(pass.data(), &ScrollPass::frameDrawn);
+    ASSERT_TRUE(frames.wait(2000));
+    ASSERT_EQ(form.Picture2->drawnTexts().size(), 6u);
+    EXPECT_EQ(form.Picture2->drawnTexts().front().text, QStringLiteral("s"));
+    EXPECT_EQ(form.Picture2->drawnTexts().front().colour, QColor(0, 0, 255));
+
+    // A tick during the pass, even with another selection, changes nothing.
+    const int drawnSoFar = pass->framesDrawn();
+    form.List1->setCurrentRow(0);
+    form.TimerscrollTick();
+    EXPECT_EQ(RunningPass(form.Picture2), pass.data());
+    EXPECT_GE(pass->framesDrawn(), drawnSoFar);
+    ASSERT_TRUE(frames.wait(2000));
+    EXPECT_EQ(form.Picture2->drawnTexts().front().text, QStringLiteral("s"));
+    form.close();
+}
+
+TEST(Form1Window, MaximisedFillsTheScreenAndNormalPutsItBack) {
+    Form1 form;
+    form.move(50, 60);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const QRect before = form.geometry();
+    const QRect screenArea = form.screen()->availableGeometry();
+
+    form.setMaximised(true);
+    EXPECT_TRUE(form.isMaximisedState());
+    EXPECT_EQ(form.geometry(), screenArea);
+    form.setMaximised(true);  // again: same result
+    EXPECT_EQ(form.geometry(), screenArea);
+
+    form.setMaximised(false);
+    EXPECT_FALSE(form.isMaximisedState());
+    EXPECT_EQ(form.size(), QSize(460, 550));
+    EXPECT_EQ(form.geometry(), before);
+    // Hidden controls stay hidden through it all.
+    EXPECT_FALSE(form.List2->isVisible());
+    EXPECT_FALSE(form.LbResult->isVisible());
+}
+
+TEST(Form1Window, NativeRectCanBeAskedFromAnotherThread) {
+    Form1 form;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const std::int32_t handle = form.Picture1Handle();
+    std::atomic<bool> done{false};
+    bool found = false;
+    platform::WindowRect rect;
+    std::thread asker([&] {
+        found = platform::NativeWindowRect(handle, rect);
+        done = true;
+    });
+    for (int i = 0; i < 200 && !done; ++i) QTest::qWait(10);
+    asker.join();
+    ASSERT_TRUE(found);
+    EXPECT_EQ(rect.right - rect.left, form.Picture1->width());
+    EXPECT_EQ(rect.bottom - rect.top, form.Picture1->height());
+}
+
+}  // namespace
+}  // namespace kelto::ui
