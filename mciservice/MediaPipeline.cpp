@@ -226,6 +226,7 @@ bool MediaPipeline::Build(const std::string& path, std::uint64_t videoWindow) {
                 gst_video_overlay_handle_events(overlay, FALSE);
                 video = std::move(bin);
                 scaler_ = std::move(caps);
+                windowSink_ = std::move(sink);
                 SetPictureSize(0, 0);
             }
         }
@@ -366,6 +367,11 @@ void MediaPipeline::SetPictureSize(int width, int height) {
                         : gst_caps_new_simple("video/x-raw", "pixel-aspect-ratio",
                                               GST_TYPE_FRACTION, 1, 1, nullptr)};
     g_object_set(scaler_.get(), "caps", caps.get(), nullptr);
+    // The sink does not watch the window (that would take its clicks from the
+    // window underneath), so it learns the new size when told to redraw.
+    if (width > 0 && height > 0) {
+        gst_video_overlay_expose(GST_VIDEO_OVERLAY(windowSink_.get()));
+    }
 }
 
 }  // namespace kelto::mciservice

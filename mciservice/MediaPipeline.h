@@ -57,7 +57,8 @@ public:
 
     void SetVolume(double volume);
     void SetMute(bool mute);
-    // Scales the picture to this size before it reaches the window.
+    // Scales the picture to this size before it reaches the window. Call it
+    // after the window itself has been given that size.
     void SetPictureSize(int width, int height);
 
 private:
@@ -69,6 +70,7 @@ private:
     GstPtr<GstElement> playbin_;
     GstPtr<GstBus> bus_;
     GstPtr<GstElement> scaler_;  // the capsfilter that sizes the picture, when there is a window
+    GstPtr<GstElement> windowSink_;
     StreamInfo info_;
 };
 
