@@ -1,0 +1,40 @@
+#include "status/EndOfMedia.h"
+
+#include "player/TimerSwitch.h"
+
+namespace kelto::status {
+
+EndOfMedia::EndOfMedia(ui::Form1& form, mci::ModuleMultimedia& mm,
+                       player::PlaybackControl& playback)
+    : form_(form), mm_(mm), playback_(playback) {}
+
+void EndOfMedia::TimerAtEndFile_Timer() {
+    // 0: the length is asked afresh on every tick, so a new file's length is
+    // never confused with the last one's.
+    std::int32_t knownLength = 0;
+    bool atEnd = false;
+    try {
+        atEnd = mm_.IsAtEnd(form_.state.deviceAlias, knownLength);
+    } catch (const mci::ArithmeticOverflow&) {
+        return;
+    }
+    if (!atEnd) return;
+
+    player::SwitchOff(form_.TimerMisc);
+    player::SwitchOff(form_.Timerscroll);
+    if (form_.Check->checkState() == Qt::Checked) {
+        playback_.PlaySelected();
+        return;
+    }
+    // The next entry is the one after the selection, not after the file that
+    // is playing; with nothing selected that is the first entry.
+    const int selected = form_.List1->currentRow();
+    if (selected == form_.List1->count() - 1) return;
+    form_.List1->setCurrentRow(selected + 1);
+    // List2's selection follows List1's through the playlist's click handling;
+    // it is set here too so that the open below cannot take a stale path.
+    form_.List2->setCurrentRow(selected + 1);
+    playback_.PlaySelected();
+}
+
+}  // namespace kelto::status

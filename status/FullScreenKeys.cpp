@@ -1,0 +1,92 @@
+#include "status/FullScreenKeys.h"
+
+#include "mci/CheckedArithmetic.h"
+#include "player/ResultLabel.h"
+#include "player/TimerSwitch.h"
+#include "player/UnknownOnOverflow.h"
+#include "ui/Twips.h"
+
+namespace kelto::status {
+
+namespace {
+
+constexpr int kEscape = 27;
+constexpr int kF1 = 112;
+constexpr int kF2 = 113;
+constexpr int kF3 = 114;
+constexpr int kF4 = 115;
+
+// Where the video area stands after full screen.
+constexpr int kReturnTopTwips = 4095;
+constexpr int kReturnLeftTwips = 1365;
+
+constexpr int kPauseButton = 2;
+
+}  // namespace
+
+FullScreenKeys::FullScreenKeys(ui::Form1& form, mci::ModuleMultimedia& mm,
+                               player::PlaybackControl& playback)
+    : form_(form), mm_(mm), playback_(playback) {}
+
+void FullScreenKeys::txtfull_KeyDown(int keyCode, int /*shift*/) {
+    switch (keyCode) {
+        case kEscape:
+            LeaveFullScreen();
+            break;
+        case kF1:
+            playback_.PlaySelectedFullScreen();
+            break;
+        case kF2:
+            playback_.TogglePause();
+            break;
+        case kF3:
+            StopAndLeaveFullScreen();
+            break;
+        case kF4:
+            playback_.ToggleSlowMotion();
+            break;
+        default:
+            break;
+    }
+}
+
+void FullScreenKeys::RestoreVideoArea() {
+    ui::Form1& f = form_;
+    ui::PlayerState& s = f.state;
+    ui::setTopTwips(f.Picture1, kReturnTopTwips);
+    ui::setLeftTwips(f.Picture1, kReturnLeftTwips);
+    // The size comes from when the file was opened; the query only tells
+    // whether there is a picture at all now.
+    const std::int32_t cx =
+        player::UnknownOnOverflow([&] { return mm_.GetDestinationSize(s.deviceAlias, "cx"); });
+    if (cx != -1) {
+        try {
+            const std::int32_t height = mci::Mul32(s.videoHeight, ui::kTwipsPerPixel);
+            const std::int32_t width = mci::Mul32(s.videoWidth, ui::kTwipsPerPixel);
+            ui::setHeightTwips(f.Picture1, height);
+            ui::setWidthTwips(f.Picture1, width);
+        } catch (const mci::ArithmeticOverflow&) {
+            // A stored size beyond any screen: keep the present one.
+        }
+    }
+    try {
+        s.lastResult = mm_.PutVideoWindow(f.Picture1Handle(), s.deviceAlias, 0, 0, 0, 0);
+    } catch (const mci::ArithmeticOverflow&) {
+        // Nothing was sent; the video stays where it is.
+    }
+    f.setMaximised(false);
+    f.List1->setFocus(Qt::OtherFocusReason);
+}
+
+void FullScreenKeys::LeaveFullScreen() { RestoreVideoArea(); }
+
+void FullScreenKeys::StopAndLeaveFullScreen() {
+    ui::PlayerState& s = form_.state;
+    form_.asxToolbar1->setButtonChecked(kPauseButton, false);
+    s.lastResult = mm_.StopMedia(s.deviceAlias);
+    player::ShowLastResult(form_);
+    RestoreVideoArea();
+    player::SwitchOff(form_.TimerMisc);
+}
+
+}  // namespace kelto::status

@@ -1,0 +1,49 @@
+#include "status/ProgressDisplay.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "mci/CheckedArithmetic.h"
+#include "ui/Meter3.h"
+
+namespace kelto::status {
+
+namespace {
+
+// A position past the length gives more than 100 %, which the meter cannot
+// show; a stray negative reply must not reach it either.
+std::int16_t MeterValueFor(std::int32_t percent) {
+    const std::int32_t half = mci::RoundToInt32(static_cast<double>(percent) / 2.0);
+    return static_cast<std::int16_t>(std::clamp<std::int32_t>(half, ui::Meter3::kMinValue,
+                                                               ui::Meter3::kMaxValue));
+}
+
+std::string WholeNumberText(double value) {
+    // Whole minutes of an elapsed time that came from a 32-bit product: exact
+    // in 64 bits.
+    return std::to_string(static_cast<long long>(value));
+}
+
+}  // namespace
+
+ProgressDisplay ComputeProgressDisplay(std::int32_t percent, std::int32_t totalSeconds,
+                                       std::int32_t totalMinutes,
+                                       const std::string& totalSecondsText) {
+    ProgressDisplay d;
+    if (percent != -1) d.meterValue = MeterValueFor(percent);
+    d.progressText = mci::Decimal(percent) + " %";
+
+    d.elapsedSeconds = static_cast<double>(mci::Mul32(totalSeconds, percent)) / 100.0;
+    d.elapsedMinutes = std::floor(d.elapsedSeconds / 60.0);
+    const double seconds = d.elapsedSeconds > 59
+                               ? std::floor(d.elapsedSeconds - d.elapsedMinutes * 60.0)
+                               : d.elapsedSeconds;
+    d.elapsedSecondsRemainder = mci::RoundToInt32(seconds);
+    d.elapsedSecondsText = (d.elapsedSecondsRemainder < 10 ? "0" : "") +
+                           mci::Decimal(d.elapsedSecondsRemainder);
+    d.timeText = WholeNumberText(d.elapsedMinutes) + ":" + d.elapsedSecondsText + " / " +
+                 mci::Decimal(totalMinutes) + ":" + totalSecondsText;
+    return d;
+}
+
+}  // namespace kelto::status
