@@ -21,8 +21,8 @@ void PrintUsage() {
 void Run(kelto::mciservice::MciService& service, const std::string& command) {
     std::string reply;
     const std::uint32_t rc = service.SendString(command, reply);
-    std::cout << rc << '\t'
-              << (rc == 0 ? reply : kelto::mciservice::MciService::ErrorText(rc)) << std::endl;
+    std::cout << rc << '\t' << (rc == 0 ? reply : kelto::mciservice::MciService::ErrorText(rc))
+              << std::endl;
 }
 
 }  // namespace

@@ -186,8 +186,7 @@ std::uint32_t ParseArguments(std::span<const KeywordSpec> specs, bool itemList,
                 words = words.subspan(1);
                 break;
             case ValueKind::Integer: {
-                const auto value =
-                    words.empty() ? std::nullopt : ParseInteger(words.front().text);
+                const auto value = words.empty() ? std::nullopt : ParseInteger(words.front().text);
                 if (!value) {
                     return mcierr::kBadInteger;
                 }

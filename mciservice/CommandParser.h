@@ -97,8 +97,8 @@ public:
     std::optional<Kw> Item() const { return item_; }
 
 private:
-    friend std::uint32_t ParseArguments(std::span<const KeywordSpec>, bool,
-                                        std::span<const Token>, Arguments&);
+    friend std::uint32_t ParseArguments(std::span<const KeywordSpec>, bool, std::span<const Token>,
+                                        Arguments&);
     static constexpr std::size_t Index(Kw kw) { return static_cast<std::size_t>(kw); }
     static constexpr std::size_t kCount = static_cast<std::size_t>(Kw::Count);
 

@@ -11,8 +11,8 @@ namespace {
 using V = ValueKind;
 
 constexpr KeywordSpec kOpenKeywords[] = {
-    {"type", Kw::Type, V::Word},        {"alias", Kw::Alias, V::Word},
-    {"parent", Kw::Parent, V::Integer}, {"style", Kw::Style, V::Integer},
+    {"type", Kw::Type, V::Word},           {"alias", Kw::Alias, V::Word},
+    {"parent", Kw::Parent, V::Integer},    {"style", Kw::Style, V::Integer},
     {"shareable", Kw::Shareable, V::None},
 };
 constexpr KeywordSpec kPlayKeywords[] = {
@@ -31,9 +31,12 @@ constexpr KeywordSpec kSetKeywords[] = {
     {"audio all off", Kw::AudioAllOff, V::None, 1},
 };
 constexpr KeywordSpec kStatusItems[] = {
-    {"length", Kw::Length, V::None, 1},     {"position", Kw::Position, V::None, 1},
-    {"speed", Kw::Speed, V::None, 1},       {"mode", Kw::Mode, V::None, 1},
-    {"time format", Kw::TimeFormat, V::None, 1}, {"ready", Kw::Ready, V::None, 1},
+    {"length", Kw::Length, V::None, 1},
+    {"position", Kw::Position, V::None, 1},
+    {"speed", Kw::Speed, V::None, 1},
+    {"mode", Kw::Mode, V::None, 1},
+    {"time format", Kw::TimeFormat, V::None, 1},
+    {"ready", Kw::Ready, V::None, 1},
     {"volume", Kw::Volume, V::None, 1},
 };
 constexpr KeywordSpec kWhereItems[] = {

@@ -41,7 +41,8 @@ constexpr std::array<std::pair<std::uint32_t, std::string_view>, 29> kTexts{{
     {293,
      "The specified value for the time format is invalid. Refer to the MCI documentation for "
      "valid formats."},
-    {294, "A closing double-quotation mark is missing from the parameter value. Please supply one."},
+    {294,
+     "A closing double-quotation mark is missing from the parameter value. Please supply one."},
     {295, "A parameter or value was specified twice. Only specify it once."},
     {296,
      "The specified file cannot be played on the specified MCI device. The file may be "

@@ -66,9 +66,9 @@ MediaDevice::~MediaDevice() { pipeline_.reset(); }
 
 std::int64_t MediaDevice::ToUnits(GstClockTime time) const {
     if (format_ == TimeFormat::Frames) {
-        return static_cast<std::int64_t>(gst_util_uint64_scale_round(
-            time, static_cast<guint64>(Info().fpsNum),
-            static_cast<guint64>(Info().fpsDen) * GST_SECOND));
+        return static_cast<std::int64_t>(
+            gst_util_uint64_scale_round(time, static_cast<guint64>(Info().fpsNum),
+                                        static_cast<guint64>(Info().fpsDen) * GST_SECOND));
     }
     return static_cast<std::int64_t>(gst_util_uint64_scale_round(time, 1, GST_MSECOND));
 }

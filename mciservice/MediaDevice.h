@@ -42,8 +42,7 @@ public:
 
     void Poll();
 
-    std::uint32_t Play(std::optional<std::int64_t> from, std::optional<std::int64_t> to,
-                       bool wait);
+    std::uint32_t Play(std::optional<std::int64_t> from, std::optional<std::int64_t> to, bool wait);
     std::uint32_t Pause();
     std::uint32_t Resume();
     std::uint32_t Stop();

@@ -33,8 +33,8 @@ const char* SoundfontPath() {
 // Runs on a streaming thread as decoders are made; touches only the element.
 void OnElementSetup(GstElement*, GstElement* element, gpointer) {
     GstElementFactory* factory = gst_element_get_factory(element);
-    if (factory != nullptr &&
-        std::string_view(GST_OBJECT_NAME(factory)) == "fluiddec" && SoundfontPath() != nullptr) {
+    if (factory != nullptr && std::string_view(GST_OBJECT_NAME(factory)) == "fluiddec" &&
+        SoundfontPath() != nullptr) {
         g_object_set(element, "soundfont", SoundfontPath(), nullptr);
     }
 }
@@ -75,7 +75,8 @@ bool PicksRealOutput(GstElement* autoSink) {
     while (gst_iterator_next(children, &item) == GST_ITERATOR_OK) {
         auto* child = GST_ELEMENT(g_value_get_object(&item));
         GstElementFactory* factory = gst_element_get_factory(child);
-        real = real || (factory != nullptr && std::string_view(GST_OBJECT_NAME(factory)) != "fakesink");
+        real = real ||
+               (factory != nullptr && std::string_view(GST_OBJECT_NAME(factory)) != "fakesink");
         g_value_reset(&item);
     }
     g_value_unset(&item);
@@ -152,7 +153,8 @@ GstPtr<GstElement> MakeWindowSink() {
         if (!probe) {
             return false;
         }
-        const bool ok = gst_element_set_state(probe.get(), GST_STATE_READY) != GST_STATE_CHANGE_FAILURE;
+        const bool ok =
+            gst_element_set_state(probe.get(), GST_STATE_READY) != GST_STATE_CHANGE_FAILURE;
         gst_element_set_state(probe.get(), GST_STATE_NULL);
         return ok;
     }();
@@ -251,8 +253,7 @@ bool MediaPipeline::Preroll(GstClockTime deadline) {
     const GstClockTime now = gst_util_get_timestamp();
     GstMessagePtr message{gst_bus_timed_pop_filtered(
         bus_.get(), deadline > now ? deadline - now : 0,
-        static_cast<GstMessageType>(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR |
-                                    GST_MESSAGE_EOS))};
+        static_cast<GstMessageType>(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR | GST_MESSAGE_EOS))};
     return message && GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_ASYNC_DONE;
 }
 
@@ -332,8 +333,8 @@ MediaPipeline::Events MediaPipeline::Drain() {
 MediaPipeline::Events MediaPipeline::Wait(GstClockTime timeout, bool untilEnd) {
     Events events;
     const GstClockTime deadline = gst_util_get_timestamp() + timeout;
-    const auto wanted = static_cast<GstMessageType>(GST_MESSAGE_ERROR | GST_MESSAGE_EOS |
-                                                    GST_MESSAGE_ASYNC_DONE);
+    const auto wanted =
+        static_cast<GstMessageType>(GST_MESSAGE_ERROR | GST_MESSAGE_EOS | GST_MESSAGE_ASYNC_DONE);
     for (GstClockTime now = gst_util_get_timestamp(); now < deadline;
          now = gst_util_get_timestamp()) {
         GstMessagePtr message{gst_bus_timed_pop_filtered(bus_.get(), deadline - now, wanted)};

@@ -45,8 +45,7 @@ std::uint32_t ServicePlatform::mciSendStringA(const std::string& command, char* 
     return rc;
 }
 
-bool ServicePlatform::mciGetErrorStringA(std::uint32_t error, char* buffer,
-                                         std::uint32_t length) {
+bool ServicePlatform::mciGetErrorStringA(std::uint32_t error, char* buffer, std::uint32_t length) {
     const std::string_view text = ErrorTextFor(error);
     if (buffer == nullptr || length == 0) {
         return !text.empty();

@@ -33,8 +33,7 @@ public:
     // The command text ends at its first NUL, as a C string would. A reply that
     // does not fit `returnLength` (with its NUL) gives 268.
     std::uint32_t mciSendStringA(const std::string& command, char* returnString,
-                                 std::uint32_t returnLength,
-                                 std::int32_t callbackWindow) override;
+                                 std::uint32_t returnLength, std::int32_t callbackWindow) override;
     bool mciGetErrorStringA(std::uint32_t error, char* buffer, std::uint32_t length) override;
     std::uint32_t GetShortPathNameA(const std::string& longPath, char* shortPath,
                                     std::uint32_t bufferLength) override;

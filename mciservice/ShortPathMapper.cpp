@@ -12,8 +12,8 @@ namespace kelto::mciservice {
 namespace {
 
 bool IsSafeChar(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '/' || c == '.' || c == '_' || c == '+' || c == '-';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '/' ||
+           c == '.' || c == '_' || c == '+' || c == '-';
 }
 
 std::uint64_t Fnv1a(const std::string& text) {

@@ -60,8 +60,7 @@ std::unique_ptr<VideoWindow> VideoWindow::Create(std::uint64_t parent) {
         return nullptr;
     }
     Display* dpy = AsDisplay(display.get());
-    const Window parentWindow =
-        parent == 0 ? DefaultRootWindow(dpy) : static_cast<Window>(parent);
+    const Window parentWindow = parent == 0 ? DefaultRootWindow(dpy) : static_cast<Window>(parent);
     Window window = 0;
     {
         ErrorTrap trap(dpy);

@@ -35,26 +35,35 @@ TEST_P(SplitCommandTest, CutsVerbDeviceAndWords) {
 
 INSTANTIATE_TEST_SUITE_P(
     Grammar, SplitCommandTest,
-    ::testing::Values(
-        SplitCase{"", 267, "", {}}, SplitCase{"      ", 267, "", {}},
-        SplitCase{"play", 292, "", {}}, SplitCase{"play      ", 292, "", {}},
-        SplitCase{"play \"movie", 294, "", {}}, SplitCase{"play \"mo vie\"x", 305, "", {}},
-        SplitCase{"play \"\"", 292, "", {}},
-        // Runs of blanks and the player's padding to 128 characters are nothing.
-        SplitCase{"play   movie    from 0  to 25" + std::string(99, ' '), 0, "movie",
-                  {"from", "0", "to", "25"}},
-        SplitCase{"open \"/m/a b \"\"c.mp3\" type x", 305, "", {}},
-        SplitCase{"open \"/m/a, b alias z.mp3\"  type MPEGVideo", 0, "/m/a, b alias z.mp3",
-                  {"type", "MPEGVideo"}},
-        SplitCase{"\tstatus\tm\tmode\t", 0, "m", {"mode"}},
-        SplitCase{"put m window at" + std::string(40, ' ') + std::string(80, '9'), 0, "m",
-                  {"window", "at", std::string(80, '9')}},
-        SplitCase{"put m" + [] {
-                      std::string many;
-                      for (int i = 0; i < 40; ++i) many += " w";
-                      return many;
-                  }(),
-                  259, "", {}}));
+    ::testing::Values(SplitCase{"", 267, "", {}}, SplitCase{"      ", 267, "", {}},
+                      SplitCase{"play", 292, "", {}}, SplitCase{"play      ", 292, "", {}},
+                      SplitCase{"play \"movie", 294, "", {}},
+                      SplitCase{"play \"mo vie\"x", 305, "", {}},
+                      SplitCase{"play \"\"", 292, "", {}},
+                      // Runs of blanks and the player's padding to 128 characters are nothing.
+                      SplitCase{"play   movie    from 0  to 25" + std::string(99, ' '),
+                                0,
+                                "movie",
+                                {"from", "0", "to", "25"}},
+                      SplitCase{"open \"/m/a b \"\"c.mp3\" type x", 305, "", {}},
+                      SplitCase{"open \"/m/a, b alias z.mp3\"  type MPEGVideo",
+                                0,
+                                "/m/a, b alias z.mp3",
+                                {"type", "MPEGVideo"}},
+                      SplitCase{"\tstatus\tm\tmode\t", 0, "m", {"mode"}},
+                      SplitCase{"put m window at" + std::string(40, ' ') + std::string(80, '9'),
+                                0,
+                                "m",
+                                {"window", "at", std::string(80, '9')}},
+                      SplitCase{"put m" +
+                                    [] {
+                                        std::string many;
+                                        for (int i = 0; i < 40; ++i) many += " w";
+                                        return many;
+                                    }(),
+                                259,
+                                "",
+                                {}}));
 
 TEST(SplitCommandTest, QuotedNamesAreMarkedSoTheyNeverMatchKeywords) {
     CommandLine line;
@@ -90,26 +99,28 @@ TEST_P(ParseArgumentsTest, GivesTheCodeOfTheFirstFault) {
 INSTANTIATE_TEST_SUITE_P(
     Grammar, ParseArgumentsTest,
     ::testing::Values(
-        ArgumentCase{"play m from 0 to 250", 0}, ArgumentCase{"PLAY m FROM 0 To 250 WAIT Notify", 0},
-        ArgumentCase{"play m fromage 1", 259}, ArgumentCase{"play m from 1 from 2", 295},
-        ArgumentCase{"play m wait wait", 295}, ArgumentCase{"play m from", 270},
-        ArgumentCase{"play m from abc", 270}, ArgumentCase{"play m from +5", 270},
-        ArgumentCase{"play m from 1.5", 270}, ArgumentCase{"play m from 99999999999", 270},
-        ArgumentCase{"play m from 4294967296", 270}, ArgumentCase{"play m from -20", 0},
-        ArgumentCase{"play m \"from\" 5", 259}, ArgumentCase{"status m length position", 284},
-        ArgumentCase{"status m length length", 295}, ArgumentCase{"status m loudness", 290},
-        ArgumentCase{"status m time format", 0}, ArgumentCase{"status m time", 290},
-        ArgumentCase{"where m destination", 0}, ArgumentCase{"where m destination source", 284},
-        ArgumentCase{"put m window at 0 0", 270}, ArgumentCase{"put m window at 0 0 a 4", 270},
+        ArgumentCase{"play m from 0 to 250", 0},
+        ArgumentCase{"PLAY m FROM 0 To 250 WAIT Notify", 0}, ArgumentCase{"play m fromage 1", 259},
+        ArgumentCase{"play m from 1 from 2", 295}, ArgumentCase{"play m wait wait", 295},
+        ArgumentCase{"play m from", 270}, ArgumentCase{"play m from abc", 270},
+        ArgumentCase{"play m from +5", 270}, ArgumentCase{"play m from 1.5", 270},
+        ArgumentCase{"play m from 99999999999", 270}, ArgumentCase{"play m from 4294967296", 270},
+        ArgumentCase{"play m from -20", 0}, ArgumentCase{"play m \"from\" 5", 259},
+        ArgumentCase{"status m length position", 284}, ArgumentCase{"status m length length", 295},
+        ArgumentCase{"status m loudness", 290}, ArgumentCase{"status m time format", 0},
+        ArgumentCase{"status m time", 290}, ArgumentCase{"where m destination", 0},
+        ArgumentCase{"where m destination source", 284}, ArgumentCase{"put m window at 0 0", 270},
+        ArgumentCase{"put m window at 0 0 a 4", 270},
         ArgumentCase{"put m window at 0 0 640 480", 0},
         ArgumentCase{"put m window at 0 0 640 480 destination at 0 0 1 1", 284},
         ArgumentCase{"set m time format", 273}, ArgumentCase{"set m time format frames", 0},
         ArgumentCase{"set m speed 400 time format ms", 0}, ArgumentCase{"set m speed fast", 270},
-        ArgumentCase{"set m audio all off", 0}, ArgumentCase{"set m audio all on audio all off", 284},
-        ArgumentCase{"seek m to 10", 0}, ArgumentCase{"seek m to start", 0},
-        ArgumentCase{"seek m to END", 0}, ArgumentCase{"seek m to", 270},
-        ArgumentCase{"seek m to start to end", 284}, ArgumentCase{"seek m to middle", 270},
-        ArgumentCase{"setaudio m volume to 500", 0}, ArgumentCase{"setaudio m volume to", 270},
+        ArgumentCase{"set m audio all off", 0},
+        ArgumentCase{"set m audio all on audio all off", 284}, ArgumentCase{"seek m to 10", 0},
+        ArgumentCase{"seek m to start", 0}, ArgumentCase{"seek m to END", 0},
+        ArgumentCase{"seek m to", 270}, ArgumentCase{"seek m to start to end", 284},
+        ArgumentCase{"seek m to middle", 270}, ArgumentCase{"setaudio m volume to 500", 0},
+        ArgumentCase{"setaudio m volume to", 270},
         ArgumentCase{"open /a.mp3 type MPEGVideo Alias movie parent 0 Style 1073741824", 0},
         ArgumentCase{"open /a.mp3 type", 273}, ArgumentCase{"open /a.mp3 alias", 273},
         ArgumentCase{"open /a.mp3 parent x1", 270}));

@@ -58,7 +58,9 @@ INSTANTIATE_TEST_SUITE_P(Formats, PlayToTheEndTest,
                          ::testing::Values(ClipKind::Mp3, ClipKind::Mp2, ClipKind::Wav,
                                            ClipKind::Midi, ClipKind::Mpeg1, ClipKind::Avi,
                                            ClipKind::Vob),
-                         [](const auto& info) { return testing::ExtensionOf(info.param).substr(1); });
+                         [](const auto& info) {
+                             return testing::ExtensionOf(info.param).substr(1);
+                         });
 
 TEST_F(OpenClip, PlaysAWholeClipInRealTimeWithoutWaitFlag) {
     Open(ClipKind::Mpeg1);

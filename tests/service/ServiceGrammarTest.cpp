@@ -19,29 +19,29 @@ class ServiceWithoutMediaTest : public ::testing::TestWithParam<CommandCase> {};
 TEST_P(ServiceWithoutMediaTest, AnswersWithTheRightCode) {
     MciService service;
     std::string reply = "left over";
-    EXPECT_EQ(service.SendString(GetParam().command, reply), GetParam().code)
-        << GetParam().command;
+    EXPECT_EQ(service.SendString(GetParam().command, reply), GetParam().code) << GetParam().command;
     EXPECT_EQ(reply, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Grammar, ServiceWithoutMediaTest,
-    ::testing::Values(
-        CommandCase{"", 267}, CommandCase{"play", 292}, CommandCase{"jump movie", 261},
-        CommandCase{"status movie length", 263}, CommandCase{"seek movie", 263},
-        CommandCase{"Close movie", 263}, CommandCase{"play all", 279},
-        CommandCase{"status ALL mode", 279}, CommandCase{"close all", 0},
-        CommandCase{"Close All" + std::string(100, ' '), 0}, CommandCase{"close \"all", 294},
-        CommandCase{"open", 292},
-        // What the player sends when the path could not be shortened.
-        CommandCase{"open  type MPEGVideo Alias movie parent 0 Style 1073741824", 292},
-        CommandCase{"open /no/such/file.mpg type MPEGVideo Alias movie", 275},
-        CommandCase{"open /no/such/file.mpg", 275},
-        CommandCase{"open /no/such/file.mpg type cdaudio alias m", 263},
-        CommandCase{"open /no/such/file.mpg type MPEGVideo alias all", 292},
-        CommandCase{"open /no/such/file.mpg type MPEGVideo alias m parent", 270},
-        CommandCase{"open /etc type MPEGVideo alias m", 296},
-        CommandCase{"open /dev/null type MPEGVideo alias m", 296}));
+    ::testing::Values(CommandCase{"", 267}, CommandCase{"play", 292},
+                      CommandCase{"jump movie", 261}, CommandCase{"status movie length", 263},
+                      CommandCase{"seek movie", 263}, CommandCase{"Close movie", 263},
+                      CommandCase{"play all", 279}, CommandCase{"status ALL mode", 279},
+                      CommandCase{"close all", 0},
+                      CommandCase{"Close All" + std::string(100, ' '), 0},
+                      CommandCase{"close \"all", 294}, CommandCase{"open", 292},
+                      // What the player sends when the path could not be shortened.
+                      CommandCase{"open  type MPEGVideo Alias movie parent 0 Style 1073741824",
+                                  292},
+                      CommandCase{"open /no/such/file.mpg type MPEGVideo Alias movie", 275},
+                      CommandCase{"open /no/such/file.mpg", 275},
+                      CommandCase{"open /no/such/file.mpg type cdaudio alias m", 263},
+                      CommandCase{"open /no/such/file.mpg type MPEGVideo alias all", 292},
+                      CommandCase{"open /no/such/file.mpg type MPEGVideo alias m parent", 270},
+                      CommandCase{"open /etc type MPEGVideo alias m", 296},
+                      CommandCase{"open /dev/null type MPEGVideo alias m", 296}));
 
 TEST(ErrorTextTest, GivesTheTextsCallersShow) {
     EXPECT_EQ(MciService::ErrorText(263),
@@ -59,8 +59,8 @@ TEST(ErrorTextTest, GivesTheTextsCallersShow) {
 
 TEST(ErrorTextTest, EveryCodeTheServiceGivesHasAText) {
     for (const std::uint32_t code :
-         {257u, 259u, 261u, 263u, 265u, 266u, 267u, 268u, 270u, 272u, 273u, 274u, 275u, 276u, 277u,
-          279u, 282u, 284u, 289u, 290u, 292u, 293u, 294u, 295u, 296u, 302u, 305u, 346u}) {
+         {257u, 259u, 261u, 263u, 265u, 266u, 267u, 268u, 270u, 272u, 273u, 274u, 275u, 276u,
+          277u, 279u, 282u, 284u, 289u, 290u, 292u, 293u, 294u, 295u, 296u, 302u, 305u, 346u}) {
         const std::string text = MciService::ErrorText(code);
         EXPECT_FALSE(text.empty()) << code;
         EXPECT_LT(text.size(), 128u) << code;  // fits the player's buffer with its NUL

@@ -100,9 +100,9 @@ TEST_F(ServicePlatformTest, ShortPathOfMissingFileIsZero) {
     char buffer[255];
     EXPECT_EQ(platform_.GetShortPathNameA("/no/such/file.mp3", buffer, sizeof buffer), 0u);
     EXPECT_EQ(platform_.GetShortPathNameA("", buffer, sizeof buffer), 0u);
-    EXPECT_EQ(platform_.GetShortPathNameA((Scratch() / "gone it is.mp3").string(), buffer,
-                                          sizeof buffer),
-              0u);
+    EXPECT_EQ(
+        platform_.GetShortPathNameA((Scratch() / "gone it is.mp3").string(), buffer, sizeof buffer),
+        0u);
 }
 
 TEST_F(ServicePlatformTest, PlainPathGoesAsItIsAndSmallBufferGetsTheSizeNeeded) {
@@ -147,8 +147,8 @@ TEST_F(ServicePlatformTest, AwkwardNamesTravelThroughTheOpenCommand) {
         EXPECT_TRUE(std::filesystem::equivalent(shortForm, path)) << path;
         shortForms.insert(shortForm);
 
-        std::string open = "open " + shortForm +
-                           " type MPEGVideo Alias movie parent 0 Style 1073741824";
+        std::string open =
+            "open " + shortForm + " type MPEGVideo Alias movie parent 0 Style 1073741824";
         open.resize(255, ' ');
         char reply[128] = {};
         EXPECT_EQ(platform_.mciSendStringA(open, reply, sizeof reply, 0), 0u) << path;

@@ -40,11 +40,15 @@ struct PipelineGuard {
 constexpr int kFps = 25;
 constexpr GstClockTime kEncodeTimeout = 20 * GST_SECOND;
 
+// Unbounded, so a muxer waiting for one stream never starves while the other
+// stream's queue sits full.
+constexpr const char* kQueue = "queue max-size-buffers=0 max-size-bytes=0 max-size-time=0";
+
 std::string AudioSource(int durationMs, int rate) {
     // 10 ms buffers, so the length comes out exact for any whole number of them.
     return "audiotestsrc wave=sine freq=440 num-buffers=" + std::to_string(durationMs / 10) +
-           " samplesperbuffer=" + std::to_string(rate / 100) + " ! audio/x-raw,rate=" +
-           std::to_string(rate) + ",channels=2";
+           " samplesperbuffer=" + std::to_string(rate / 100) +
+           " ! audio/x-raw,rate=" + std::to_string(rate) + ",channels=2";
 }
 
 std::string VideoSource(int durationMs) {
@@ -63,18 +67,19 @@ std::string PipelineFor(ClipKind kind, int durationMs) {
         case ClipKind::Wav:
             return AudioSource(durationMs, 44100) + " ! wavenc ! filesink name=sink";
         case ClipKind::Mpeg1:
-            return VideoSource(durationMs) + " ! mpeg2enc format=0 ! queue ! mux. " +
-                   AudioSource(durationMs, 44100) +
-                   " ! avenc_mp2 ! queue ! mplex format=0 name=mux ! filesink name=sink";
+            return VideoSource(durationMs) + " ! mpeg2enc format=0 ! " + kQueue + " ! mux. " +
+                   AudioSource(durationMs, 44100) + " ! avenc_mp2 ! " + kQueue +
+                   " ! mplex format=0 name=mux ! filesink name=sink";
         case ClipKind::Vob:
             // mplex writes the timestamps a reader needs to find the length.
-            return VideoSource(durationMs) + " ! mpeg2enc format=3 ! queue ! mux. " +
-                   AudioSource(durationMs, 48000) +
-                   " ! avenc_mp2 ! queue ! mplex format=8 name=mux ! filesink name=sink";
+            return VideoSource(durationMs) + " ! mpeg2enc format=3 ! " + kQueue + " ! mux. " +
+                   AudioSource(durationMs, 48000) + " ! avenc_mp2 ! " + kQueue +
+                   " ! mplex format=8 name=mux ! filesink name=sink";
         case ClipKind::Avi:
-            return VideoSource(durationMs) + " ! avenc_mpeg4 ! queue ! mux. " +
+            return VideoSource(durationMs) + " ! avenc_mpeg4 ! " + kQueue + " ! mux. " +
                    AudioSource(durationMs, 44100) +
-                   " ! lamemp3enc target=bitrate bitrate=128 cbr=true ! queue ! avimux name=mux "
+                   " ! lamemp3enc target=bitrate bitrate=128 cbr=true ! " + kQueue +
+                   " ! avimux name=mux "
                    "! filesink name=sink";
         case ClipKind::Midi:
             break;
@@ -105,7 +110,8 @@ void Encode(ClipKind kind, int durationMs, const std::filesystem::path& target) 
     }
     BusPtr bus{gst_element_get_bus(pipeline.get())};
     MessagePtr message{gst_bus_timed_pop_filtered(
-        bus.get(), kEncodeTimeout, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR))};
+        bus.get(), kEncodeTimeout,
+        static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR))};
     if (!message) {
         throw std::runtime_error("encoding " + target.string() + " timed out");
     }
@@ -120,7 +126,8 @@ void Encode(ClipKind kind, int durationMs, const std::filesystem::path& target) 
 void WriteMidi(int durationMs, const std::filesystem::path& target) {
     const auto bytes = MakeMidiFile(durationMs);
     std::ofstream out(target, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out.flush()) {
         throw std::runtime_error("cannot write " + target.string());
     }
