@@ -41,6 +41,18 @@ void Colour(QWidget* widget, const QColor& text, const QColor& back) {
     widget->setAutoFillBackground(true);
 }
 
+// The desktop's classic 2-pixel sunken edge; the widget style would draw its
+// frame in shades of the black background, where it cannot be seen.
+void ClassicSunkenEdge(QFrame* frame) {
+    QPalette pal = frame->palette();
+    pal.setColor(QPalette::Dark, QColor(128, 128, 128));
+    pal.setColor(QPalette::Shadow, QColor(64, 64, 64));
+    pal.setColor(QPalette::Light, QColor(255, 255, 255));
+    pal.setColor(QPalette::Midlight, QColor(212, 208, 200));
+    frame->setPalette(pal);
+    frame->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+}
+
 QLabel* MakeLabel(QWidget* parent, const QString& caption, int left, int top, int width, int height,
                   bool shown) {
     auto* label = new QLabel(caption, parent);
@@ -125,6 +137,7 @@ void Form1::createControls() {
     List1->setFont(Tahoma());
     Colour(List1, kGreen, kBlack);
     List1->setSortingEnabled(false);
+    ClassicSunkenEdge(List1);
 
     cpvSlider1 = new platform::cpvSlider(this);
     setGeometryTwips(cpvSlider1, 0, 1300, 3390, 240);
@@ -149,6 +162,14 @@ void Form1::createControls() {
     setGeometryTwips(Check, 3675, 1350, 1275, 225);
     Check->setFont(Tahoma());
     Colour(Check, kGreen, kBlack);
+    {
+        // The tick box itself keeps the usual white face and black tick, or it
+        // would vanish on the black panel.
+        QPalette pal = Check->palette();
+        pal.setColor(QPalette::Base, QColor(255, 255, 255));
+        pal.setColor(QPalette::Text, kBlack);
+        Check->setPalette(pal);
+    }
     Check->setChecked(false);
 
     TimerAtEndFile = new QTimer(this);
@@ -188,6 +209,9 @@ void Form1::createControls() {
     Colour(txtfull, kBlack, kBlack);
     txtfull->setFocusPolicy(Qt::StrongFocus);
     connect(txtfull, &KeyTextBox::KeyDown, this, &Form1::txtfullKeyDown);
+    // It only has to hold the keyboard focus; lying above the video area it
+    // would cut a black hole into the picture, in full screen too.
+    txtfull->stackUnder(Picture1);
 
     lbcurrentime = MakeLabel(this, QString(), 5145, 1350, 1170, 330, true);
     Colour(lbcurrentime, kGreen, kBlack);
