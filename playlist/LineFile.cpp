@@ -78,9 +78,8 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 std::filesystem::path TemporaryName(const std::filesystem::path& file, int attempt) {
     static std::atomic<unsigned> counter{0};
-    const std::string name = "." + file.filename().string() + ".tmp-" +
-                             std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
-                             std::to_string(attempt);
+    const std::string name = "." + file.filename().string() + ".tmp-" + std::to_string(::getpid()) +
+                             "-" + std::to_string(counter++) + "-" + std::to_string(attempt);
     return file.parent_path() / name;
 }
 

@@ -25,7 +25,8 @@ std::string TitleOfPath(const std::string& path) {
 PlaylistFiles::PlaylistFiles(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
 PlaylistEntries PlaylistFiles::Load() const {
-    std::vector<std::string> titles = ReadLineFile(TitlesFile()).value_or(std::vector<std::string>{});
+    std::vector<std::string> titles =
+        ReadLineFile(TitlesFile()).value_or(std::vector<std::string>{});
     std::vector<std::string> paths = ReadLineFile(PathsFile()).value_or(std::vector<std::string>{});
     return PairEntries(std::move(titles), std::move(paths));
 }

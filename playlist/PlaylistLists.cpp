@@ -10,7 +10,8 @@ namespace {
 std::vector<std::string> TextsOf(const QListWidget& list) {
     std::vector<std::string> texts;
     texts.reserve(static_cast<std::size_t>(list.count()));
-    for (int row = 0; row < list.count(); ++row) texts.push_back(ToFileText(list.item(row)->text()));
+    for (int row = 0; row < list.count(); ++row)
+        texts.push_back(ToFileText(list.item(row)->text()));
     return texts;
 }
 

@@ -7,8 +7,7 @@
 
 namespace kelto::playlist {
 
-WindowLifecycle::WindowLifecycle(ui::Form1& form, mci::ModuleMultimedia& media,
-                                 PlaylistFiles files)
+WindowLifecycle::WindowLifecycle(ui::Form1& form, mci::ModuleMultimedia& media, PlaylistFiles files)
     : form_(form), media_(media), files_(std::move(files)) {}
 
 void WindowLifecycle::Form_Load() {
@@ -25,8 +24,6 @@ void WindowLifecycle::Form_QueryUnload() {
     media_.CloseAllMedia();
 }
 
-bool WindowLifecycle::Form_Unload() {
-    return files_.Save(EntriesOf(*form_.List1, *form_.List2));
-}
+bool WindowLifecycle::Form_Unload() { return files_.Save(EntriesOf(*form_.List1, *form_.List2)); }
 
 }  // namespace kelto::playlist

@@ -136,8 +136,8 @@ TEST(LineFileTest, ReadOnlyFolderLeavesTheOldFileWhole) {
     if (::geteuid() == 0) GTEST_SKIP() << "a privileged user may write into read-only folders";
     TempFolder folder;
     WriteBytes(folder / "f.txt", "old\r\n");
-    std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_read |
-                                                    std::filesystem::perms::owner_exec);
+    std::filesystem::permissions(
+        folder.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     EXPECT_FALSE(WriteLineFileAtomically(folder / "f.txt", {"new"}));
     EXPECT_EQ(ReadBytes(folder / "f.txt"), "old\r\n");
     EXPECT_EQ(folder.Names(), (std::set<std::string>{"f.txt"}));

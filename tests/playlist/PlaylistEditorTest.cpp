@@ -29,12 +29,15 @@ QStringList Texts(const QListWidget& list) {
 // PlaySelected is stood in for by a record of the path it would open.
 class PlaylistEditorTest : public ::testing::Test {
 protected:
-    PlaylistEditorTest() : editor(form, [this] { played << CurrentPath(); }, PlaylistFiles(folder.path())) {
+    PlaylistEditorTest()
+        : editor(
+              form, [this] { played << CurrentPath(); }, PlaylistFiles(folder.path())) {
         auto scripted = std::make_unique<ScriptedDialog>();
         dialog = scripted.get();
         form.setCommonDialog(std::move(scripted));
-        QObject::connect(form.asxToolbar2, &platform::asxToolbar::ButtonClick,
-                         [this](int index, const QString& key) { editor.asxToolbar2_Click(index, key); });
+        QObject::connect(
+            form.asxToolbar2, &platform::asxToolbar::ButtonClick,
+            [this](int index, const QString& key) { editor.asxToolbar2_Click(index, key); });
         QObject::connect(form.List1, &QListWidget::currentRowChanged,
                          [this](int) { editor.List1_Click(); });
         QObject::connect(form.List1, &QListWidget::itemDoubleClicked,

@@ -1,0 +1,69 @@
+#include "app/PlayerApp.h"
+
+#include <QListWidget>
+#include <QObject>
+#include <QTimer>
+#include <utility>
+
+#include "mciservice/ServicePlatform.h"
+#include "platform/widgets/NativeWindowRect.h"
+#include "platform/widgets/asxToolbar.h"
+#include "platform/widgets/cpvSlider.h"
+
+namespace kelto::app {
+
+std::unique_ptr<platform::MciPlatform> PlayerApp::MakeServicePlatform() {
+    return std::make_unique<mciservice::ServicePlatform>(&platform::NativeWindowRect);
+}
+
+PlayerApp::PlayerApp(std::unique_ptr<platform::MciPlatform> platform, playlist::PlaylistFiles files)
+    : platform_(std::move(platform)),
+      media_(*platform_),
+      form_(std::make_unique<ui::Form1>()),
+      playback_(*form_, media_),
+      editor_(
+          *form_, [this] { playback_.PlaySelected(); }, files),
+      lifecycle_(*form_, media_, files),
+      refresh_(*form_, media_),
+      endOfMedia_(*form_, media_, playback_),
+      keys_(*form_, media_, playback_) {
+    Connect();
+}
+
+PlayerApp::~PlayerApp() = default;
+
+void PlayerApp::Start() {
+    lifecycle_.Form_Load();
+    form_->show();
+}
+
+void PlayerApp::Connect() {
+    ui::Form1& form = *form_;
+    QObject* const context = &wiring_;
+    QObject::connect(
+        form.asxToolbar1, &platform::asxToolbar::ButtonClick, context,
+        [this](int index, const QString& key) { playback_.asxToolbar1_Click(index, key); });
+    QObject::connect(
+        form.asxToolbar2, &platform::asxToolbar::ButtonClick, context,
+        [this](int index, const QString& key) { editor_.asxToolbar2_Click(index, key); });
+    QObject::connect(
+        form.asxToolbar3, &platform::asxToolbar::ButtonClick, context,
+        [this](int index, const QString& key) { playback_.asxToolbar3_Click(index, key); });
+    QObject::connect(form.cpvSlider1, &platform::cpvSlider::Change, context,
+                     [this] { playback_.cpvSlider1_Change(); });
+    QObject::connect(form.List1, &QListWidget::currentRowChanged, context,
+                     [this](int) { editor_.List1_Click(); });
+    QObject::connect(form.List1, &QListWidget::itemDoubleClicked, context,
+                     [this](QListWidgetItem*) { editor_.List1_DblClick(); });
+    QObject::connect(form.TimerMisc, &QTimer::timeout, context,
+                     [this] { refresh_.TimerMisc_Timer(); });
+    QObject::connect(form.TimerAtEndFile, &QTimer::timeout, context,
+                     [this] { endOfMedia_.TimerAtEndFile_Timer(); });
+    QObject::connect(&form, &ui::Form1::txtfullKeyDown, context,
+                     [this](int keyCode, int shift) { keys_.txtfull_KeyDown(keyCode, shift); });
+    QObject::connect(&form, &ui::Form1::queryUnload, context,
+                     [this] { lifecycle_.Form_QueryUnload(); });
+    QObject::connect(&form, &ui::Form1::unload, context, [this] { lifecycle_.Form_Unload(); });
+}
+
+}  // namespace kelto::app

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+#include "mci/ModuleMultimedia.h"
+#include "platform/MciPlatform.h"
+#include "player/PlaybackControl.h"
+#include "playlist/PlaylistEditor.h"
+#include "playlist/PlaylistFiles.h"
+#include "playlist/WindowLifecycle.h"
+#include "status/EndOfMedia.h"
+#include "status/FullScreenKeys.h"
+#include "status/StatusRefresh.h"
+#include "ui/Form1.h"
+
+namespace kelto::app {
+
+// The whole program in one object: the media service behind the command
+// layer, the main window, and every handler of the window's events connected
+// to its handler. Members are built in the order they depend on each other
+// and torn down in reverse, so no handler outlives what it uses.
+//
+//   PlayerApp player;   // the real media service, playlist files in the current folder
+//   player.Start();     // reads the playlist, then shows the window
+//   return QApplication::exec();
+class PlayerApp {
+public:
+    // The media service this process runs itself, placing video into the
+    // window through the window system's own window rectangles.
+    static std::unique_ptr<platform::MciPlatform> MakeServicePlatform();
+
+    // `platform` serves every media command; the playlist is kept in `files`.
+    explicit PlayerApp(std::unique_ptr<platform::MciPlatform> platform = MakeServicePlatform(),
+                       playlist::PlaylistFiles files = playlist::PlaylistFiles());
+    PlayerApp(const PlayerApp&) = delete;
+    PlayerApp& operator=(const PlayerApp&) = delete;
+    ~PlayerApp();
+
+    // Reads the playlist files into the window, then shows it.
+    void Start();
+
+    ui::Form1& form() { return *form_; }
+    mci::ModuleMultimedia& media() { return media_; }
+    player::PlaybackControl& playback() { return playback_; }
+    playlist::PlaylistEditor& editor() { return editor_; }
+    playlist::WindowLifecycle& lifecycle() { return lifecycle_; }
+
+private:
+    void Connect();
+
+    std::unique_ptr<platform::MciPlatform> platform_;
+    mci::ModuleMultimedia media_;
+    std::unique_ptr<ui::Form1> form_;
+    player::PlaybackControl playback_;
+    playlist::PlaylistEditor editor_;
+    playlist::WindowLifecycle lifecycle_;
+    status::StatusRefresh refresh_;
+    status::EndOfMedia endOfMedia_;
+    status::FullScreenKeys keys_;
+    // Context of every connection; as the last member it goes first, so no
+    // signal reaches a handler that is already gone.
+    QObject wiring_;
+};
+
+}  // namespace kelto::app

@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/PlayerApp.h"
+#include "tests/app/LoggingPlatform.h"
+#include "tests/playlist/TempFolder.h"
+#include "tests/support/media/TestClips.h"
+
+namespace kelto::app {
+namespace {
+
+using kelto::testing::ClipKind;
+using kelto::testing::LoggingPlatform;
+using kelto::testing::ReadBytes;
+using kelto::testing::TempFolder;
+using kelto::testing::WriteBytes;
+
+constexpr int kDeadlineMs = 20000;
+
+// The program as it runs, over the real media service, with short generated
+// clips; only the window system is offscreen.
+class AppEndToEndTest : public ::testing::Test {
+protected:
+    void StartWith(const std::vector<std::filesystem::path>& clips) {
+        std::string titles;
+        std::string paths;
+        for (const auto& clip : clips) {
+            titles += clip.filename().string() + "\r\n";
+            paths += clip.string() + "\r\n";
+        }
+        WriteBytes(folder / "pl1.txt", titles);
+        WriteBytes(folder / "pl2.txt", paths);
+        auto logging = std::make_unique<LoggingPlatform>(PlayerApp::MakeServicePlatform());
+        log = logging.get();
+        app =
+            std::make_unique<PlayerApp>(std::move(logging), playlist::PlaylistFiles(folder.path()));
+        app->Start();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&app->form()));
+    }
+
+    // How many times `path` was opened with success so far: the path is
+    // shortened, then the open with that short form succeeds.
+    int OpenCount(const std::filesystem::path& path) const {
+        int count = 0;
+        bool shortened = false;
+        for (const auto& entry : log->Log()) {
+            if (entry.text.rfind("shorten ", 0) == 0) {
+                shortened = entry.text == "shorten " + path.string();
+            } else if (entry.text.rfind("open ", 0) == 0) {
+                if (shortened && entry.code == 0) ++count;
+                shortened = false;
+            }
+        }
+        return count;
+    }
+
+    void DoubleClickRow(int row) {
+        QListWidget* list = app->form().List1;
+        const QPoint at = list->visualItemRect(list->item(row)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    }
+
+    TempFolder folder;
+    LoggingPlatform* log = nullptr;
+    std::unique_ptr<PlayerApp> app;
+};
+
+TEST_F(AppEndToEndTest, PlaysTheFirstClipToItsEndThenTheSecondThenSavesOnClose) {
+    const auto dir = testing::DefaultClipDir();
+    const auto first = testing::MakeClip(ClipKind::Wav, dir, 1500);
+    const auto second = testing::MakeClip(ClipKind::Mp3, dir, 1000);
+    StartWith({first, second});
+    ui::Form1& form = app->form();
+
+    DoubleClickRow(0);
+    EXPECT_EQ(OpenCount(first), 1);
+    EXPECT_EQ(form.LbResult->text(), "Result calling Function is : Success");
+    EXPECT_TRUE(form.TimerMisc->isActive());
+
+    // While the first plays the time label and the meter move on their own.
+    std::set<QString> times;
+    std::set<int> levels;
+    const bool advanced = QTest::qWaitFor(
+        [&] {
+            times.insert(form.lbcurrentime->text());
+            levels.insert(form.Meter31->Value());
+            return form.List1->currentRow() == 1 && OpenCount(second) == 1;
+        },
+        kDeadlineMs);
+    ASSERT_TRUE(advanced);
+    EXPECT_EQ(form.List2->currentRow(), 1);
+    EXPECT_GE(times.size(), 3u);
+    EXPECT_GE(levels.size(), 3u);
+    EXPECT_EQ(OpenCount(first), 1);
+
+    // The last entry ends: nothing more plays and the status stops.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.TimerMisc->isActive(); }, kDeadlineMs));
+    QTest::qWait(1200);
+    EXPECT_EQ(OpenCount(second), 1);
+    EXPECT_EQ(form.List1->currentRow(), 1);
+    EXPECT_EQ(form.Meter31->Value(), 50);
+
+    std::filesystem::remove(folder / "pl1.txt");
+    std::filesystem::remove(folder / "pl2.txt");
+    form.close();
+    EXPECT_EQ(log->Log().back().text, "Close All");
+    EXPECT_EQ(ReadBytes(folder / "pl1.txt"),
+              first.filename().string() + "\r\n" + second.filename().string() + "\r\n");
+    EXPECT_EQ(ReadBytes(folder / "pl2.txt"), first.string() + "\r\n" + second.string() + "\r\n");
+}
+
+TEST_F(AppEndToEndTest, AutoReplayStartsTheSameEntryAgain) {
+    const auto dir = testing::DefaultClipDir();
+    const auto only = testing::MakeClip(ClipKind::Wav, dir, 1000);
+    const auto other = testing::MakeClip(ClipKind::Mp3, dir, 1000);
+    StartWith({only, other});
+    app->form().Check->setChecked(true);
+    DoubleClickRow(0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return OpenCount(only) >= 3; }, kDeadlineMs));
+    EXPECT_EQ(OpenCount(other), 0);
+    EXPECT_EQ(app->form().List1->currentRow(), 0);
+    app->form().close();
+}
+
+}  // namespace
+}  // namespace kelto::app

@@ -1,0 +1,169 @@
+#include "app/PlayerApp.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/playlist/ScriptedDialog.h"
+#include "tests/playlist/TempFolder.h"
+#include "tests/support/fakes/RecordingMciPlatform.h"
+
+namespace kelto::app {
+namespace {
+
+using kelto::testing::ReadBytes;
+using kelto::testing::RecordingMciPlatform;
+using kelto::testing::Reply;
+using kelto::testing::ScriptedDialog;
+using kelto::testing::TempFolder;
+using kelto::testing::WriteBytes;
+
+constexpr int kDeadlineMs = 5000;
+
+// A device that answers like a 10-second clip at 25 frames per second whose
+// position the test moves.
+struct FakeClip {
+    bool countsFrames = true;
+    int positionFrames = 0;
+
+    std::optional<Reply> Answer(const std::string& command) {
+        if (command == "set movie time format frames") countsFrames = true;
+        if (command == "set movie time format ms") countsFrames = false;
+        if (command == "status movie length") return Reply::ok(countsFrames ? "250" : "10000");
+        if (command == "status movie position") {
+            return Reply::ok(std::to_string(countsFrames ? positionFrames : positionFrames * 40));
+        }
+        if (command == "Where movie destination") return Reply::ok("0 0 320 240");
+        if (command == "status movie speed") return Reply::ok("1000");
+        return std::nullopt;
+    }
+};
+
+class AppWiringTest : public ::testing::Test {
+protected:
+    AppWiringTest() {
+        WriteBytes(folder / "pl1.txt", "a.mp3\r\nb, c.wav\r\nd.avi\r\n");
+        WriteBytes(folder / "pl2.txt", "/m/a.mp3\r\n/m/b, c.wav\r\n/m/d.avi\r\n");
+        auto recording = std::make_unique<RecordingMciPlatform>();
+        platform = recording.get();
+        platform->setHook([this](const std::string& command) { return clip.Answer(command); });
+        app = std::make_unique<PlayerApp>(std::move(recording),
+                                          playlist::PlaylistFiles(folder.path()));
+        auto scripted = std::make_unique<ScriptedDialog>();
+        dialog = scripted.get();
+        form().setCommonDialog(std::move(scripted));
+        app->Start();
+    }
+
+    ui::Form1& form() { return app->form(); }
+
+    // The open command sent for `path`, if any, after `from` commands.
+    bool Opened(const std::string& path, std::size_t from = 0) const {
+        const std::vector<std::string> sent = platform->trimmedCommands();
+        return std::any_of(
+            sent.begin() + static_cast<std::ptrdiff_t>(from), sent.end(),
+            [&](const std::string& c) { return c.rfind("open " + path + " type", 0) == 0; });
+    }
+
+    void DoubleClickRow(int row) {
+        QWidget* viewport = form().List1->viewport();
+        const QPoint at = form().List1->visualItemRect(form().List1->item(row)).center();
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+        QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
+    }
+
+    TempFolder folder;
+    FakeClip clip;
+    RecordingMciPlatform* platform = nullptr;
+    ScriptedDialog* dialog = nullptr;
+    std::unique_ptr<PlayerApp> app;
+};
+
+TEST_F(AppWiringTest, StartReadsThePlaylistAndPlaysNothing) {
+    EXPECT_TRUE(form().isVisible());
+    ASSERT_EQ(form().List1->count(), 3);
+    EXPECT_EQ(form().List1->item(1)->text(), "b, c.wav");
+    EXPECT_EQ(form().List2->item(1)->text(), "/m/b, c.wav");
+    EXPECT_EQ(form().List1->currentRow(), -1);
+    EXPECT_TRUE(platform->commands().empty());
+}
+
+TEST_F(AppWiringTest, DoubleClickAndPlayButtonOpenTheSelectedPath) {
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form()));
+    DoubleClickRow(1);
+    EXPECT_EQ(form().List2->currentRow(), 1);
+    ASSERT_TRUE(Opened("/m/b, c.wav"));
+    EXPECT_EQ(platform->trimmedCommands().front(), "Close All");
+    EXPECT_EQ(form().LbResult->text(), "Result calling Function is : Success");
+    EXPECT_TRUE(form().TimerMisc->isActive());
+
+    const std::size_t before = platform->commands().size();
+    form().List1->setCurrentRow(2);
+    form().asxToolbar1->button(1)->click();
+    EXPECT_TRUE(Opened("/m/d.avi", before));
+}
+
+TEST_F(AppWiringTest, PlaylistBarEditsAndSaves) {
+    dialog->Queue(QString("/m/new one.mid"));
+    form().asxToolbar2->button(1)->click();
+    EXPECT_EQ(form().List1->count(), 4);
+    EXPECT_EQ(form().List2->currentRow(), 3);
+    EXPECT_EQ(ReadBytes(folder / "pl1.txt"), "a.mp3\r\nb, c.wav\r\nd.avi\r\nnew one.mid\r\n");
+    form().asxToolbar2->button(3)->click();
+    EXPECT_EQ(ReadBytes(folder / "pl2.txt"), "");
+}
+
+TEST_F(AppWiringTest, TransportKeysAndSliderReachTheDevice) {
+    form().List1->setCurrentRow(0);
+    form().asxToolbar1->button(1)->click();
+    platform->clear();
+
+    emit form().txtfullKeyDown(113, 0);  // F2
+    form().asxToolbar1->button(4)->click();
+    form().cpvSlider1->setValue(30);
+    emit form().cpvSlider1->Change();
+    form().asxToolbar1->button(3)->click();
+    EXPECT_EQ(platform->trimmedCommands(),
+              (std::vector<std::string>{"Pause movie", "set movie speed 400", "seek movie to 1500",
+                                        "Play movie", "Stop movie"}));
+    EXPECT_TRUE(form().asxToolbar1->ButtonChecked(4));
+    EXPECT_FALSE(form().asxToolbar1->ButtonChecked(2));
+}
+
+TEST_F(AppWiringTest, TimersShowProgressAndAdvanceAtTheEnd) {
+    form().List1->setCurrentRow(0);
+    form().asxToolbar1->button(1)->click();
+    clip.positionFrames = 125;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form().LbProgress->text() == "50 %"; }, kDeadlineMs));
+    EXPECT_EQ(form().lbcurrentime->text(), "0:05 / 0:10");
+    EXPECT_EQ(form().Meter31->Value(), 25);
+
+    const std::size_t before = platform->commands().size();
+    clip.positionFrames = 250;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form().List1->currentRow() == 1; }, kDeadlineMs));
+    EXPECT_EQ(form().List2->currentRow(), 1);
+    EXPECT_TRUE(Opened("/m/b, c.wav", before));
+}
+
+TEST_F(AppWiringTest, CloseBarShutsDownThenWritesBothFiles) {
+    form().List1->setCurrentRow(0);
+    form().asxToolbar1->button(1)->click();
+    std::filesystem::remove(folder / "pl1.txt");
+    std::filesystem::remove(folder / "pl2.txt");
+
+    form().asxToolbar3->button(1)->click();
+    EXPECT_FALSE(form().isVisible());
+    EXPECT_FALSE(form().TimerMisc->isActive());
+    EXPECT_FALSE(form().TimerAtEndFile->isActive());
+    EXPECT_EQ(platform->trimmedCommands().back(), "Close All");
+    EXPECT_EQ(ReadBytes(folder / "pl1.txt"), "a.mp3\r\nb, c.wav\r\nd.avi\r\n");
+    EXPECT_EQ(ReadBytes(folder / "pl2.txt"), "/m/a.mp3\r\n/m/b, c.wav\r\n/m/d.avi\r\n");
+}
+
+}  // namespace
+}  // namespace kelto::app
