@@ -16,7 +16,8 @@ namespace {
 constexpr int kPauseButton = 2;
 
 std::string SelectedText(const QListWidget* list) {
-    const QListWidgetItem* item = list->currentRow() >= 0 ? list->item(list->currentRow()) : nullptr;
+    const QListWidgetItem* item =
+        list->currentRow() >= 0 ? list->item(list->currentRow()) : nullptr;
     return item != nullptr ? item->text().toStdString() : std::string();
 }
 

@@ -5,9 +5,8 @@
 namespace kelto::player {
 
 void ShowLastResult(ui::Form1& form) {
-    form.LbResult->setText(
-        QStringLiteral("Result calling Function is : ") +
-        QString::fromStdString(mci::ResultDisplayText(form.state.lastResult)));
+    form.LbResult->setText(QStringLiteral("Result calling Function is : ") +
+                           QString::fromStdString(mci::ResultDisplayText(form.state.lastResult)));
 }
 
 }  // namespace kelto::player

@@ -75,6 +75,8 @@ void FullScreenKeys::RestoreVideoArea() {
         // Nothing was sent; the video stays where it is.
     }
     f.setMaximised(false);
+    // Back under the controls it was raised above for full screen.
+    f.Picture1->lower();
     f.List1->setFocus(Qt::OtherFocusReason);
 }
 

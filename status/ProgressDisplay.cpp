@@ -14,8 +14,8 @@ namespace {
 // show; a stray negative reply must not reach it either.
 std::int16_t MeterValueFor(std::int32_t percent) {
     const std::int32_t half = mci::RoundToInt32(static_cast<double>(percent) / 2.0);
-    return static_cast<std::int16_t>(std::clamp<std::int32_t>(half, ui::Meter3::kMinValue,
-                                                               ui::Meter3::kMaxValue));
+    return static_cast<std::int16_t>(
+        std::clamp<std::int32_t>(half, ui::Meter3::kMinValue, ui::Meter3::kMaxValue));
 }
 
 std::string WholeNumberText(double value) {
@@ -39,8 +39,8 @@ ProgressDisplay ComputeProgressDisplay(std::int32_t percent, std::int32_t totalS
                                ? std::floor(d.elapsedSeconds - d.elapsedMinutes * 60.0)
                                : d.elapsedSeconds;
     d.elapsedSecondsRemainder = mci::RoundToInt32(seconds);
-    d.elapsedSecondsText = (d.elapsedSecondsRemainder < 10 ? "0" : "") +
-                           mci::Decimal(d.elapsedSecondsRemainder);
+    d.elapsedSecondsText =
+        (d.elapsedSecondsRemainder < 10 ? "0" : "") + mci::Decimal(d.elapsedSecondsRemainder);
     d.timeText = WholeNumberText(d.elapsedMinutes) + ":" + d.elapsedSecondsText + " / " +
                  mci::Decimal(totalMinutes) + ":" + totalSecondsText;
     return d;

@@ -41,12 +41,23 @@ std::vector<std::string> OpenAndPlayCommands(const std::string& path, std::int32
     return {"Close All",
             "open " + path + " type MPEGVideo Alias movie parent " + std::to_string(parent) +
                 " Style 1073741824",
-            where, where, where, where,              // stored size, then the two labels
-            ms, length, frames, frames, length,      // frames per second
-            frames, length,                          // total frames
-            ms, length, frames,                      // total time
-            "status movie speed",                    // rate
-            frames, length,                          // the play command's length
+            where,
+            where,
+            where,
+            where,  // stored size, then the two labels
+            ms,
+            length,
+            frames,
+            frames,
+            length,  // frames per second
+            frames,
+            length,  // total frames
+            ms,
+            length,
+            frames,                // total time
+            "status movie speed",  // rate
+            frames,
+            length,  // the play command's length
             "play movie from 0 to " + lengthFrames};
 }
 

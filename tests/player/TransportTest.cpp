@@ -25,9 +25,8 @@ TEST(TransportBar, DispatchesOnTheIndexOnly) {
     const struct {
         int index;
         const char* firstCommand;  // nullptr: nothing is sent
-    } cases[] = {{0, nullptr},           {1, "Close All"},
-                 {2, "Pause movie"},     {3, "Stop movie"},
-                 {4, "set movie speed 400"}, {5, "put movie window at"},
+    } cases[] = {{0, nullptr},      {1, "Close All"},           {2, "Pause movie"},
+                 {3, "Stop movie"}, {4, "set movie speed 400"}, {5, "put movie window at"},
                  {6, nullptr}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.index);
@@ -135,6 +134,8 @@ TEST(EnterFullScreen, IsRepeatableAndLeavesPlaybackAlone) {
     EXPECT_EQ(once, QRect(QPoint(0, 0), rig.form.size()));
     EXPECT_TRUE(rig.form.isMaximisedState());
     EXPECT_EQ(rig.form.focusWidget(), rig.form.txtfull);
+    EXPECT_EQ(rig.form.childAt(rig.form.List1->geometry().center()), rig.form.Picture1)
+        << "the controls cover the video";
     EXPECT_EQ(rig.form.LbResult->text(), result);
     EXPECT_TRUE(rig.form.asxToolbar1->ButtonChecked(2));
     EXPECT_FALSE(rig.form.TimerMisc->isActive());
@@ -148,9 +149,12 @@ TEST(Seek, TargetFromFrameRateLabelAndSliderValue) {
         int slider;
         const char* seek;  // nullptr: nothing is sent
     } cases[] = {
-        {"25", 30, "seek movie to 1500"}, {"30", 0, "seek movie to 0"},
-        {"-1", 10, "seek movie to -20"},  {"25", -1, "seek movie to -50"},
-        {"", 10, nullptr},                {"abc", 10, nullptr},
+        {"25", 30, "seek movie to 1500"},
+        {"30", 0, "seek movie to 0"},
+        {"-1", 10, "seek movie to -20"},
+        {"25", -1, "seek movie to -50"},
+        {"", 10, nullptr},
+        {"abc", 10, nullptr},
         {"nan", 10, nullptr},
     };
     for (const auto& c : cases) {

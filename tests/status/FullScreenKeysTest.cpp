@@ -32,6 +32,8 @@ void ExpectBackInTheWindow(const FullScreen& rig) {
     EXPECT_EQ(ui::LeftTwips(rig.form.Picture1), 1365);
     EXPECT_EQ(ui::TopTwips(rig.form.Picture1), 4095);
     EXPECT_EQ(rig.form.focusWidget(), rig.form.List1);
+    // The controls are above the video area again.
+    EXPECT_EQ(rig.form.childAt(rig.form.txtfull->geometry().center()), rig.form.txtfull);
 }
 
 // Escape and F3 leave full screen, with or without Shift; only F3 stops.
@@ -52,9 +54,8 @@ TEST(FullScreenKeys, EscapeAndF3ReturnToTheWindow) {
             if (key == kF3) expected.insert(expected.begin(), "Stop movie");
             EXPECT_EQ(rig.TakeCommands(), expected);
             EXPECT_EQ(rig.form.asxToolbar1->ButtonChecked(2), key == kEscape);
-            EXPECT_EQ(rig.form.LbResult->text(), key == kF3
-                                                     ? "Result calling Function is : Success"
-                                                     : "before");
+            EXPECT_EQ(rig.form.LbResult->text(),
+                      key == kF3 ? "Result calling Function is : Success" : "before");
         }
     }
 }
