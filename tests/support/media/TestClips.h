@@ -3,9 +3,14 @@
 #include <filesystem>
 #include <string>
 
+#include "samples/ClipEncoder.h"
+
 namespace kelto::testing {
 
-enum class ClipKind { Mp3, Mp2, Wav, Midi, Mpeg1, Avi, Vob };
+// The clip generator is the product's own (samples/); tests add a shared
+// folder and reuse of clips already made.
+using ClipKind = kelto::samples::ClipKind;
+using kelto::samples::ExtensionOf;  // ".mp3", ".mp2", ".wav", ".mid", ".mpg", ".avi", ".vob"
 
 // Creates (once; reused if already there) a short clip of that kind in `dir`
 // and returns its path. Video clips are 320x240 at 25 fps, a test pattern with
@@ -17,8 +22,5 @@ std::filesystem::path MakeClip(ClipKind kind, const std::filesystem::path& dir,
 
 // A folder under the build tree shared by every test that needs clips.
 std::filesystem::path DefaultClipDir();
-
-// ".mp3", ".mp2", ".wav", ".mid", ".mpg", ".avi", ".vob"
-std::string ExtensionOf(ClipKind kind);
 
 }  // namespace kelto::testing

@@ -1,0 +1,246 @@
+#include "samples/ClipEncoder.h"
+
+#include <gst/gst.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "samples/MidiFile.h"
+#include "samples/Tune.h"
+
+namespace kelto::samples {
+
+namespace {
+
+struct GstObjectDeleter {
+    void operator()(gpointer object) const { gst_object_unref(object); }
+};
+using ElementPtr = std::unique_ptr<GstElement, GstObjectDeleter>;
+using BusPtr = std::unique_ptr<GstBus, GstObjectDeleter>;
+
+struct MessageDeleter {
+    void operator()(GstMessage* message) const { gst_message_unref(message); }
+};
+using MessagePtr = std::unique_ptr<GstMessage, MessageDeleter>;
+
+struct BufferDeleter {
+    void operator()(GstBuffer* buffer) const { gst_buffer_unref(buffer); }
+};
+using BufferPtr = std::unique_ptr<GstBuffer, BufferDeleter>;
+
+struct ErrorDeleter {
+    void operator()(GError* error) const { g_error_free(error); }
+};
+using ErrorPtr = std::unique_ptr<GError, ErrorDeleter>;
+
+// Sets the pipeline to NULL before dropping it, whatever way we leave.
+struct PipelineGuard {
+    GstElement* pipeline;
+    ~PipelineGuard() { gst_element_set_state(pipeline, GST_STATE_NULL); }
+};
+
+constexpr int kFps = 25;
+constexpr int kTuneRate = 44100;
+// Software MPEG-2 encoding of a minute of full-size video on a busy machine.
+constexpr GstClockTime kEncodeTimeout = 120 * GST_SECOND;
+
+// Unbounded, so a muxer waiting for one stream never starves while the other
+// stream's queue sits full.
+constexpr const char* kQueue = "queue max-size-buffers=0 max-size-bytes=0 max-size-time=0";
+
+std::string ToneSource(int durationMs, int rate) {
+    // 10 ms buffers, so the length comes out exact for any whole number of them.
+    return "audiotestsrc wave=sine freq=440 num-buffers=" + std::to_string(durationMs / 10) +
+           " samplesperbuffer=" + std::to_string(rate / 100) +
+           " ! audio/x-raw,rate=" + std::to_string(rate) + ",channels=2";
+}
+
+// The tune's samples are pushed in by Encode().
+std::string TuneSource(int rate) {
+    return "appsrc name=tune format=time caps=audio/x-raw,format=S16LE,layout=interleaved,rate=" +
+           std::to_string(kTuneRate) +
+           ",channels=1 ! audioconvert ! audioresample ! audio/x-raw,rate=" + std::to_string(rate) +
+           ",channels=2";
+}
+
+std::string AudioSource(const ClipRecipe& recipe, int rate) {
+    return recipe.sound == ClipSound::Tune ? TuneSource(rate) : ToneSource(recipe.durationMs, rate);
+}
+
+std::string VideoSource(const ClipRecipe& recipe) {
+    std::string source = "videotestsrc pattern=smpte num-buffers=" +
+                         std::to_string(recipe.durationMs * kFps / 1000) +
+                         " ! video/x-raw,format=I420,width=" + std::to_string(recipe.width) +
+                         ",height=" + std::to_string(recipe.height) +
+                         ",framerate=" + std::to_string(kFps) + "/1";
+    if (recipe.showClock) {
+        source += " ! timeoverlay halignment=center valignment=center font-desc=\"Sans 24\"";
+    }
+    return source;
+}
+
+std::string PipelineFor(const ClipRecipe& recipe) {
+    switch (recipe.kind) {
+        case ClipKind::Mp3:
+            return AudioSource(recipe, 44100) +
+                   " ! lamemp3enc target=bitrate bitrate=128 cbr=true ! filesink name=sink";
+        case ClipKind::Mp2:
+            return AudioSource(recipe, 44100) + " ! avenc_mp2 ! filesink name=sink";
+        case ClipKind::Wav:
+            return AudioSource(recipe, 44100) + " ! wavenc ! filesink name=sink";
+        case ClipKind::Mpeg1:
+            return VideoSource(recipe) + " ! mpeg2enc format=0 ! " + kQueue + " ! mux. " +
+                   AudioSource(recipe, 44100) + " ! avenc_mp2 ! " + kQueue +
+                   " ! mplex format=0 name=mux ! filesink name=sink";
+        case ClipKind::Vob:
+            // mplex writes the timestamps a reader needs to find the length.
+            return VideoSource(recipe) + " ! mpeg2enc format=3 ! " + kQueue + " ! mux. " +
+                   AudioSource(recipe, 48000) + " ! avenc_mp2 ! " + kQueue +
+                   " ! mplex format=8 name=mux ! filesink name=sink";
+        case ClipKind::Avi:
+            return VideoSource(recipe) + " ! avenc_mpeg4 ! " + kQueue + " ! mux. " +
+                   AudioSource(recipe, 44100) +
+                   " ! lamemp3enc target=bitrate bitrate=128 cbr=true ! " + kQueue +
+                   " ! avimux name=mux ! filesink name=sink";
+        case ClipKind::Midi:
+            break;
+    }
+    throw std::logic_error("no pipeline for this clip kind");
+}
+
+// Hands the whole tune to the pipeline's source in one buffer, then ends the stream.
+void FeedTune(GstElement* pipeline, int durationMs) {
+    ElementPtr source{gst_bin_get_by_name(GST_BIN(pipeline), "tune")};
+    if (!source) {
+        return;
+    }
+    const std::vector<std::int16_t> samples = RenderTune(SampleTune(), durationMs, kTuneRate);
+    const gsize bytes = samples.size() * sizeof(std::int16_t);
+    BufferPtr buffer{gst_buffer_new_allocate(nullptr, bytes, nullptr)};
+    gst_buffer_fill(buffer.get(), 0, samples.data(), bytes);
+    GST_BUFFER_PTS(buffer.get()) = 0;
+    GST_BUFFER_DURATION(buffer.get()) =
+        gst_util_uint64_scale_int(samples.size(), GST_SECOND, kTuneRate);
+    GstFlowReturn flow = GST_FLOW_OK;
+    // The action signal takes its own reference; ours goes with `buffer`.
+    g_signal_emit_by_name(source.get(), "push-buffer", buffer.get(), &flow);
+    g_signal_emit_by_name(source.get(), "end-of-stream", &flow);
+}
+
+void Encode(const ClipRecipe& recipe, const std::filesystem::path& target) {
+    if (!gst_is_initialized()) {
+        gst_init(nullptr, nullptr);
+    }
+    GError* rawError = nullptr;
+    ElementPtr pipeline{gst_parse_launch(PipelineFor(recipe).c_str(), &rawError)};
+    ErrorPtr parseError{rawError};
+    if (pipeline) {
+        gst_object_ref_sink(pipeline.get());
+    }
+    if (!pipeline || parseError) {
+        throw std::runtime_error("cannot build the encoder for " + target.string() + ": " +
+                                 (parseError ? parseError->message : "unknown"));
+    }
+    ElementPtr sink{gst_bin_get_by_name(GST_BIN(pipeline.get()), "sink")};
+    g_object_set(sink.get(), "location", target.c_str(), nullptr);
+
+    PipelineGuard guard{pipeline.get()};
+    if (gst_element_set_state(pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+        throw std::runtime_error("cannot start the encoder for " + target.string());
+    }
+    if (recipe.sound == ClipSound::Tune) {
+        FeedTune(pipeline.get(), recipe.durationMs);
+    }
+    BusPtr bus{gst_element_get_bus(pipeline.get())};
+    MessagePtr message{gst_bus_timed_pop_filtered(
+        bus.get(), kEncodeTimeout,
+        static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR))};
+    if (!message) {
+        throw std::runtime_error("encoding " + target.string() + " timed out");
+    }
+    if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_ERROR) {
+        GError* error = nullptr;
+        gst_message_parse_error(message.get(), &error, nullptr);
+        ErrorPtr owned{error};
+        throw std::runtime_error("encoding " + target.string() +
+                                 " failed: " + (owned ? owned->message : "unknown"));
+    }
+}
+
+void WriteMidi(const ClipRecipe& recipe, const std::filesystem::path& target) {
+    const auto bytes = recipe.sound == ClipSound::Tune
+                           ? MakeMidiFile(SampleTune(), recipe.durationMs, 4)
+                           : MakeScaleMidiFile(recipe.durationMs);
+    std::ofstream out(target, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush()) {
+        throw std::runtime_error("cannot write " + target.string());
+    }
+}
+
+void Check(const ClipRecipe& recipe) {
+    if (recipe.durationMs < 100 || recipe.durationMs > 60000) {
+        throw std::invalid_argument("clip length must be between 100 ms and 60 s");
+    }
+    if (recipe.width < 16 || recipe.width > 1920 || recipe.height < 16 || recipe.height > 1080) {
+        throw std::invalid_argument("picture size must be between 16x16 and 1920x1080");
+    }
+}
+
+}  // namespace
+
+std::string ExtensionOf(ClipKind kind) {
+    switch (kind) {
+        case ClipKind::Mp3:
+            return ".mp3";
+        case ClipKind::Mp2:
+            return ".mp2";
+        case ClipKind::Wav:
+            return ".wav";
+        case ClipKind::Midi:
+            return ".mid";
+        case ClipKind::Mpeg1:
+            return ".mpg";
+        case ClipKind::Avi:
+            return ".avi";
+        case ClipKind::Vob:
+            return ".vob";
+    }
+    return {};
+}
+
+void WriteClip(const ClipRecipe& recipe, const std::filesystem::path& target) {
+    Check(recipe);
+    std::error_code ec;
+    if (target.has_parent_path()) {
+        std::filesystem::create_directories(target.parent_path(), ec);
+        if (ec) {
+            throw std::runtime_error("cannot create " + target.parent_path().string() + ": " +
+                                     ec.message());
+        }
+    }
+    const auto partial = target.string() + ".part" + std::to_string(getpid());
+    try {
+        if (recipe.kind == ClipKind::Midi) {
+            WriteMidi(recipe, partial);
+        } else {
+            Encode(recipe, partial);
+        }
+    } catch (...) {
+        std::filesystem::remove(partial, ec);
+        throw;
+    }
+    std::filesystem::rename(partial, target, ec);
+    if (ec) {
+        std::filesystem::remove(partial, ec);
+        throw std::runtime_error("cannot store " + target.string() + ": " + ec.message());
+    }
+}
+
+}  // namespace kelto::samples

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace kelto::samples {
+
+enum class ClipKind { Mp3, Mp2, Wav, Midi, Mpeg1, Avi, Vob };
+
+// What a made clip sounds like.
+enum class ClipSound {
+    Tone,  // a steady 440 Hz sine
+    Tune,  // the sample tune (see Tune.h)
+};
+
+// What to make. Video kinds show a colour-bar test pattern at 25 fps.
+struct ClipRecipe {
+    ClipKind kind = ClipKind::Mp3;
+    int durationMs = 1000;
+    int width = 320;
+    int height = 240;
+    ClipSound sound = ClipSound::Tone;
+    // Video only: the running time drawn over the pattern, so a viewer sees it move.
+    bool showClock = false;
+};
+
+// ".mp3", ".mp2", ".wav", ".mid", ".mpg", ".avi", ".vob"
+std::string ExtensionOf(ClipKind kind);
+
+// Makes the clip at `target`, replacing what is there. It is written under a
+// private name beside `target` and renamed when complete, so a reader never
+// sees half a clip and a failed attempt leaves nothing behind. Throws
+// std::runtime_error when the clip cannot be made (unknown encoder, disk
+// full, encoding taking longer than a generous bound); std::invalid_argument
+// for a length outside 100 ms to 60 s or a picture outside 16x16 to
+// 1920x1080. A tune longer than the clip is cut at the clip's end.
+void WriteClip(const ClipRecipe& recipe, const std::filesystem::path& target);
+
+}  // namespace kelto::samples

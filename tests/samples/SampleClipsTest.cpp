@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "mciservice/MciService.h"
+#include "samples/ClipEncoder.h"
+#include "samples/MidiFile.h"
+#include "samples/Tune.h"
+
+namespace kelto::samples {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ScratchDir {
+public:
+    ScratchDir()
+        : path_(fs::temp_directory_path() /
+                ("kelto-samples-test-" + std::to_string(getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
+        fs::remove_all(path_);
+        fs::create_directories(path_);
+    }
+    ~ScratchDir() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    const fs::path& Path() const { return path_; }
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(path_)) {
+            names.push_back(entry.path().filename().string());
+        }
+        return names;
+    }
+
+private:
+    fs::path path_;
+};
+
+std::string Ask(mciservice::MciService& service, const std::string& command) {
+    std::string reply;
+    const auto code = service.SendString(command, reply);
+    EXPECT_EQ(code, 0u) << command << ": " << mciservice::MciService::ErrorText(code);
+    return reply;
+}
+
+// What the build put in the sample folder is what a first playlist plays.
+TEST(SampleClipsTest, BuildMadeEverySampleAndEachPlaysForFiveSeconds) {
+    struct Case {
+        const char* name;
+        bool video;
+    };
+    mciservice::MciService service;
+    for (const Case c : {Case{"kelto-test-pattern.mpg", true}, Case{"kelto-melody.mp3", false},
+                         Case{"kelto-tune.mid", false}}) {
+        SCOPED_TRACE(c.name);
+        const fs::path clip = fs::path(KELTO_SAMPLE_DIR) / c.name;
+        ASSERT_TRUE(fs::is_regular_file(clip));
+        Ask(service, "open \"" + clip.string() + "\" type MPEGVideo alias s");
+        Ask(service, "set s time format ms");
+        EXPECT_NEAR(std::stoll(Ask(service, "status s length")), kSampleTuneMs, 150);
+        std::string reply;
+        const auto code = service.SendString("where s source", reply);
+        if (c.video) {
+            EXPECT_EQ(code, 0u);
+            EXPECT_EQ(reply, "0 0 320 240");
+        } else {
+            EXPECT_NE(code, 0u) << "a sound clip reports a picture: " << reply;
+        }
+        Ask(service, "close s");
+    }
+    // Nothing half-made left beside them.
+    for (const auto& entry : fs::directory_iterator(KELTO_SAMPLE_DIR)) {
+        EXPECT_EQ(entry.path().string().find(".part"), std::string::npos) << entry.path();
+    }
+}
+
+TEST(SampleClipsTest, RefusedOrFailedClipLeavesNothingBehind) {
+    ScratchDir dir;
+    auto recipe = [](ClipKind kind, int ms, int width = 320, int height = 240) {
+        ClipRecipe r;
+        r.kind = kind;
+        r.durationMs = ms;
+        r.width = width;
+        r.height = height;
+        return r;
+    };
+    for (const ClipRecipe& bad :
+         {recipe(ClipKind::Midi, 99), recipe(ClipKind::Mp3, 60001),
+          recipe(ClipKind::Mpeg1, 1000, 8, 240), recipe(ClipKind::Vob, 1000, 720, 2000)}) {
+        EXPECT_THROW(WriteClip(bad, dir.Path() / ("bad" + ExtensionOf(bad.kind))),
+                     std::invalid_argument);
+    }
+    EXPECT_TRUE(dir.Names().empty());
+
+    // A folder where the clip should go: encoding works, storing cannot.
+    fs::create_directory(dir.Path() / "taken.mid");
+    EXPECT_THROW(WriteClip(recipe(ClipKind::Midi, 500), dir.Path() / "taken.mid"),
+                 std::runtime_error);
+    EXPECT_TRUE(fs::is_directory(dir.Path() / "taken.mid"));
+    // A file where a folder should be.
+    std::ofstream(dir.Path() / "plain").put('x');
+    EXPECT_THROW(WriteClip(recipe(ClipKind::Wav, 500), dir.Path() / "plain" / "clip.wav"),
+                 std::runtime_error);
+    EXPECT_EQ(dir.Names().size(), 2u);
+}
+
+TEST(SampleClipsTest, ExistingFileIsReplacedWhole) {
+    ScratchDir dir;
+    const fs::path target = dir.Path() / "tune.mid";
+    std::ofstream(target) << std::string(100000, 'x');
+    ClipRecipe midi;
+    midi.kind = ClipKind::Midi;
+    midi.durationMs = 2000;
+    midi.sound = ClipSound::Tune;
+    WriteClip(midi, target);
+
+    std::ifstream in(target, std::ios::binary);
+    const std::vector<std::uint8_t> written{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_EQ(written, MakeMidiFile(SampleTune(), 2000, 4));
+    EXPECT_EQ(dir.Names().size(), 1u);
+}
+
+}  // namespace
+}  // namespace kelto::samples
