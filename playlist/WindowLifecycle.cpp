@@ -21,6 +21,10 @@ void WindowLifecycle::Form_QueryUnload() {
     form_.TimerAtEndFile->stop();
     // A click or tick already queued still gets its turn before the media go.
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    // Such a click may have been a play, which switches both timers on again;
+    // a closing window must not go on polling a device that is about to close.
+    form_.TimerMisc->stop();
+    form_.TimerAtEndFile->stop();
     media_.CloseAllMedia();
 }
 

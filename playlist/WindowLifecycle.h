@@ -19,8 +19,9 @@ public:
     void Form_Load();
 
     // Stops TimerMisc and TimerAtEndFile, lets the events already waiting run
-    // once (without waiting for more), then closes all media. Never refuses
-    // the close.
+    // once (without waiting for more), then closes all media. Neither timer
+    // runs afterwards, even if one of those events switched it on. Never
+    // refuses the close.
     void Form_QueryUnload();
 
     // Writes both files. A failed write leaves the previous file intact and

@@ -110,6 +110,19 @@ TEST_F(WindowLifecycleTest, QueryUnloadStopsTheTimersLetsWaitingEventsRunThenClo
     EXPECT_TRUE(form.Timerscroll->isActive()) << "the scrolling title is not touched here";
 }
 
+TEST_F(WindowLifecycleTest, QueryUnloadLeavesNoTimerRunningEvenIfAWaitingEventStartedOne) {
+    // A double-click already queued when the window closes plays a file,
+    // which switches both timers on.
+    QTimer::singleShot(0, &form, [&] {
+        form.TimerMisc->start();
+        form.TimerAtEndFile->start();
+    });
+    lifecycle.Form_QueryUnload();
+    EXPECT_FALSE(form.TimerMisc->isActive());
+    EXPECT_FALSE(form.TimerAtEndFile->isActive());
+    EXPECT_EQ(platform.trimmedCommands(), std::vector<std::string>{"Close All"});
+}
+
 TEST_F(WindowLifecycleTest, QueryUnloadGoesOnWhenCloseAllFails) {
     platform.fail("Close All", 277);
     lifecycle.Form_QueryUnload();
