@@ -48,6 +48,7 @@ std::uint32_t Open(CommandContext& context) {
         options.parentWindow = static_cast<std::uint64_t>(args.Integer(Kw::Parent));
     }
     options.ownWindowWithoutParent = context.options.ownVideoWindows;
+    options.opener = &context.options.pipelineOpener;
     std::unique_ptr<MediaDevice> device;
     if (const std::uint32_t rc = MediaDevice::Open(std::string(file.text), options, device);
         rc != mcierr::kNone) {

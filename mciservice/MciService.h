@@ -13,6 +13,9 @@ struct ServiceOptions {
     // own when a display is there (for a command-line user); otherwise its
     // picture is discarded.
     bool ownVideoWindows = false;
+    // When set, opens go through it instead of the file system and the media
+    // framework (see MediaDevice::PipelineOpener).
+    MediaDevice::PipelineOpener pipelineOpener{};
 };
 
 // The command interpreter: takes command strings of the media control

@@ -37,15 +37,22 @@ std::uint32_t CheckFile(const std::string& path) {
 
 std::uint32_t MediaDevice::Open(const std::string& path, const OpenOptions& options,
                                 std::unique_ptr<MediaDevice>& out) {
-    if (const std::uint32_t rc = CheckFile(path); rc != mcierr::kNone) {
-        return rc;
-    }
     std::unique_ptr<MediaDevice> device(new MediaDevice());
-    if (options.parentWindow != 0 || options.ownWindowWithoutParent) {
-        device->window_ = VideoWindow::Create(options.parentWindow);
+    if (options.opener != nullptr && *options.opener) {
+        if (const std::uint32_t rc = (*options.opener)(path, device->pipeline_);
+            rc != mcierr::kNone) {
+            return rc;
+        }
+    } else {
+        if (const std::uint32_t rc = CheckFile(path); rc != mcierr::kNone) {
+            return rc;
+        }
+        if (options.parentWindow != 0 || options.ownWindowWithoutParent) {
+            device->window_ = VideoWindow::Create(options.parentWindow);
+        }
+        device->pipeline_ = MediaPipeline::Open(
+            path, device->window_ ? device->window_->Handle() : 0, kOpenTimeout);
     }
-    device->pipeline_ =
-        MediaPipeline::Open(path, device->window_ ? device->window_->Handle() : 0, kOpenTimeout);
     if (!device->pipeline_) {
         return mcierr::kInvalidFile;
     }
@@ -92,7 +99,7 @@ GstClockTime MediaDevice::CurrentTime() const {
 }
 
 void MediaDevice::Poll() {
-    const MediaPipeline::Events events = pipeline_->Drain();
+    const PlaybackPipeline::Events events = pipeline_->Drain();
     if (mode_ == Mode::Playing && (events.endOfStream || events.error)) {
         FinishPlay();
     }
@@ -166,7 +173,7 @@ std::uint32_t MediaDevice::Play(std::optional<std::int64_t> from, std::optional<
     if (wait) {
         const GstClockTime remaining = end_ - start;
         const auto timeout = static_cast<GstClockTime>(static_cast<double>(remaining) / Rate());
-        const MediaPipeline::Events events = pipeline_->Wait(timeout + kWaitMargin, true);
+        const PlaybackPipeline::Events events = pipeline_->Wait(timeout + kWaitMargin, true);
         if (events.endOfStream || events.error) {
             FinishPlay();
         }

@@ -3,6 +3,7 @@
 #include <gst/gst.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,6 +22,12 @@ namespace kelto::mciservice {
 // before each command.
 class MediaDevice {
 public:
+    // Stands in for opening the file with the media framework: returns 0 and
+    // sets `out`, or the open's error code. With one, an open never looks at
+    // the file system and the device gets no window.
+    using PipelineOpener = std::function<std::uint32_t(const std::string& path,
+                                                       std::unique_ptr<PlaybackPipeline>& out)>;
+
     // Speeds are thousandths of normal speed.
     static constexpr std::int64_t kMaxSpeed = 16000;
 
@@ -29,6 +36,7 @@ public:
         std::uint64_t parentWindow = 0;
         // With no parent: give the picture a top-level window of its own.
         bool ownWindowWithoutParent = false;
+        const PipelineOpener* opener = nullptr;
     };
 
     // Checks the file and prerolls it (bounded). 275 for a missing file, 296
@@ -76,7 +84,7 @@ private:
 
     // The window must outlive the pipeline whose sink draws into it.
     std::unique_ptr<VideoWindow> window_;
-    std::unique_ptr<MediaPipeline> pipeline_;
+    std::unique_ptr<PlaybackPipeline> pipeline_;
 
     Mode mode_ = Mode::Stopped;
     TimeFormat format_ = TimeFormat::Milliseconds;
