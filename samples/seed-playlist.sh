@@ -63,4 +63,4 @@ if ! ln "$tmp2" "$target/pl2.txt" 2>/dev/null; then
     rm -f "$target/pl1.txt"
     exit 0
 fi
-echo "Seeded a playlist of $count sample clips in $target (pl1.txt, pl2.txt)."
+echo "Seeded a playlist of $count sample clips in $(cd "$target" && pwd) (pl1.txt, pl2.txt)."

@@ -9,4 +9,8 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
     echo "(neither DISPLAY nor WAYLAND_DISPLAY is set). Start it from a desktop session." >&2
     exit 2
 fi
-exec "$root/build/bin/kelto-player" "$@"
+# A first start in a folder without a playlist gets one of the built sample clips.
+if [ $# -eq 0 ]; then
+    "$root/samples/seed-playlist.sh" "${KELTO_BUILD_DIR:-$root/build}/samples" || true
+fi
+exec "${KELTO_BUILD_DIR:-$root/build}/bin/kelto-player" "$@"
