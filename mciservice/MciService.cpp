@@ -4,6 +4,7 @@
 
 #include "mciservice/CommandTable.h"
 #include "mciservice/ErrorCodes.h"
+#include "mciservice/PlaybackTrace.h"
 
 namespace kelto::mciservice {
 
@@ -52,6 +53,7 @@ std::uint32_t MciService::Dispatch(std::string_view command, std::string& reply)
     if (const std::uint32_t rc = SplitCommand(command, line); rc != mcierr::kNone) {
         return rc;
     }
+    TraceCommand(line.verb);
     const CommandSpec* spec = FindCommand(line.verb);
     if (spec == nullptr) {
         return mcierr::kUnrecognizedCommand;

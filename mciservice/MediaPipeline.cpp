@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <string_view>
 
+#include "mciservice/PlaybackTrace.h"
+
 namespace kelto::mciservice {
 
 namespace {
@@ -237,6 +239,7 @@ bool MediaPipeline::Build(const std::string& path, std::uint64_t videoWindow) {
         video = MakeSilentSink();
     }
     if (video) {
+        TraceFirstFrame(windowSink_ ? windowSink_.get() : video.get());
         g_object_set(playbin_.get(), "video-sink", video.get(), nullptr);
     }
     g_signal_connect(playbin_.get(), "element-setup", G_CALLBACK(OnElementSetup), nullptr);

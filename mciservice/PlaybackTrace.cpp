@@ -1,0 +1,50 @@
+#include "mciservice/PlaybackTrace.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "mciservice/CommandParser.h"
+#include "mciservice/GstHandles.h"
+
+namespace kelto::mciservice {
+
+namespace {
+
+void Mark(const char* mark) {
+    std::fprintf(stderr, "%s %lld\n", mark, static_cast<long long>(g_get_monotonic_time()));
+}
+
+GstPadProbeReturn OnFirstBuffer(GstPad*, GstPadProbeInfo*, gpointer) {
+    Mark("first-frame");
+    return GST_PAD_PROBE_REMOVE;
+}
+
+}  // namespace
+
+bool TraceEnabled() {
+    const char* value = std::getenv("KELTO_MCI_TRACE");
+    return value != nullptr && std::string_view(value) == "1";
+}
+
+void TraceCommand(std::string_view verb) {
+    if (!TraceEnabled()) {
+        return;
+    }
+    if (EqualsNoCase(verb, "open")) {
+        Mark("open-request");
+    } else if (EqualsNoCase(verb, "play")) {
+        Mark("play-request");
+    }
+}
+
+void TraceFirstFrame(GstElement* sink) {
+    if (sink == nullptr || !TraceEnabled()) {
+        return;
+    }
+    GstPtr<GstPad> pad{gst_element_get_static_pad(sink, "sink")};
+    if (pad) {
+        gst_pad_add_probe(pad.get(), GST_PAD_PROBE_TYPE_BUFFER, OnFirstBuffer, nullptr, nullptr);
+    }
+}
+
+}  // namespace kelto::mciservice
