@@ -41,7 +41,7 @@ trap 'rm -f "$tmp1" "$tmp2"' EXIT
 
 count=0
 for clip in "$samples"/*.mpg "$samples"/*.mp3 "$samples"/*.mid; do
-    [ -f "$clip" ] && [ -s "$clip" ] || continue
+    if [ ! -f "$clip" ] || [ ! -s "$clip" ]; then continue; fi
     if ! printf '%s%s\n' "${clip##*/}" "$cr" >>"$tmp1" ||
         ! printf '%s%s\n' "$clip" "$cr" >>"$tmp2"; then
         echo "Cannot write a playlist into $target; starting with an empty playlist." >&2
