@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -104,6 +105,11 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 
 std::vector<std::string> SplitLines(std::string_view text) {
     std::vector<std::string> lines;
+    // Sized once: growing a vector of 100,000 strings step by step costs more
+    // than reading the file.
+    lines.reserve(std::max(std::count(text.begin(), text.end(), '\n'),
+                           std::count(text.begin(), text.end(), '\r')) +
+                  1);
     std::size_t start = 0;
     std::size_t i = 0;
     while (i < text.size()) {
@@ -125,7 +131,15 @@ std::optional<std::vector<std::string>> ReadLineFile(const std::filesystem::path
     if (!std::filesystem::is_regular_file(file, ec)) return std::nullopt;
     std::ifstream in(file, std::ios::binary);
     if (!in) return std::nullopt;
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    // In large blocks: a character at a time is slow for a long playlist.
+    std::string text;
+    if (const auto size = std::filesystem::file_size(file, ec); !ec) {
+        text.reserve(static_cast<std::size_t>(size));
+    }
+    char block[1 << 16];
+    while (in.read(block, sizeof block) || in.gcount() > 0) {
+        text.append(block, static_cast<std::size_t>(in.gcount()));
+    }
     if (in.bad()) return std::nullopt;
     return SplitLines(text);
 }

@@ -131,12 +131,17 @@ void Form1::createControls() {
     List2 = new QListWidget(this);
     setGeometryTwips(List2, 4515, 2520, 2640, 1425);
     List2->setVisible(false);
+    List2->setUniformItemSizes(true);
 
     List1 = new QListWidget(this);
     setGeometryTwips(List1, 105, 1950, 3315, 1230);
     List1->setFont(Tahoma());
     Colour(List1, kGreen, kBlack);
     List1->setSortingEnabled(false);
+    // Every row is one line in one font: the view then sizes one row instead
+    // of laying out the text of every entry, which made a long playlist slow
+    // to show.
+    List1->setUniformItemSizes(true);
     ClassicSunkenEdge(List1);
 
     cpvSlider1 = new platform::cpvSlider(this);
