@@ -147,11 +147,16 @@ one_entry_playlist() {  # one_entry_playlist DIR FILE
     printf '%s\r\n' "$(basename "$2")" >"$1/pl1.txt"
     printf '%s\r\n' "$2" >"$1/pl2.txt"
 }
-mark() { awk -v m="$1" '$1 == m { print $2; exit }' "$2"; }
+# first_frame_ms TRACE N: ms from the Nth open request to the Nth first picture.
+first_frame_ms() {
+    awk -v n="$2" '$1 == "open-request" && ++o == n { open = $2 }
+        $1 == "first-frame" && ++f == n { if (open != "") printf "%.1f", ($2 - open) / 1000; exit }' "$1"
+}
 
 # Plays FILE for SECONDS from a double-click on the first entry. Sets
 # run_cpu (CPU seconds from the click to the end), run_hwm (KiB) and
-# run_ff (ms from the open request to the first picture, empty without one).
+# run_ff (ms from the open request to the first picture, empty without one)
+# and run_ff2 (the same for a second double-click on the entry afterwards).
 play_in_player() {
     local file=$1 seconds=$2 dir c0 c1
     dir=$(mktemp -d "$work/player.XXXXXX")
@@ -169,11 +174,15 @@ play_in_player() {
     c1=$(cpu_ticks "$player_pid")
     run_hwm=$(hwm_kib "$player_pid")
     run_cpu=$(awk -v a="$c0" -v b="$c1" -v hz="$hz" 'BEGIN { printf "%.2f", (b - a) / hz }')
-    local open frame
-    open=$(mark open-request "$dir/err")
-    frame=$(mark first-frame "$dir/err")
-    run_ff=""
-    [ -n "$frame" ] && run_ff=$(awk -v a="$open" -v b="$frame" 'BEGIN { printf "%.1f", (b - a) / 1000 }')
+    run_ff=$(first_frame_ms "$dir/err" 1)
+    run_ff2=""
+    if [ -n "$run_ff" ]; then
+        # The same entry again: a file opened after the first one.
+        xdotool mousemove --window "$window" 20 137 click --repeat 2 --delay 80 1
+        if wait_for 10 sh -c "[ \$(grep -c '^first-frame ' '$dir/err') -ge 2 ]"; then
+            run_ff2=$(first_frame_ms "$dir/err" 2)
+        fi
+    fi
     stop_player
 }
 
@@ -207,11 +216,11 @@ echo "$runs runs of each; figures are min / median / max."
 echo
 
 # --- 1 and 2: CPU, first picture, memory on the MPEG-2 clip -----------------------
-p_cpu=() p_ff=() p_hwm=() r_cpu=() r_ff=() r_hwm=()
+p_cpu=() p_ff=() p_ff2=() p_hwm=() r_cpu=() r_ff=() r_hwm=()
 for i in $(seq "$runs"); do
     progress "MPEG-2 clip, run $i of $runs ..."
     play_in_player "$clip" 10.3
-    p_cpu+=("$run_cpu") p_ff+=("$run_ff") p_hwm+=("$run_hwm")
+    p_cpu+=("$run_cpu") p_ff+=("$run_ff") p_ff2+=("$run_ff2") p_hwm+=("$run_hwm")
     reference_run "$clip"
     r_cpu+=("$ref_cpu") r_hwm+=("$ref_hwm")
     r_ff+=("$(reference_first_frame "$clip")")
@@ -230,6 +239,10 @@ echo "Time to the first picture (ms)"
 echo "  player      $(printf '%s\n' "${p_ff[@]}" | spread 1)   (service marks: open request -> first buffer at the video sink)"
 echo "  gst-launch  $(printf '%s\n' "${r_ff[@]}" | spread 1)   (GStreamer log: first element made -> first buffer at the video sink)"
 echo "  ratio $ff_ratio   target <= 1.1   $(verdict "$ff_ratio" "<=" 1.1)"
+ff2_ratio=$(ratio "$(printf '%s\n' "${p_ff2[@]}" | median)" "$(printf '%s\n' "${r_ff[@]}" | median)")
+echo "  player, the next file opened in the same run: $(printf '%s\n' "${p_ff2[@]}" | spread 1)   ratio $ff2_ratio"
+echo "  (the first open in a process also tries for a sound output, which a machine without one"
+echo "   answers slowly; gst-launch is handed its sinks. Later opens within a minute skip that.)"
 echo
 
 p_hwm_mib=$(printf '%s\n' "${p_hwm[@]}" | median | awk '{ printf "%.1f", $1 / 1024 }')
