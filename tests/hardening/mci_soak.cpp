@@ -160,7 +160,7 @@ std::int64_t Soak::Length() {
 
 void Soak::RunOne() {
     const std::uint32_t ok = Ok();
-    switch (Pick(20)) {
+    switch (Pick(24)) {
         case 0:
         case 1: {  // open the next entry, as the player does
             const Clip& clip =
@@ -250,7 +250,7 @@ void Soak::RunOne() {
             }
             break;
         case 16:
-            Send("Close movie", {0});
+            Send("Close movie", {ok});
             open_ = false;
             break;
         case 17:
