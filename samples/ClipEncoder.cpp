@@ -3,6 +3,7 @@
 #include <gst/gst.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <stdexcept>
@@ -95,12 +96,12 @@ std::string PipelineFor(const ClipRecipe& recipe) {
             return AudioSource(recipe, 44100) + " ! wavenc ! filesink name=sink";
         case ClipKind::Mpeg1:
             return VideoSource(recipe) + " ! mpeg2enc format=0 ! " + kQueue + " ! mux. " +
-                   AudioSource(recipe, 44100) + " ! avenc_mp2 ! " + kQueue +
+                   AudioSource(recipe, 44100) + " ! avenc_mp2 ! mpegaudioparse ! " + kQueue +
                    " ! mplex format=0 name=mux ! filesink name=sink";
         case ClipKind::Vob:
             // mplex writes the timestamps a reader needs to find the length.
             return VideoSource(recipe) + " ! mpeg2enc format=3 ! " + kQueue + " ! mux. " +
-                   AudioSource(recipe, 48000) + " ! avenc_mp2 ! " + kQueue +
+                   AudioSource(recipe, 48000) + " ! avenc_mp2 ! mpegaudioparse ! " + kQueue +
                    " ! mplex format=8 name=mux ! filesink name=sink";
         case ClipKind::Avi:
             return VideoSource(recipe) + " ! avenc_mpeg4 ! " + kQueue + " ! mux. " +
@@ -113,22 +114,27 @@ std::string PipelineFor(const ClipRecipe& recipe) {
     throw std::logic_error("no pipeline for this clip kind");
 }
 
-// Hands the whole tune to the pipeline's source in one buffer, then ends the stream.
+// Hands the tune to the pipeline's source in encoder-sized pieces, then ends
+// the stream. One huge buffer made the multiplexer occasionally read the audio
+// before a whole frame was there and give up on a busy machine.
 void FeedTune(GstElement* pipeline, int durationMs) {
     ElementPtr source{gst_bin_get_by_name(GST_BIN(pipeline), "tune")};
     if (!source) {
         return;
     }
     const std::vector<std::int16_t> samples = RenderTune(SampleTune(), durationMs, kTuneRate);
-    const gsize bytes = samples.size() * sizeof(std::int16_t);
-    BufferPtr buffer{gst_buffer_new_allocate(nullptr, bytes, nullptr)};
-    gst_buffer_fill(buffer.get(), 0, samples.data(), bytes);
-    GST_BUFFER_PTS(buffer.get()) = 0;
-    GST_BUFFER_DURATION(buffer.get()) =
-        gst_util_uint64_scale_int(samples.size(), GST_SECOND, kTuneRate);
+    constexpr std::size_t kChunk = 4096;
     GstFlowReturn flow = GST_FLOW_OK;
-    // The action signal takes its own reference; ours goes with `buffer`.
-    g_signal_emit_by_name(source.get(), "push-buffer", buffer.get(), &flow);
+    for (std::size_t first = 0; first < samples.size() && flow == GST_FLOW_OK; first += kChunk) {
+        const std::size_t count = std::min(kChunk, samples.size() - first);
+        const gsize bytes = count * sizeof(std::int16_t);
+        BufferPtr buffer{gst_buffer_new_allocate(nullptr, bytes, nullptr)};
+        gst_buffer_fill(buffer.get(), 0, samples.data() + first, bytes);
+        GST_BUFFER_PTS(buffer.get()) = gst_util_uint64_scale_int(first, GST_SECOND, kTuneRate);
+        GST_BUFFER_DURATION(buffer.get()) = gst_util_uint64_scale_int(count, GST_SECOND, kTuneRate);
+        // The action signal takes its own reference; ours goes with `buffer`.
+        g_signal_emit_by_name(source.get(), "push-buffer", buffer.get(), &flow);
+    }
     g_signal_emit_by_name(source.get(), "end-of-stream", &flow);
 }
 
