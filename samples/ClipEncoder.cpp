@@ -157,7 +157,18 @@ void Encode(const ClipRecipe& recipe, const std::filesystem::path& target) {
 
     PipelineGuard guard{pipeline.get()};
     if (gst_element_set_state(pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
-        throw std::runtime_error("cannot start the encoder for " + target.string());
+        std::string why = "unknown";
+        BusPtr bus{gst_element_get_bus(pipeline.get())};
+        MessagePtr message{gst_bus_pop_filtered(bus.get(), GST_MESSAGE_ERROR)};
+        if (message) {
+            GError* error = nullptr;
+            gst_message_parse_error(message.get(), &error, nullptr);
+            ErrorPtr owned{error};
+            if (owned) {
+                why = owned->message;
+            }
+        }
+        throw std::runtime_error("cannot start the encoder for " + target.string() + ": " + why);
     }
     if (recipe.sound == ClipSound::Tune) {
         FeedTune(pipeline.get(), recipe.durationMs);
@@ -175,6 +186,23 @@ void Encode(const ClipRecipe& recipe, const std::filesystem::path& target) {
         ErrorPtr owned{error};
         throw std::runtime_error("encoding " + target.string() +
                                  " failed: " + (owned ? owned->message : "unknown"));
+    }
+}
+
+// Starting an encoder fails now and then when many processes start GStreamer
+// at once (seen in a parallel test run on a fresh machine); the encode itself is
+// deterministic, so a few fresh attempts are the honest remedy.
+void EncodeWithRetry(const ClipRecipe& recipe, const std::filesystem::path& target) {
+    constexpr int kAttempts = 3;
+    for (int attempt = 1;; ++attempt) {
+        try {
+            Encode(recipe, target);
+            return;
+        } catch (const std::runtime_error&) {
+            if (attempt == kAttempts) {
+                throw;
+            }
+        }
     }
 }
 
@@ -236,7 +264,7 @@ void WriteClip(const ClipRecipe& recipe, const std::filesystem::path& target) {
         if (recipe.kind == ClipKind::Midi) {
             WriteMidi(recipe, partial);
         } else {
-            Encode(recipe, partial);
+            EncodeWithRetry(recipe, partial);
         }
     } catch (...) {
         std::filesystem::remove(partial, ec);
