@@ -6,8 +6,9 @@
 
 namespace kelto::mciservice {
 
-// Owning handles for the GLib and GStreamer objects the service holds, so that
-// every reference taken is dropped on every path out of a function.
+// Owning handles for the GLib and GStreamer objects the service (and the clip
+// generator) holds, so that every reference taken is dropped on every path out
+// of a function.
 struct GstObjectUnref {
     void operator()(gpointer object) const { gst_object_unref(object); }
 };
@@ -23,6 +24,11 @@ struct GstCapsUnref {
     void operator()(GstCaps* caps) const { gst_caps_unref(caps); }
 };
 using GstCapsPtr = std::unique_ptr<GstCaps, GstCapsUnref>;
+
+struct GstBufferUnref {
+    void operator()(GstBuffer* buffer) const { gst_buffer_unref(buffer); }
+};
+using GstBufferPtr = std::unique_ptr<GstBuffer, GstBufferUnref>;
 
 struct GErrorFree {
     void operator()(GError* error) const { g_error_free(error); }

@@ -12,32 +12,21 @@
 #include <vector>
 
 #include "samples/MidiFile.h"
+#include "mciservice/GstHandles.h"
 #include "samples/Tune.h"
 
 namespace kelto::samples {
 
 namespace {
 
-struct GstObjectDeleter {
-    void operator()(gpointer object) const { gst_object_unref(object); }
-};
-using ElementPtr = std::unique_ptr<GstElement, GstObjectDeleter>;
-using BusPtr = std::unique_ptr<GstBus, GstObjectDeleter>;
-
-struct MessageDeleter {
-    void operator()(GstMessage* message) const { gst_message_unref(message); }
-};
-using MessagePtr = std::unique_ptr<GstMessage, MessageDeleter>;
-
-struct BufferDeleter {
-    void operator()(GstBuffer* buffer) const { gst_buffer_unref(buffer); }
-};
-using BufferPtr = std::unique_ptr<GstBuffer, BufferDeleter>;
-
-struct ErrorDeleter {
-    void operator()(GError* error) const { g_error_free(error); }
-};
-using ErrorPtr = std::unique_ptr<GError, ErrorDeleter>;
+using mciservice::GstBufferPtr;
+using mciservice::GstMessagePtr;
+using mciservice::GErrorPtr;
+using ElementPtr = mciservice::GstPtr<GstElement>;
+using BusPtr = mciservice::GstPtr<GstBus>;
+using MessagePtr = GstMessagePtr;
+using BufferPtr = GstBufferPtr;
+using ErrorPtr = GErrorPtr;
 
 // Sets the pipeline to NULL before dropping it, whatever way we leave.
 struct PipelineGuard {
