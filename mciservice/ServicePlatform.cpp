@@ -50,8 +50,11 @@ bool ServicePlatform::mciGetErrorStringA(std::uint32_t error, char* buffer, std:
     if (buffer == nullptr || length == 0) {
         return !text.empty();
     }
+    // An unknown code has no text at all (and no storage behind the view).
     const std::size_t count = std::min<std::size_t>(text.size(), length - 1);
-    std::memcpy(buffer, text.data(), count);
+    if (count > 0) {
+        std::memcpy(buffer, text.data(), count);
+    }
     buffer[count] = '\0';
     return !text.empty();
 }
