@@ -19,8 +19,9 @@ void ParseOnly(benchmark::State& state, const std::string& command) {
     Arguments args;
     for (auto _ : state) {
         std::uint32_t rc = kelto::mciservice::SplitCommand(command, line);
-        const auto* spec = FindCommand(line.verb);
-        rc |= kelto::mciservice::ParseArguments(spec->keywords, spec->itemList, line.Words(), args);
+        const auto* entry = FindCommand(line.verb);
+        rc |=
+            kelto::mciservice::ParseArguments(entry->keywords, entry->itemList, line.Words(), args);
         benchmark::DoNotOptimize(rc);
         benchmark::DoNotOptimize(args);
     }

@@ -42,7 +42,7 @@ std::uint32_t ReadToken(std::string_view text, std::size_t& pos, Token& token) {
     return mcierr::kNone;
 }
 
-// How many of `words` the spec's keyword covers from the start, 0 for no match.
+// How many of `words` the keyword covers from the start, 0 for no match.
 std::size_t MatchKeyword(std::string_view keyword, std::span<const Token> words) {
     std::size_t used = 0;
     while (!keyword.empty()) {
@@ -144,17 +144,17 @@ std::uint32_t ParseArguments(std::span<const KeywordSpec> specs, bool itemList,
     while (!words.empty()) {
         const KeywordSpec* best = nullptr;
         std::size_t bestUsed = 0;
-        auto consider = [&](const KeywordSpec& spec) {
-            const std::size_t used = MatchKeyword(spec.words, words);
+        auto consider = [&](const KeywordSpec& entry) {
+            const std::size_t used = MatchKeyword(entry.words, words);
             if (used > bestUsed) {
-                best = &spec;
+                best = &entry;
                 bestUsed = used;
             }
         };
         consider(kWait);
         consider(kNotify);
-        for (const KeywordSpec& spec : specs) {
-            consider(spec);
+        for (const KeywordSpec& entry : specs) {
+            consider(entry);
         }
         if (best == nullptr) {
             return itemList ? mcierr::kBadConstant : mcierr::kUnrecognizedKeyword;

@@ -71,9 +71,9 @@ constexpr std::array kCommands{
 }  // namespace
 
 const CommandSpec* FindCommand(std::string_view verb) {
-    for (const CommandSpec& spec : kCommands) {
-        if (EqualsNoCase(spec.verb, verb)) {
-            return &spec;
+    for (const CommandSpec& entry : kCommands) {
+        if (EqualsNoCase(entry.verb, verb)) {
+            return &entry;
         }
     }
     return nullptr;

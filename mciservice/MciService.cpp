@@ -12,14 +12,14 @@ namespace {
 
 // A bare keyword where a file name belongs means the name was left out ("open
 // type ..." with an empty path), not a file called "type".
-bool NamesAKeyword(const CommandSpec& spec, const Token& name) {
+bool NamesAKeyword(const CommandSpec& entry, const Token& name) {
     if (name.quoted) {
         return false;
     }
     if (EqualsNoCase(name.text, "wait") || EqualsNoCase(name.text, "notify")) {
         return true;
     }
-    for (const KeywordSpec& keyword : spec.keywords) {
+    for (const KeywordSpec& keyword : entry.keywords) {
         if (EqualsNoCase(keyword.words.substr(0, keyword.words.find(' ')), name.text)) {
             return true;
         }
@@ -54,19 +54,19 @@ std::uint32_t MciService::Dispatch(std::string_view command, std::string& reply)
         return rc;
     }
     TraceCommand(line.verb);
-    const CommandSpec* spec = FindCommand(line.verb);
-    if (spec == nullptr) {
+    const CommandSpec* entry = FindCommand(line.verb);
+    if (entry == nullptr) {
         return mcierr::kUnrecognizedCommand;
     }
     const bool all = !line.device.quoted && EqualsNoCase(line.device.text, "all");
-    if (all && !spec->acceptsAll) {
+    if (all && !entry->acceptsAll) {
         return mcierr::kCannotUseAll;
     }
-    if (spec->opensDevice && NamesAKeyword(*spec, line.device)) {
+    if (entry->opensDevice && NamesAKeyword(*entry, line.device)) {
         return mcierr::kMissingDeviceName;
     }
     MediaDevice* device = nullptr;
-    if (!spec->opensDevice && !all) {
+    if (!entry->opensDevice && !all) {
         device = devices_.Find(line.device.text);
         if (device == nullptr) {
             return mcierr::kInvalidDeviceName;
@@ -74,13 +74,14 @@ std::uint32_t MciService::Dispatch(std::string_view command, std::string& reply)
         device->Poll();
     }
     Arguments args;
-    if (const std::uint32_t rc = ParseArguments(spec->keywords, spec->itemList, line.Words(), args);
+    if (const std::uint32_t rc =
+            ParseArguments(entry->keywords, entry->itemList, line.Words(), args);
         rc != mcierr::kNone) {
         return rc;
     }
-    if (spec->needsParameter) {
+    if (entry->needsParameter) {
         bool any = false;
-        for (const KeywordSpec& keyword : spec->keywords) {
+        for (const KeywordSpec& keyword : entry->keywords) {
             any = any || args.Has(keyword.id);
         }
         if (!any) {
@@ -88,7 +89,7 @@ std::uint32_t MciService::Dispatch(std::string_view command, std::string& reply)
         }
     }
     CommandContext context{devices_, options_, line.device, args, device, all, reply};
-    return spec->handler(context);
+    return entry->handler(context);
 }
 
 }  // namespace kelto::mciservice

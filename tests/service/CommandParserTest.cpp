@@ -89,10 +89,10 @@ TEST_P(ParseArgumentsTest, GivesTheCodeOfTheFirstFault) {
     const ArgumentCase& c = GetParam();
     CommandLine line;
     ASSERT_EQ(SplitCommand(c.command, line), 0u) << c.command;
-    const CommandSpec* spec = FindCommand(line.verb);
-    ASSERT_NE(spec, nullptr) << c.command;
+    const CommandSpec* entry = FindCommand(line.verb);
+    ASSERT_NE(entry, nullptr) << c.command;
     Arguments args;
-    EXPECT_EQ(ParseArguments(spec->keywords, spec->itemList, line.Words(), args), c.code)
+    EXPECT_EQ(ParseArguments(entry->keywords, entry->itemList, line.Words(), args), c.code)
         << c.command;
 }
 
