@@ -31,13 +31,23 @@ using ErrorPtr = GErrorPtr;
 // Sets the pipeline to NULL before dropping it, whatever way we leave.
 struct PipelineGuard {
     GstElement* pipeline;
-    ~PipelineGuard() { gst_element_set_state(pipeline, GST_STATE_NULL); }
+    ~PipelineGuard() {
+        if (pipeline != nullptr) {
+            gst_element_set_state(pipeline, GST_STATE_NULL);
+        }
+    }
 };
 
 constexpr int kFps = 25;
 constexpr int kTuneRate = 44100;
-// Software MPEG-2 encoding of a minute of full-size video on a busy machine.
-constexpr GstClockTime kEncodeTimeout = 120 * GST_SECOND;
+// The MPEG multiplexer stalls now and then (about one encode in thirty on a
+// loaded machine), so an attempt gets a bound that scales with the clip: ample
+// for software encoding on a busy machine, short enough to retry a stall.
+GstClockTime EncodeTimeout(const ClipRecipe& recipe) {
+    const auto pixels = static_cast<GstClockTime>(recipe.width) * recipe.height;
+    const GstClockTime perSecond = pixels > 320 * 240 ? 8 * GST_SECOND : 4 * GST_SECOND;
+    return 10 * GST_SECOND + perSecond * static_cast<GstClockTime>(recipe.durationMs) / 1000;
+}
 
 // Unbounded, so a muxer waiting for one stream never starves while the other
 // stream's queue sits full.
@@ -164,9 +174,13 @@ void Encode(const ClipRecipe& recipe, const std::filesystem::path& target) {
     }
     BusPtr bus{gst_element_get_bus(pipeline.get())};
     MessagePtr message{gst_bus_timed_pop_filtered(
-        bus.get(), kEncodeTimeout,
+        bus.get(), EncodeTimeout(recipe),
         static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR))};
     if (!message) {
+        // A stalled multiplexer holds its streaming threads; taking the
+        // pipeline down would wait for them forever, so it is abandoned.
+        guard.pipeline = nullptr;
+        static_cast<void>(pipeline.release());
         throw std::runtime_error("encoding " + target.string() + " timed out");
     }
     if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_ERROR) {
@@ -179,8 +193,9 @@ void Encode(const ClipRecipe& recipe, const std::filesystem::path& target) {
 }
 
 // Starting an encoder fails now and then when many processes start GStreamer
-// at once (seen in a parallel test run on a fresh machine); the encode itself is
-// deterministic, so a few fresh attempts are the honest remedy.
+// at once (seen in a parallel test run on a fresh machine), and the MPEG
+// multiplexer sometimes stalls; the encode itself is deterministic, so a few
+// fresh attempts are the honest remedy.
 void EncodeWithRetry(const ClipRecipe& recipe, const std::filesystem::path& target) {
     constexpr int kAttempts = 3;
     for (int attempt = 1;; ++attempt) {
