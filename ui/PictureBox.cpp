@@ -53,29 +53,23 @@ QRect PictureBox::drawingArea() const {
     return rect().adjusted(edge, edge, -edge, -edge);
 }
 
-double PictureBox::unitWidthPx() const {
+// Twips and pixels are the same size both ways; only a character cell is
+// wider than it is tall.
+double PictureBox::unitPx(double characterCellPx) const {
     switch (scaleMode_) {
         case ScaleMode::Twips:
             return 1.0 / kTwipsPerPixel;
         case ScaleMode::Pixels:
             return 1.0;
         case ScaleMode::Characters:
-            return kCharacterCellWidthPx;
+            return characterCellPx;
     }
     return 1.0;
 }
 
-double PictureBox::unitHeightPx() const {
-    switch (scaleMode_) {
-        case ScaleMode::Twips:
-            return 1.0 / kTwipsPerPixel;
-        case ScaleMode::Pixels:
-            return 1.0;
-        case ScaleMode::Characters:
-            return kCharacterCellHeightPx;
-    }
-    return 1.0;
-}
+double PictureBox::unitWidthPx() const { return unitPx(kCharacterCellWidthPx); }
+
+double PictureBox::unitHeightPx() const { return unitPx(kCharacterCellHeightPx); }
 
 double PictureBox::ScaleWidth() const { return drawingArea().width() / unitWidthPx(); }
 double PictureBox::ScaleHeight() const { return drawingArea().height() / unitHeightPx(); }

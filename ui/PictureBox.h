@@ -90,6 +90,7 @@ protected:
 private:
     double unitWidthPx() const;
     double unitHeightPx() const;
+    double unitPx(double characterCellPx) const;
 
     QColor backColor_{0, 0, 0};
     bool border_ = false;
