@@ -1,5 +1,7 @@
 #include "mciservice/MciService.h"
 
+#include "mciservice/AudioOutput.h"
+
 #include <gst/gst.h>
 
 #include "mciservice/CommandTable.h"
@@ -32,6 +34,9 @@ bool NamesAKeyword(const CommandSpec& entry, const Token& name) {
 MciService::MciService(ServiceOptions options) : options_(options) {
     if (!gst_is_initialized()) {
         gst_init(nullptr, nullptr);
+    }
+    if (!options_.pipelineOpener) {
+        AudioOutput::FindInBackground();
     }
 }
 

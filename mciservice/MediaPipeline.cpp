@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <string_view>
 
+#include "mciservice/AudioOutput.h"
+#include "mciservice/DiscardingSink.h"
 #include "mciservice/PlaybackTrace.h"
 
 namespace kelto::mciservice {
@@ -58,56 +60,6 @@ GstPtr<GstElement> MakeElement(const char* factory, const char* name = nullptr) 
     return AdoptFloating(gst_element_factory_make(factory, name));
 }
 
-GstPtr<GstElement> MakeSilentSink() {
-    auto sink = MakeElement("fakesink");
-    if (sink) {
-        g_object_set(sink.get(), "sync", TRUE, nullptr);
-    }
-    return sink;
-}
-
-bool PicksRealOutput(GstElement* autoSink) {
-    if (gst_element_set_state(autoSink, GST_STATE_READY) == GST_STATE_CHANGE_FAILURE) {
-        return false;
-    }
-    // With no usable output the automatic sink settles for a fake one inside.
-    bool real = false;
-    GstIterator* children = gst_bin_iterate_elements(GST_BIN(autoSink));
-    GValue item = G_VALUE_INIT;
-    while (gst_iterator_next(children, &item) == GST_ITERATOR_OK) {
-        auto* child = GST_ELEMENT(g_value_get_object(&item));
-        GstElementFactory* factory = gst_element_get_factory(child);
-        real = real ||
-               (factory != nullptr && std::string_view(GST_OBJECT_NAME(factory)) != "fakesink");
-        g_value_reset(&item);
-    }
-    g_value_unset(&item);
-    gst_iterator_free(children);
-    return real;
-}
-
-// Looking for an audio output tries every kind the system has, which takes a
-// while and complains on stderr; a machine without one is asked again only
-// after a pause.
-GstPtr<GstElement> MakeAudioSink() {
-    static gint64 noOutputSince = -1;
-    constexpr gint64 kRetryAfterUs = 60 * G_USEC_PER_SEC;
-    const gint64 now = g_get_monotonic_time();
-    if (noOutputSince >= 0 && now - noOutputSince < kRetryAfterUs) {
-        return MakeSilentSink();
-    }
-    auto sink = MakeElement("autoaudiosink");
-    if (sink && PicksRealOutput(sink.get())) {
-        noOutputSince = -1;
-        return sink;
-    }
-    if (sink) {
-        gst_element_set_state(sink.get(), GST_STATE_NULL);
-    }
-    noOutputSince = now;
-    return MakeSilentSink();
-}
-
 std::optional<GstClockTime> QueryDuration(GstElement* element) {
     gint64 duration = 0;
     if (!gst_element_query_duration(element, GST_FORMAT_TIME, &duration) || duration <= 0) {
@@ -145,6 +97,9 @@ std::optional<GstClockTime> MeasureDuration(const std::string& path, GstClockTim
 }
 
 constexpr int kDurationPolls = 20;
+// How long an open waits for the look for a sound output started with the
+// service; past it the file plays silently rather than holding up the open.
+constexpr gint64 kAudioOutputWaitUs = 2 * G_USEC_PER_SEC;
 constexpr gulong kDurationPollInterval = 10000;  // microseconds
 
 // XVideo scales in hardware but is often missing (virtual displays); plain
@@ -204,7 +159,7 @@ bool MediaPipeline::Build(const std::string& path, std::uint64_t videoWindow) {
     if (auto tempo = MakeElement("scaletempo")) {
         g_object_set(playbin_.get(), "audio-filter", tempo.get(), nullptr);
     }
-    if (auto audio = MakeAudioSink()) {
+    if (auto audio = AudioOutput::MakeSink(kAudioOutputWaitUs)) {
         g_object_set(playbin_.get(), "audio-sink", audio.get(), nullptr);
     }
 
@@ -236,7 +191,7 @@ bool MediaPipeline::Build(const std::string& path, std::uint64_t videoWindow) {
         }
     }
     if (!video) {
-        video = MakeSilentSink();
+        video = MakeDiscardingSink();
     }
     if (video) {
         TraceFirstFrame(windowSink_ ? windowSink_.get() : video.get());
