@@ -12,6 +12,9 @@ namespace kelto::ui {
 
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
     drawFont_ = PixelFont(font().family(), fontPoints_);
+    // Every paint covers the whole box, so what lies beneath need not be
+    // painted first; a marquee repaints the box many times a second.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void PictureBox::setBackColor(const QColor& colour) {
@@ -41,7 +44,6 @@ void PictureBox::setVideoSurface(bool on) {
     } else {
         setAttribute(Qt::WA_PaintOnScreen, false);
         setAttribute(Qt::WA_NoSystemBackground, false);
-        setAttribute(Qt::WA_OpaquePaintEvent, false);
     }
     update();
 }
@@ -100,7 +102,7 @@ void PictureBox::Print(const QString& text) {
     const QPointF topLeft(area.left() + currentX_ * unitWidthPx(),
                           area.top() + currentY_ * unitHeightPx());
     drawn_.push_back({topLeft, text, foreColor_, drawFont_});
-    currentX_ += QFontMetricsF(drawFont_).horizontalAdvance(text) / unitWidthPx();
+    currentX_ += textCache_.Advance(drawFont_, text) / unitWidthPx();
     update();
 }
 
@@ -129,8 +131,7 @@ void PictureBox::paintEvent(QPaintEvent*) {
     for (const DrawnText& item : drawn_) {
         painter.setFont(item.font);
         painter.setPen(item.colour);
-        const QFontMetricsF metrics(item.font);
-        painter.drawText(QPointF(item.topLeft.x(), item.topLeft.y() + metrics.ascent()), item.text);
+        painter.drawStaticText(item.topLeft, textCache_.Laid(item.font, item.text));
     }
 }
 

@@ -7,6 +7,8 @@
 #include <QWidget>
 #include <vector>
 
+#include "ui/LaidTextCache.h"
+
 namespace kelto::ui {
 
 // A picture box: a plain coloured area that either hosts a video window drawn
@@ -102,6 +104,7 @@ private:
     double currentX_ = 0;
     double currentY_ = 0;
     std::vector<DrawnText> drawn_;
+    LaidTextCache textCache_;
 };
 
 }  // namespace kelto::ui
