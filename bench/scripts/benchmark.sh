@@ -241,8 +241,8 @@ echo "  gst-launch  $(printf '%s\n' "${r_ff[@]}" | spread 1)   (GStreamer log: f
 echo "  ratio $ff_ratio   target <= 1.1   $(verdict "$ff_ratio" "<=" 1.1)"
 ff2_ratio=$(ratio "$(printf '%s\n' "${p_ff2[@]}" | median)" "$(printf '%s\n' "${r_ff[@]}" | median)")
 echo "  player, the next file opened in the same run: $(printf '%s\n' "${p_ff2[@]}" | spread 1)   ratio $ff2_ratio"
-echo "  (the first open in a process also tries for a sound output, which a machine without one"
-echo "   answers slowly; gst-launch is handed its sinks. Later opens within a minute skip that.)"
+echo "  (the first open of a run also loads the decoders' libraries, as gst-launch does; the"
+echo "   player looks for a sound output once, in the background, as it starts)"
 echo
 
 p_hwm_mib=$(printf '%s\n' "${p_hwm[@]}" | median | awk '{ printf "%.1f", $1 / 1024 }')
