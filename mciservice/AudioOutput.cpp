@@ -21,12 +21,33 @@ struct Finding {
     bool known = false;
     std::string factory;  // empty: no output
     gint64 answeredAt = 0;
+    std::thread worker;
 };
 
-// Never destroyed: a look may still be running on its thread while the
-// process exits, and must not find the state gone.
+// How long the end of the process waits for a look still under way.
+constexpr auto kExitWait = std::chrono::seconds(2);
+
+// Never destroyed, so that a look still running when the process ends (one
+// that outlasted the wait below) never finds its state gone.
 Finding& State() {
     static auto* finding = new Finding();
+    // A process that ends while a look is loading sound libraries on the other
+    // thread would tear them down under it; the end waits for the look to
+    // finish (within a limit) and collects the thread.
+    static const struct AtExit {
+        ~AtExit() {
+            Finding& state = *finding;
+            std::unique_lock lock(state.mutex);
+            const bool finished =
+                state.done.wait_for(lock, kExitWait, [&state] { return !state.looking; });
+            if (!state.worker.joinable()) return;
+            if (finished) {
+                state.worker.join();
+            } else {
+                state.worker.detach();
+            }
+        }
+    } atExit;
     return *finding;
 }
 
@@ -71,10 +92,12 @@ void Answer(Finding& state, std::string factory) {
     state.done.notify_all();
 }
 
-// Call with the lock held.
+// Call with the lock held, and only when no look is under way.
 void StartLooking(Finding& state) {
+    // The previous look has answered, so its thread is ending or gone.
+    if (state.worker.joinable()) state.worker.join();
     state.looking = true;
-    std::thread([&state] { Answer(state, LookForOutput()); }).detach();
+    state.worker = std::thread([&state] { Answer(state, LookForOutput()); });
 }
 
 }  // namespace
