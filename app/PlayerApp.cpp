@@ -1,11 +1,11 @@
 #include "app/PlayerApp.h"
 
-#include <QListWidget>
 #include <QObject>
 #include <QTimer>
 #include <utility>
 
 #include "mciservice/ServicePlatform.h"
+#include "platform/widgets/ListBox.h"
 #include "platform/widgets/NativeWindowRect.h"
 #include "platform/widgets/asxToolbar.h"
 #include "platform/widgets/cpvSlider.h"
@@ -51,10 +51,10 @@ void PlayerApp::Connect() {
         [this](int index, const QString& key) { playback_.asxToolbar3_Click(index, key); });
     QObject::connect(form.cpvSlider1, &platform::cpvSlider::Change, context,
                      [this] { playback_.cpvSlider1_Change(); });
-    QObject::connect(form.List1, &QListWidget::currentRowChanged, context,
+    QObject::connect(form.List1, &platform::ListBox::currentRowChanged, context,
                      [this](int) { editor_.List1_Click(); });
-    QObject::connect(form.List1, &QListWidget::itemDoubleClicked, context,
-                     [this](QListWidgetItem*) { editor_.List1_DblClick(); });
+    QObject::connect(form.List1, &platform::ListBox::rowDoubleClicked, context,
+                     [this](int) { editor_.List1_DblClick(); });
     QObject::connect(form.TimerMisc, &QTimer::timeout, context,
                      [this] { refresh_.TimerMisc_Timer(); });
     QObject::connect(form.TimerAtEndFile, &QTimer::timeout, context,

@@ -1,7 +1,6 @@
-#include <QListWidgetItem>
-
 #include "mci/CheckedArithmetic.h"
 #include "mci/CommandResult.h"
+#include "platform/widgets/ListBox.h"
 #include "player/PlaybackControl.h"
 #include "player/ResultLabel.h"
 #include "player/TimerSwitch.h"
@@ -15,10 +14,8 @@ namespace {
 
 constexpr int kPauseButton = 2;
 
-std::string SelectedText(const QListWidget* list) {
-    const QListWidgetItem* item =
-        list->currentRow() >= 0 ? list->item(list->currentRow()) : nullptr;
-    return item != nullptr ? item->text().toStdString() : std::string();
+std::string SelectedText(const platform::ListBox* list) {
+    return list->text(list->currentRow()).toStdString();
 }
 
 QString DecimalText(std::int32_t value) { return QString::fromStdString(mci::Decimal(value)); }

@@ -43,10 +43,10 @@ void PlaylistEditor::Add() {
 void PlaylistEditor::Remove() {
     const int row = form_.List1->currentRow();
     if (row < 0 || row >= form_.List1->count() || row >= form_.List2->count()) return;
-    // Taking the current item moves the current row to a neighbour; the
+    // Removing the current row moves the current row to a neighbour; the
     // explicit reset below is what leaves nothing selected.
-    delete form_.List1->takeItem(row);
-    delete form_.List2->takeItem(row);
+    form_.List1->removeItem(row);
+    form_.List2->removeItem(row);
     SelectNothing(*form_.List1);
     SelectNothing(*form_.List2);
     SaveQuietly();

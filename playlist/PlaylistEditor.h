@@ -14,7 +14,7 @@ namespace kelto::playlist {
 //
 // The handlers expect to be connected: asxToolbar2's ButtonClick to
 // asxToolbar2_Click, List1's currentRowChanged to List1_Click (it must run for
-// selections made in code too) and its itemDoubleClicked to List1_DblClick.
+// selections made in code too) and its rowDoubleClicked to List1_DblClick.
 class PlaylistEditor {
 public:
     static constexpr int kAddButton = 1;

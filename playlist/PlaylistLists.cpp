@@ -7,11 +7,10 @@ namespace kelto::playlist {
 
 namespace {
 
-std::vector<std::string> TextsOf(const QListWidget& list) {
+std::vector<std::string> TextsOf(const platform::ListBox& list) {
     std::vector<std::string> texts;
     texts.reserve(static_cast<std::size_t>(list.count()));
-    for (int row = 0; row < list.count(); ++row)
-        texts.push_back(ToFileText(list.item(row)->text()));
+    for (const QString& text : list.texts()) texts.push_back(ToFileText(text));
     return texts;
 }
 
@@ -30,16 +29,16 @@ QString FromFileText(const std::string& text) {
 
 std::string ToFileText(const QString& text) { return text.toStdString(); }
 
-PlaylistEntries EntriesOf(const QListWidget& titles, const QListWidget& paths) {
+PlaylistEntries EntriesOf(const platform::ListBox& titles, const platform::ListBox& paths) {
     return PlaylistEntries{TextsOf(titles), TextsOf(paths)};
 }
 
-void AppendEntries(QListWidget& titles, QListWidget& paths, const PlaylistEntries& entries) {
+void AppendEntries(platform::ListBox& titles, platform::ListBox& paths, const PlaylistEntries& entries) {
     titles.addItems(ToStringList(entries.titles));
     paths.addItems(ToStringList(entries.paths));
 }
 
-void SelectNothing(QListWidget& list) {
+void SelectNothing(platform::ListBox& list) {
     // The view's own setter, unlike setCurrentRow, also marks the current row
     // as chosen, which is what stops the focus from choosing one.
     list.setCurrentIndex(QModelIndex());

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QListWidget>
 #include <QString>
 #include <string>
 
+#include "platform/widgets/ListBox.h"
 #include "playlist/PlaylistFiles.h"
 
 namespace kelto::playlist {
@@ -13,14 +13,15 @@ QString FromFileText(const std::string& text);
 std::string ToFileText(const QString& text);
 
 // Both lists' texts, item by item.
-PlaylistEntries EntriesOf(const QListWidget& titles, const QListWidget& paths);
+PlaylistEntries EntriesOf(const platform::ListBox& titles, const platform::ListBox& paths);
 
-// Appends the entries to the lists, titles to `titles` and paths to `paths`.
-void AppendEntries(QListWidget& titles, QListWidget& paths, const PlaylistEntries& entries);
+// Appends the entries to the lists, titles to `titles` and paths to `paths`,
+// each list in one insertion.
+void AppendEntries(platform::ListBox& titles, platform::ListBox& paths, const PlaylistEntries& entries);
 
 // Leaves `list` with no selected entry, and keeps it that way when the list
 // gets the keyboard focus: an item view otherwise makes its first row current
 // on focus, which would quietly pick an entry the user never chose.
-void SelectNothing(QListWidget& list);
+void SelectNothing(platform::ListBox& list);
 
 }  // namespace kelto::playlist

@@ -128,20 +128,14 @@ void Form1::createControls() {
         {QStringLiteral("Clear All"), QStringLiteral("clear"), QStringLiteral("Clear Playlist")},
     });
 
-    List2 = new QListWidget(this);
+    List2 = new platform::ListBox(this);
     setGeometryTwips(List2, 4515, 2520, 2640, 1425);
     List2->setVisible(false);
-    List2->setUniformItemSizes(true);
 
-    List1 = new QListWidget(this);
+    List1 = new platform::ListBox(this);
     setGeometryTwips(List1, 105, 1950, 3315, 1230);
     List1->setFont(Tahoma());
     Colour(List1, kGreen, kBlack);
-    List1->setSortingEnabled(false);
-    // Every row is one line in one font: the view then sizes one row instead
-    // of laying out the text of every entry, which made a long playlist slow
-    // to show.
-    List1->setUniformItemSizes(true);
     ClassicSunkenEdge(List1);
 
     cpvSlider1 = new platform::cpvSlider(this);
@@ -303,9 +297,7 @@ void Form1::SurfaceMouseDown(int button, int) {
 }
 
 void Form1::TimerscrollTick() {
-    const int row = List1->currentRow();
-    const QListWidgetItem* item = row >= 0 ? List1->item(row) : nullptr;
-    ScrollText(Picture2, item != nullptr ? item->text() : QString(), 12, 3, 0.1, kBlue);
+    ScrollText(Picture2, List1->text(List1->currentRow()), 12, 3, 0.1, kBlue);
 }
 
 void Form1::showEvent(QShowEvent* event) {

@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRect>
 #include <QTimer>
@@ -13,6 +12,7 @@
 #include <memory>
 
 #include "platform/widgets/FileOpenDialog.h"
+#include "platform/widgets/ListBox.h"
 #include "platform/widgets/asxToolbar.h"
 #include "platform/widgets/cpvSlider.h"
 #include "ui/KeyTextBox.h"
@@ -45,8 +45,8 @@ public:
     PictureBox* Picture1;
     platform::asxToolbar* asxToolbar3;
     platform::asxToolbar* asxToolbar2;
-    QListWidget* List2;
-    QListWidget* List1;
+    platform::ListBox* List2;
+    platform::ListBox* List1;
     platform::cpvSlider* cpvSlider1;
     QTimer* Timerscroll;
     PictureBox* Picture2;

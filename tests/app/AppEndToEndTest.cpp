@@ -62,8 +62,8 @@ protected:
     }
 
     void DoubleClickRow(int row) {
-        QListWidget* list = app->form().List1;
-        const QPoint at = list->visualItemRect(list->item(row)).center();
+        platform::ListBox* list = app->form().List1;
+        const QPoint at = list->visualItemRect(row).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     }

@@ -19,11 +19,7 @@ using kelto::testing::ReadBytes;
 using kelto::testing::ScriptedDialog;
 using kelto::testing::TempFolder;
 
-QStringList Texts(const QListWidget& list) {
-    QStringList texts;
-    for (int row = 0; row < list.count(); ++row) texts << list.item(row)->text();
-    return texts;
-}
+QStringList Texts(const platform::ListBox& list) { return list.texts(); }
 
 // The window with the playlist connected the way the program connects it;
 // PlaySelected is stood in for by a record of the path it would open.
@@ -38,16 +34,13 @@ protected:
         QObject::connect(
             form.asxToolbar2, &platform::asxToolbar::ButtonClick,
             [this](int index, const QString& key) { editor.asxToolbar2_Click(index, key); });
-        QObject::connect(form.List1, &QListWidget::currentRowChanged,
+        QObject::connect(form.List1, &platform::ListBox::currentRowChanged,
                          [this](int) { editor.List1_Click(); });
-        QObject::connect(form.List1, &QListWidget::itemDoubleClicked,
-                         [this](QListWidgetItem*) { editor.List1_DblClick(); });
+        QObject::connect(form.List1, &platform::ListBox::rowDoubleClicked,
+                         [this](int) { editor.List1_DblClick(); });
     }
 
-    QString CurrentPath() const {
-        const QListWidgetItem* item = form.List2->currentItem();
-        return item != nullptr ? item->text() : QString();
-    }
+    QString CurrentPath() const { return form.List2->text(form.List2->currentRow()); }
 
     void AddFiles(const QStringList& paths) {
         for (const QString& path : paths) {
@@ -79,8 +72,8 @@ TEST_F(PlaylistEditorTest, AddAppendsTheChosenFileAndSelectsItInBothLists) {
     ExpectSelected(2);
     AddFiles({"/m/Smith, J/f g.mpg"});
     EXPECT_EQ(form.List1->count(), 6);
-    EXPECT_EQ(form.List1->item(5)->text(), "f g.mpg");
-    EXPECT_EQ(form.List2->item(5)->text(), "/m/Smith, J/f g.mpg");
+    EXPECT_EQ(form.List1->text(5), "f g.mpg");
+    EXPECT_EQ(form.List2->text(5), "/m/Smith, J/f g.mpg");
     ExpectSelected(5);
     EXPECT_TRUE(played.isEmpty()) << "adding must not start playback";
 }
@@ -127,7 +120,7 @@ TEST_F(PlaylistEditorTest, RemoveTakesTheSelectedPairAndLeavesNothingSelected) {
     EXPECT_EQ(Texts(*form.List1), (QStringList{"a", "c"}));
     EXPECT_EQ(Texts(*form.List2), (QStringList{"/m/a", "/m/c"}));
     ExpectSelected(-1);
-    EXPECT_TRUE(form.List1->selectedItems().isEmpty());
+    EXPECT_FALSE(form.List1->selectionModel()->hasSelection());
 
     form.List1->setCurrentRow(1);  // the last one
     editor.Remove();
@@ -177,7 +170,7 @@ TEST_F(PlaylistEditorTest, DoubleClickPlaysTheClickedEntryEvenWhenAnotherWasSele
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     QWidget* viewport = form.List1->viewport();
-    const QPoint third = form.List1->visualItemRect(form.List1->item(2)).center();
+    const QPoint third = form.List1->visualItemRect(2).center();
     QTest::mouseClick(viewport, Qt::LeftButton, {}, third);
     QTest::mouseDClick(viewport, Qt::LeftButton, {}, third);
     EXPECT_EQ(played, QStringList{"/m/c.mp3"});

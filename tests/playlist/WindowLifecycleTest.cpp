@@ -24,11 +24,7 @@ using kelto::testing::Reply;
 using kelto::testing::TempFolder;
 using kelto::testing::WriteBytes;
 
-QStringList Texts(const QListWidget& list) {
-    QStringList texts;
-    for (int row = 0; row < list.count(); ++row) texts << list.item(row)->text();
-    return texts;
-}
+QStringList Texts(const platform::ListBox& list) { return list.texts(); }
 
 class WindowLifecycleTest : public ::testing::Test {
 protected:

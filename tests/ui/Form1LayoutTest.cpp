@@ -100,7 +100,8 @@ TEST(Form1Layout, CaptionsAndStartingStates) {
     EXPECT_FALSE(form.txtfull->hasFrame());
     EXPECT_EQ(form.List1->count(), 0);
     EXPECT_EQ(form.List2->count(), 0);
-    EXPECT_FALSE(form.List1->isSortingEnabled());
+    EXPECT_TRUE(form.List1->uniformItemSizes());
+    EXPECT_TRUE(form.List2->uniformItemSizes());
     EXPECT_EQ(form.cpvSlider1->minimum(), -1);
     EXPECT_EQ(form.cpvSlider1->maximum(), 100);
     EXPECT_EQ(form.cpvSlider1->value(), -1);
