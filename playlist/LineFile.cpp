@@ -8,9 +8,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <system_error>
+
+#include "playlist/LineSplitter.h"
 
 namespace kelto::playlist {
 
@@ -18,6 +17,7 @@ namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr int kNameAttempts = 100;
+constexpr std::size_t kReadBlockSize = 1 << 16;
 
 // Closes the descriptor it holds unless it was handed back with release().
 class FileDescriptor {
@@ -110,38 +110,44 @@ std::vector<std::string> SplitLines(std::string_view text) {
     lines.reserve(std::max(std::count(text.begin(), text.end(), '\n'),
                            std::count(text.begin(), text.end(), '\r')) +
                   1);
-    std::size_t start = 0;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const char c = text[i];
-        if (c != '\r' && c != '\n') {
-            ++i;
-            continue;
-        }
-        lines.emplace_back(text.substr(start, i - start));
-        i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
-        start = i;
-    }
-    if (start < text.size()) lines.emplace_back(text.substr(start));
+    LineSplitter splitter([&lines](std::string_view line) { lines.emplace_back(line); });
+    splitter.Feed(text);
+    splitter.Finish();
     return lines;
 }
 
+bool ForEachLine(const std::filesystem::path& file,
+                 const std::function<void(std::string_view line)>& line) {
+    // Without O_NONBLOCK, opening a pipe of that name would wait for a writer;
+    // it changes nothing for a regular file, the only kind read here.
+    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd.valid()) return false;
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+
+    // Block by block into the splitter, so the file's text is never held
+    // whole: for a long playlist that was as much memory again as its lines.
+    LineSplitter splitter(line);
+    char block[kReadBlockSize];
+    for (;;) {
+        const ssize_t got = ::read(fd.get(), block, sizeof block);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (got == 0) break;
+        splitter.Feed(std::string_view(block, static_cast<std::size_t>(got)));
+    }
+    splitter.Finish();
+    return true;
+}
+
 std::optional<std::vector<std::string>> ReadLineFile(const std::filesystem::path& file) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) return std::nullopt;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
-    // In large blocks: a character at a time is slow for a long playlist.
-    std::string text;
-    if (const auto size = std::filesystem::file_size(file, ec); !ec) {
-        text.reserve(static_cast<std::size_t>(size));
+    std::vector<std::string> lines;
+    if (!ForEachLine(file, [&lines](std::string_view line) { lines.emplace_back(line); })) {
+        return std::nullopt;
     }
-    char block[1 << 16];
-    while (in.read(block, sizeof block) || in.gcount() > 0) {
-        text.append(block, static_cast<std::size_t>(in.gcount()));
-    }
-    if (in.bad()) return std::nullopt;
-    return SplitLines(text);
+    return lines;
 }
 
 bool WriteLineFileAtomically(const std::filesystem::path& file,

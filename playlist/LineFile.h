@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,8 +19,14 @@ std::string JoinLines(const std::vector<std::string>& lines);
 // no lines; "\r\n" gives one empty line.
 std::vector<std::string> SplitLines(std::string_view text);
 
-// Reads `file` whole and splits it into lines; nullopt when it cannot be read
-// (missing, unreadable, a folder).
+// Reads `file` in blocks and hands each line, split as SplitLines does, to
+// `line`; the view is valid only during the call. False when the file cannot
+// be read (missing, unreadable, not a regular file); a read failing part-way
+// also gives false, after the lines before it were handed on.
+bool ForEachLine(const std::filesystem::path& file,
+                 const std::function<void(std::string_view line)>& line);
+
+// Reads `file` whole and splits it into lines; nullopt when it cannot be read.
 std::optional<std::vector<std::string>> ReadLineFile(const std::filesystem::path& file);
 
 // Replaces `file` with `lines` so that a reader only ever sees the old file or

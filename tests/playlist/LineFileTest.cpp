@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,30 @@ TEST(LineFileTest, MissingOrUnreadableFileIsNoList) {
     EXPECT_FALSE(ReadLineFile(folder / "absent.txt").has_value());
     std::filesystem::create_directory(folder / "dir.txt");
     EXPECT_FALSE(ReadLineFile(folder / "dir.txt").has_value());
+    // A pipe in a playlist file's place has no writer: reading must not wait
+    // for one.
+    ASSERT_EQ(::mkfifo((folder / "pipe.txt").c_str(), 0600), 0);
+    EXPECT_FALSE(ReadLineFile(folder / "pipe.txt").has_value());
+}
+
+TEST(LineFileTest, AFileOfManyBlocksReadsAsItsWholeText) {
+    // Line ends of every kind at every distance, one CR LF split across the
+    // 64 KiB mark and a last line without an end.
+    std::string text(65535, 'a');
+    text += "\r\n";
+    const char* const ends[] = {"\r\n", "\n", "\r"};
+    for (int i = 0; text.size() < 300000; ++i) {
+        text += std::string(static_cast<std::size_t>(i % 97), static_cast<char>('b' + i % 20));
+        text += ends[i % 3];
+    }
+    text += "last";
+    TempFolder folder;
+    WriteBytes(folder / "f.txt", text);
+    const std::optional<Lines> lines = ReadLineFile(folder / "f.txt");
+    ASSERT_TRUE(lines.has_value());
+    EXPECT_EQ(*lines, SplitLines(text));
+    EXPECT_EQ(lines->front(), std::string(65535, 'a'));
+    EXPECT_EQ(lines->back(), "last");
 }
 
 TEST(LineFileTest, ReplacingKeepsThePermissionsOfTheOldFile) {
