@@ -7,14 +7,8 @@
 namespace kelto::playlist {
 
 PlaylistEntries PairEntries(std::vector<std::string> titles, std::vector<std::string> paths) {
-    PlaylistEntries entries;
-    if (titles.size() > paths.size()) titles.resize(paths.size());
-    for (std::size_t i = titles.size(); i < paths.size(); ++i) {
-        titles.push_back(TitleOfPath(paths[i]));
-    }
-    entries.titles = std::move(titles);
-    entries.paths = std::move(paths);
-    return entries;
+    PairInPlace(titles, paths, TitleOfPath);
+    return PlaylistEntries{std::move(titles), std::move(paths)};
 }
 
 std::string TitleOfPath(const std::string& path) {

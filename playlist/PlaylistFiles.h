@@ -19,6 +19,14 @@ struct PlaylistEntries {
 // name, and a title without a path is dropped, since nothing could play it.
 PlaylistEntries PairEntries(std::vector<std::string> titles, std::vector<std::string> paths);
 
+// The same pairing for lists of any string type, in place; `titleOfPath`
+// gives the title of a path that has none.
+template <typename Lines, typename TitleOf>
+void PairInPlace(Lines& titles, const Lines& paths, TitleOf titleOfPath) {
+    if (titles.size() > paths.size()) titles.resize(paths.size());
+    for (auto i = titles.size(); i < paths.size(); ++i) titles.push_back(titleOfPath(paths[i]));
+}
+
 // The file name of `path` as the playlist shows it; the path itself when it
 // has no file name part.
 std::string TitleOfPath(const std::string& path);

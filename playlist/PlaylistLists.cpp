@@ -1,7 +1,8 @@
 #include "playlist/PlaylistLists.h"
 
 #include <QModelIndex>
-#include <QStringList>
+
+#include "playlist/LineFile.h"
 
 namespace kelto::playlist {
 
@@ -14,28 +15,39 @@ std::vector<std::string> TextsOf(const platform::ListBox& list) {
     return texts;
 }
 
-QStringList ToStringList(const std::vector<std::string>& texts) {
-    QStringList list;
-    list.reserve(static_cast<qsizetype>(texts.size()));
-    for (const std::string& text : texts) list.append(FromFileText(text));
-    return list;
+QStringList ReadTexts(const std::filesystem::path& file) {
+    QStringList texts;
+    const bool read =
+        ForEachLine(file, [&texts](std::string_view line) { texts.append(FromFileText(line)); });
+    // A read that broke off part-way counts as no file, as ReadLineFile has it.
+    if (!read) texts.clear();
+    return texts;
 }
+
+QString TitleOfPathText(const QString& path) { return FromFileText(TitleOfPath(ToFileText(path))); }
 
 }  // namespace
 
-QString FromFileText(const std::string& text) {
+QString FromFileText(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 std::string ToFileText(const QString& text) { return text.toStdString(); }
 
+PlaylistTexts LoadTexts(const PlaylistFiles& files) {
+    PlaylistTexts texts{ReadTexts(files.TitlesFile()), ReadTexts(files.PathsFile())};
+    PairInPlace(texts.titles, texts.paths, TitleOfPathText);
+    return texts;
+}
+
 PlaylistEntries EntriesOf(const platform::ListBox& titles, const platform::ListBox& paths) {
     return PlaylistEntries{TextsOf(titles), TextsOf(paths)};
 }
 
-void AppendEntries(platform::ListBox& titles, platform::ListBox& paths, const PlaylistEntries& entries) {
-    titles.addItems(ToStringList(entries.titles));
-    paths.addItems(ToStringList(entries.paths));
+void AppendEntries(platform::ListBox& titles, platform::ListBox& paths,
+                   const PlaylistTexts& texts) {
+    titles.addItems(texts.titles);
+    paths.addItems(texts.paths);
 }
 
 void SelectNothing(platform::ListBox& list) {

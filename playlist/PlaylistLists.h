@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <string>
+#include <string_view>
 
 #include "platform/widgets/ListBox.h"
 #include "playlist/PlaylistFiles.h"
@@ -9,15 +11,25 @@
 namespace kelto::playlist {
 
 // Between the window's two list boxes and the files' text (UTF-8 on disk).
-QString FromFileText(const std::string& text);
+QString FromFileText(std::string_view text);
 std::string ToFileText(const QString& text);
+
+// The playlist in the list boxes' own text: titles and paths at the same rows.
+struct PlaylistTexts {
+    QStringList titles;
+    QStringList paths;
+};
+
+// Both files read line by line straight into list-box text and paired as
+// PairEntries pairs them; a missing or unreadable file counts as empty. This
+// is the start-up path, so no line is held in any other form on the way.
+PlaylistTexts LoadTexts(const PlaylistFiles& files);
 
 // Both lists' texts, item by item.
 PlaylistEntries EntriesOf(const platform::ListBox& titles, const platform::ListBox& paths);
 
-// Appends the entries to the lists, titles to `titles` and paths to `paths`,
-// each list in one insertion.
-void AppendEntries(platform::ListBox& titles, platform::ListBox& paths, const PlaylistEntries& entries);
+// Appends titles to `titles` and paths to `paths`, each list in one insertion.
+void AppendEntries(platform::ListBox& titles, platform::ListBox& paths, const PlaylistTexts& texts);
 
 // Leaves `list` with no selected entry, and keeps it that way when the list
 // gets the keyboard focus: an item view otherwise makes its first row current

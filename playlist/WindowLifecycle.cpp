@@ -11,7 +11,7 @@ WindowLifecycle::WindowLifecycle(ui::Form1& form, mci::ModuleMultimedia& media, 
     : form_(form), media_(media), files_(std::move(files)) {}
 
 void WindowLifecycle::Form_Load() {
-    AppendEntries(*form_.List1, *form_.List2, files_.Load());
+    AppendEntries(*form_.List1, *form_.List2, LoadTexts(files_));
     SelectNothing(*form_.List1);
     SelectNothing(*form_.List2);
 }

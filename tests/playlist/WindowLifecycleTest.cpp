@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QSignalSpy>
 #include <QStringList>
 #include <QTest>
 #include <QTimer>
@@ -74,6 +75,37 @@ TEST_F(WindowLifecycleTest, LoadCopesWithMissingAndUnequalFiles) {
     WindowLifecycle(third, media, PlaylistFiles(folder.path())).Form_Load();
     EXPECT_EQ(Texts(*third.List1), QStringList{"one"});
     EXPECT_EQ(Texts(*third.List2), QStringList{"/m/1.mp3"});
+}
+
+TEST_F(WindowLifecycleTest, ALongPlaylistLoadsWholeInOneInsertionPerList) {
+    // Far more than one read block per file, so lines cross block edges.
+    std::string titlesFile;
+    std::string pathsFile;
+    QStringList titles;
+    QStringList paths;
+    for (int i = 0; i < 20000; ++i) {
+        const std::string title = "Track " + std::to_string(i) + " - \xC3\x84, \"x\".mp3";
+        const std::string path = "/m/Artist " + std::to_string(i / 100) + "/" + title;
+        titlesFile += title + "\r\n";
+        pathsFile += path + "\r\n";
+        titles << QString::fromUtf8(title);
+        paths << QString::fromUtf8(path);
+    }
+    // A path without a title is titled with its file name.
+    pathsFile += "/m/extra/one more.wav\r\n";
+    titles << "one more.wav";
+    paths << "/m/extra/one more.wav";
+    WriteBytes(folder / "pl1.txt", titlesFile);
+    WriteBytes(folder / "pl2.txt", pathsFile);
+
+    QSignalSpy titlesInserted(form.List1->model(), &QAbstractItemModel::rowsInserted);
+    QSignalSpy pathsInserted(form.List2->model(), &QAbstractItemModel::rowsInserted);
+    lifecycle.Form_Load();
+    EXPECT_EQ(titlesInserted.count(), 1);
+    EXPECT_EQ(pathsInserted.count(), 1);
+    EXPECT_EQ(Texts(*form.List1), titles);
+    EXPECT_EQ(Texts(*form.List2), paths);
+    EXPECT_EQ(form.List1->currentRow(), -1);
 }
 
 TEST_F(WindowLifecycleTest, QueryUnloadStopsTheTimersLetsWaitingEventsRunThenClosesAll) {
