@@ -19,8 +19,6 @@ using kelto::testing::ReadBytes;
 using kelto::testing::ScriptedDialog;
 using kelto::testing::TempFolder;
 
-QStringList Texts(const platform::ListBox& list) { return list.texts(); }
-
 // The window with the playlist connected the way the program connects it;
 // PlaySelected is stood in for by a record of the path it would open.
 class PlaylistEditorTest : public ::testing::Test {
@@ -63,8 +61,8 @@ protected:
 
 TEST_F(PlaylistEditorTest, AddAppendsTheChosenFileAndSelectsItInBothLists) {
     AddFiles({"/m/a.mp3"});
-    EXPECT_EQ(Texts(*form.List1), QStringList{"a.mp3"});
-    EXPECT_EQ(Texts(*form.List2), QStringList{"/m/a.mp3"});
+    EXPECT_EQ(form.List1->texts(), QStringList{"a.mp3"});
+    EXPECT_EQ(form.List2->texts(), QStringList{"/m/a.mp3"});
     ExpectSelected(0);
 
     AddFiles({"/m/b.wav", "/m/c.mid", "/m/d.avi", "/m/e.vob"});
@@ -104,8 +102,8 @@ TEST_F(PlaylistEditorTest, CancelledDialogAddsNothing) {
     dialog->Queue(std::nullopt);  // the dialog still holds the earlier choice
     editor.Add();
     EXPECT_EQ(dialog->Shown(), 3);
-    EXPECT_EQ(Texts(*form.List1), QStringList{"a.mp3"});
-    EXPECT_EQ(Texts(*form.List2), QStringList{"/m/a.mp3"});
+    EXPECT_EQ(form.List1->texts(), QStringList{"a.mp3"});
+    EXPECT_EQ(form.List2->texts(), QStringList{"/m/a.mp3"});
     EXPECT_EQ(ReadBytes(folder / "pl2.txt"), "/m/a.mp3\r\n");
 }
 
@@ -113,18 +111,18 @@ TEST_F(PlaylistEditorTest, RemoveTakesTheSelectedPairAndLeavesNothingSelected) {
     AddFiles({"/m/a", "/m/b", "/m/c"});
     form.List1->setCurrentRow(-1);
     editor.Remove();
-    EXPECT_EQ(Texts(*form.List1), (QStringList{"a", "b", "c"})) << "nothing selected: no change";
+    EXPECT_EQ(form.List1->texts(), (QStringList{"a", "b", "c"})) << "nothing selected: no change";
 
     form.List1->setCurrentRow(1);
     form.asxToolbar2->button(2)->click();
-    EXPECT_EQ(Texts(*form.List1), (QStringList{"a", "c"}));
-    EXPECT_EQ(Texts(*form.List2), (QStringList{"/m/a", "/m/c"}));
+    EXPECT_EQ(form.List1->texts(), (QStringList{"a", "c"}));
+    EXPECT_EQ(form.List2->texts(), (QStringList{"/m/a", "/m/c"}));
     ExpectSelected(-1);
     EXPECT_FALSE(form.List1->selectionModel()->hasSelection());
 
     form.List1->setCurrentRow(1);  // the last one
     editor.Remove();
-    EXPECT_EQ(Texts(*form.List2), QStringList{"/m/a"});
+    EXPECT_EQ(form.List2->texts(), QStringList{"/m/a"});
     ExpectSelected(-1);
 }
 

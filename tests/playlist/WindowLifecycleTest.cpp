@@ -25,8 +25,6 @@ using kelto::testing::Reply;
 using kelto::testing::TempFolder;
 using kelto::testing::WriteBytes;
 
-QStringList Texts(const platform::ListBox& list) { return list.texts(); }
-
 class WindowLifecycleTest : public ::testing::Test {
 protected:
     WindowLifecycleTest() : media(platform), lifecycle(form, media, PlaylistFiles(folder.path())) {}
@@ -43,10 +41,10 @@ TEST_F(WindowLifecycleTest, LoadReadsWholeLinesOfEitherLineEndAndSelectsNothing)
     WriteBytes(folder / "pl2.txt",
                "/m/x, y/a, b.mp3\r\n/m/\"q\".wav\n/m/  blank.mid  \r\n\r/m/Ä.avi\r\n");
     lifecycle.Form_Load();
-    EXPECT_EQ(Texts(*form.List1),
+    EXPECT_EQ(form.List1->texts(),
               (QStringList{"a, b.mp3", "\"q\".wav", "  blank.mid  ", "", "Ä.avi"}));
-    EXPECT_EQ(Texts(*form.List2), (QStringList{"/m/x, y/a, b.mp3", "/m/\"q\".wav",
-                                               "/m/  blank.mid  ", "", "/m/Ä.avi"}));
+    EXPECT_EQ(form.List2->texts(), (QStringList{"/m/x, y/a, b.mp3", "/m/\"q\".wav",
+                                                "/m/  blank.mid  ", "", "/m/Ä.avi"}));
     EXPECT_TRUE(platform.commands().empty()) << "loading plays nothing";
 
     // Nothing selected, and the list taking the focus does not change that.
@@ -67,14 +65,14 @@ TEST_F(WindowLifecycleTest, LoadCopesWithMissingAndUnequalFiles) {
     WriteBytes(folder / "pl1.txt", "one\r\ntwo\r\n");
     WriteBytes(folder / "pl2.txt", "/m/1.mp3\r\n/m/2.mp3\r\n/m/3 three.wav\r\n");
     WindowLifecycle(second, media, PlaylistFiles(folder.path())).Form_Load();
-    EXPECT_EQ(Texts(*second.List1), (QStringList{"one", "two", "3 three.wav"}));
+    EXPECT_EQ(second.List1->texts(), (QStringList{"one", "two", "3 three.wav"}));
     EXPECT_EQ(second.List2->count(), 3);
 
     ui::Form1 third;
     WriteBytes(folder / "pl2.txt", "/m/1.mp3\r\n");
     WindowLifecycle(third, media, PlaylistFiles(folder.path())).Form_Load();
-    EXPECT_EQ(Texts(*third.List1), QStringList{"one"});
-    EXPECT_EQ(Texts(*third.List2), QStringList{"/m/1.mp3"});
+    EXPECT_EQ(third.List1->texts(), QStringList{"one"});
+    EXPECT_EQ(third.List2->texts(), QStringList{"/m/1.mp3"});
 }
 
 TEST_F(WindowLifecycleTest, ALongPlaylistLoadsWholeInOneInsertionPerList) {
@@ -103,8 +101,8 @@ TEST_F(WindowLifecycleTest, ALongPlaylistLoadsWholeInOneInsertionPerList) {
     lifecycle.Form_Load();
     EXPECT_EQ(titlesInserted.count(), 1);
     EXPECT_EQ(pathsInserted.count(), 1);
-    EXPECT_EQ(Texts(*form.List1), titles);
-    EXPECT_EQ(Texts(*form.List2), paths);
+    EXPECT_EQ(form.List1->texts(), titles);
+    EXPECT_EQ(form.List2->texts(), paths);
     EXPECT_EQ(form.List1->currentRow(), -1);
 }
 
@@ -171,8 +169,8 @@ TEST_F(WindowLifecycleTest, UnloadWritesBothListsAndTheyComeBackOnTheNextStart) 
 
     ui::Form1 next;
     WindowLifecycle(next, media, PlaylistFiles(folder.path())).Form_Load();
-    EXPECT_EQ(Texts(*next.List1), titles);
-    EXPECT_EQ(Texts(*next.List2), paths);
+    EXPECT_EQ(next.List1->texts(), titles);
+    EXPECT_EQ(next.List2->texts(), paths);
 }
 
 TEST_F(WindowLifecycleTest, UnloadOfAnEmptyPlaylistLeavesEmptyFiles) {
