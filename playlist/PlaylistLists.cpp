@@ -8,10 +8,10 @@ namespace kelto::playlist {
 
 namespace {
 
-std::vector<std::string> TextsOf(const platform::ListBox& list) {
+std::vector<std::string> FileTextsOf(const QStringList& list) {
     std::vector<std::string> texts;
-    texts.reserve(static_cast<std::size_t>(list.count()));
-    for (const QString& text : list.texts()) texts.push_back(ToFileText(text));
+    texts.reserve(static_cast<std::size_t>(list.size()));
+    for (const QString& text : list) texts.push_back(ToFileText(text));
     return texts;
 }
 
@@ -40,8 +40,12 @@ PlaylistTexts LoadTexts(const PlaylistFiles& files) {
     return texts;
 }
 
+PlaylistEntries EntriesOf(const PlaylistTexts& texts) {
+    return PlaylistEntries{FileTextsOf(texts.titles), FileTextsOf(texts.paths)};
+}
+
 PlaylistEntries EntriesOf(const platform::ListBox& titles, const platform::ListBox& paths) {
-    return PlaylistEntries{TextsOf(titles), TextsOf(paths)};
+    return PlaylistEntries{FileTextsOf(titles.texts()), FileTextsOf(paths.texts())};
 }
 
 void AppendEntries(platform::ListBox& titles, platform::ListBox& paths,

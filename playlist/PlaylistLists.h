@@ -25,7 +25,8 @@ struct PlaylistTexts {
 // is the start-up path, so no line is held in any other form on the way.
 PlaylistTexts LoadTexts(const PlaylistFiles& files);
 
-// Both lists' texts, item by item.
+// Both lists' texts, item by item, in the files' form.
+PlaylistEntries EntriesOf(const PlaylistTexts& texts);
 PlaylistEntries EntriesOf(const platform::ListBox& titles, const platform::ListBox& paths);
 
 // Appends titles to `titles` and paths to `paths`, each list in one insertion.
