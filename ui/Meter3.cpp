@@ -18,6 +18,9 @@ Meter3::Meter3(QWidget* parent) : QWidget(parent) {
     }
     setFixedSize(TwipsToPixels(kWidthTwips), TwipsToPixels(kHeightTwips));
     setFocusPolicy(Qt::NoFocus);
+    // The meter paints every pixel it owns, several times a second while a
+    // file plays; the window beneath it need not be painted first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void Meter3::setValue(std::int16_t value) {
