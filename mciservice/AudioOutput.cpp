@@ -1,5 +1,8 @@
 #include "mciservice/AudioOutput.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -13,6 +16,7 @@ namespace kelto::mciservice {
 namespace {
 
 constexpr gint64 kLookAgainAfterUs = 60 * G_USEC_PER_SEC;
+constexpr int kLookNiceness = 10;
 
 struct Finding {
     std::mutex mutex;
@@ -97,7 +101,13 @@ void StartLooking(Finding& state) {
     // The previous look has answered, so its thread is ending or gone.
     if (state.worker.joinable()) state.worker.join();
     state.looking = true;
-    state.worker = std::thread([&state] { Answer(state, LookForOutput()); });
+    state.worker = std::thread([&state] {
+        // The look runs while the window is still coming up; on a busy machine
+        // it gives way to that rather than delay it. An open that needs the
+        // answer waits for it, and then this thread has the processor anyway.
+        setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kLookNiceness);
+        Answer(state, LookForOutput());
+    });
 }
 
 }  // namespace
