@@ -26,7 +26,7 @@ std::vector<std::string> SplitLines(std::string_view text);
 bool ForEachLine(const std::filesystem::path& file,
                  const std::function<void(std::string_view line)>& line);
 
-// Reads `file` whole and splits it into lines; nullopt when it cannot be read.
+// All lines of `file`, as ForEachLine hands them on; nullopt when it cannot be read.
 std::optional<std::vector<std::string>> ReadLineFile(const std::filesystem::path& file);
 
 // Replaces `file` with `lines` so that a reader only ever sees the old file or

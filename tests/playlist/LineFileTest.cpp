@@ -20,31 +20,6 @@ using kelto::testing::TempFolder;
 using kelto::testing::WriteBytes;
 using Lines = std::vector<std::string>;
 
-struct SplitCase {
-    const char* name;
-    std::string text;
-    Lines lines;
-};
-
-TEST(SplitLinesTest, EveryLineEndAndTheLastLine) {
-    const SplitCase cases[] = {
-        {"empty text", "", {}},
-        {"CR LF", "a\r\nb\r\n", {"a", "b"}},
-        {"LF", "a\nb\n", {"a", "b"}},
-        {"CR alone", "a\rb\r", {"a", "b"}},
-        {"no final line end", "a\r\nb", {"a", "b"}},
-        {"mixed ends", "a\nb\r\nc\rd", {"a", "b", "c", "d"}},
-        {"one empty line", "\r\n", {""}},
-        {"empty lines between", "a\r\n\r\n\nb\r\n", {"a", "", "", "b"}},
-        {"LF CR is two ends", "a\n\rb", {"a", "", "b"}},
-        {"commas and quotes stay", "\"x, y\",z\r\n", {"\"x, y\",z"}},
-        {"blanks stay", "  lead\r\ntrail  \r\n \r\n", {"  lead", "trail  ", " "}},
-    };
-    for (const SplitCase& c : cases) {
-        EXPECT_EQ(SplitLines(c.text), c.lines) << c.name;
-    }
-}
-
 TEST(LineFileTest, EntriesReadBackExactlyAsWritten) {
     TempFolder folder;
     const Lines lines = {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "playlist/LineFile.h"
+
 namespace kelto::playlist {
 namespace {
 
@@ -22,7 +24,7 @@ Lines SplitInPieces(const std::string& text, std::size_t pieceSize) {
 
 // A file is read in blocks whose edges fall anywhere: inside a line, between
 // the CR and LF of one line end, or between two line ends. Every way of
-// cutting the text must give the same lines.
+// cutting the text must give the same lines, and so must splitting it whole.
 TEST(LineSplitterTest, EveryCutOfTheTextGivesTheSameLines) {
     const struct {
         const char* name;
@@ -34,13 +36,19 @@ TEST(LineSplitterTest, EveryCutOfTheTextGivesTheSameLines) {
         {"LF", "ab\ncd\n", {"ab", "cd"}},
         {"CR alone", "ab\rcd\r", {"ab", "cd"}},
         {"no final line end", "ab\r\ncd", {"ab", "cd"}},
+        {"mixed ends", "a\nb\r\nc\rd", {"a", "b", "c", "d"}},
+        {"one empty line", "\r\n", {""}},
         {"empty lines of every kind", "\r\n\n\r\r\n", {"", "", "", ""}},
+        {"empty lines between", "a\r\n\r\n\nb\r\n", {"a", "", "", "b"}},
         {"LF CR is two ends", "a\n\rb", {"a", "", "b"}},
         {"CR CR LF is two ends", "a\r\r\nb", {"a", "", "b"}},
         {"long line", std::string(300, 'x') + "\r\ny", {std::string(300, 'x'), "y"}},
         {"commas, quotes and blanks stay", " \"x, y\" \r\n", {" \"x, y\" "}},
+        {"commas and quotes stay", "\"x, y\",z\r\n", {"\"x, y\",z"}},
+        {"blanks stay", "  lead\r\ntrail  \r\n \r\n", {"  lead", "trail  ", " "}},
     };
     for (const auto& c : cases) {
+        EXPECT_EQ(SplitLines(c.text), c.lines) << c.name << ", whole";
         for (std::size_t size = 1; size <= c.text.size() + 1; ++size) {
             EXPECT_EQ(SplitInPieces(c.text, size), c.lines) << c.name << ", pieces of " << size;
         }
