@@ -172,8 +172,9 @@ bool MediaPipeline::Build(const std::string& path, std::uint64_t videoWindow) {
         auto sink = MakeWindowSink();
         if (bin && convert && scale && caps && sink) {
             GstElement* elements[] = {convert.get(), scale.get(), caps.get(), sink.get()};
+            // The bin takes a reference of its own; ours go with the handles.
             for (GstElement* element : elements) {
-                gst_bin_add(GST_BIN(bin.get()), GST_ELEMENT(gst_object_ref(element)));
+                gst_bin_add(GST_BIN(bin.get()), element);
             }
             if (gst_element_link_many(convert.get(), scale.get(), caps.get(), sink.get(),
                                       nullptr)) {
