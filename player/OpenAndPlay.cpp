@@ -1,6 +1,7 @@
 #include "mci/CheckedArithmetic.h"
 #include "mci/CommandResult.h"
 #include "platform/widgets/ListBox.h"
+#include "platform/widgets/NativeWindowRect.h"
 #include "player/PlaybackControl.h"
 #include "player/ResultLabel.h"
 #include "player/TimerSwitch.h"
@@ -81,11 +82,37 @@ void PlaybackControl::SizeVideoArea() {
         return UnknownOnOverflow([&] { return mm_.GetDestinationSize(alias, which); });
     };
     if (size("cx") == -1) return;
+    // A playlist watched full screen stays full screen from one entry to the
+    // next: the new picture covers the screen as EnterFullScreen placed the last.
+    if (form_.isMaximisedState()) {
+        PutVideoOverArea();
+        return;
+    }
+    const std::int32_t width = size("cx");
+    const std::int32_t height = size("cy");
     try {
-        ui::setWidthTwips(form_.Picture1, mci::Mul32(size("cx"), ui::kTwipsPerPixel));
-        ui::setHeightTwips(form_.Picture1, mci::Mul32(size("cy"), ui::kTwipsPerPixel));
+        ui::setWidthTwips(form_.Picture1, mci::Mul32(width, ui::kTwipsPerPixel));
+        ui::setHeightTwips(form_.Picture1, mci::Mul32(height, ui::kTwipsPerPixel));
     } catch (const mci::ArithmeticOverflow&) {
         // A picture size beyond any screen: Picture1 keeps what it has.
+        return;
+    }
+    // The service shows the picture at its own size in device pixels; on a
+    // screen scaled by the desktop the video area is larger than that, so the
+    // picture is put over the whole of it.
+    if (platform::DeviceSize(form_.Picture1) != QSize(width, height)) {
+        PutVideoOverArea();
+    }
+}
+
+void PlaybackControl::PutVideoOverArea() {
+    ui::Form1& f = form_;
+    try {
+        // Width and height 0: the command layer measures Picture1.
+        f.state.lastResult =
+            mm_.PutVideoWindow(f.Picture1Handle(), f.state.deviceAlias, 0, 0, 0, 0);
+    } catch (const mci::ArithmeticOverflow&) {
+        // A window rectangle beyond 32 bits cannot be placed; nothing was sent.
     }
 }
 

@@ -57,6 +57,8 @@ private:
     void FillInformationBlock();
     void PlayWhole();
     void SizeVideoArea();
+    // Puts the video window over the whole of Picture1 as it stands now.
+    void PutVideoOverArea();
     void ShowResult();
 
     ui::Form1& form_;

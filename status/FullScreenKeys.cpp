@@ -75,8 +75,7 @@ void FullScreenKeys::RestoreVideoArea() {
         // Nothing was sent; the video stays where it is.
     }
     f.setMaximised(false);
-    // Back under the controls it was raised above for full screen.
-    f.Picture1->lower();
+    f.setVideoAreaOnTop(false);
     f.List1->setFocus(Qt::OtherFocusReason);
 }
 

@@ -1,5 +1,6 @@
 #include "ui/Form1.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -87,6 +88,8 @@ Form1::Form1(QWidget* parent)
     resize(TwipsToPixels(kWidthTwips), TwipsToPixels(kHeightTwips));
     createControls();
     setTabOrderChain();
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget*, QWidget* now) { keepFocusInKeyBox(now); });
 }
 
 Form1::~Form1() = default;
@@ -101,7 +104,7 @@ void Form1::createControls() {
     Picture1 = new PictureBox(this);
     setGeometryTwips(Picture1, 1260, 3885, 3165, 2955);
     Picture1->setBackColor(kBlack);
-    Picture1->setVideoSurface(true);
+    Picture1->setVideoSurface();
     Picture1->setFocusPolicy(Qt::StrongFocus);
     connect(Picture1, &PictureBox::MouseDown, this,
             [this](int button, int shift, int, int) { SurfaceMouseDown(button, shift); });
@@ -208,9 +211,7 @@ void Form1::createControls() {
     Colour(txtfull, kBlack, kBlack);
     txtfull->setFocusPolicy(Qt::StrongFocus);
     connect(txtfull, &KeyTextBox::KeyDown, this, &Form1::txtfullKeyDown);
-    // It only has to hold the keyboard focus; lying above the video area it
-    // would cut a black hole into the picture, in full screen too.
-    txtfull->stackUnder(Picture1);
+    setVideoAreaOnTop(false);
 
     lbcurrentime = MakeLabel(this, QString(), 5145, 1350, 1170, 330, true);
     Colour(lbcurrentime, kGreen, kBlack);
@@ -288,11 +289,33 @@ void Form1::setMaximised(bool maximised) {
     }
 }
 
+void Form1::setVideoAreaOnTop(bool onTop) {
+    // The video area is a native window, and so is every control stacked above
+    // it; only raise and lower restack native windows (stackUnder does not).
+    if (onTop) {
+        Picture1->raise();
+        return;
+    }
+    Picture1->lower();
+    // It only has to hold the keyboard focus; lying above the video area it
+    // would cut a black hole into the picture.
+    txtfull->lower();
+}
+
+void Form1::keepFocusInKeyBox(QWidget* now) {
+    if (maximised_ && now != nullptr && now != txtfull && isAncestorOf(now)) {
+        txtfull->setFocus(Qt::OtherFocusReason);
+    }
+}
+
 void Form1::setDragHandler(std::function<void(QWidget*)> handler) {
     dragHandler_ = std::move(handler);
 }
 
 void Form1::SurfaceMouseDown(int button, int) {
+    // A window manager that restores a maximised window when it is dragged
+    // would leave the normal window behind a screen-sized video area.
+    if (maximised_) return;
     if (button == 1 && dragHandler_) dragHandler_(this);
 }
 

@@ -80,8 +80,17 @@ public:
 
     // Maximised fills the screen's available area even where no window
     // manager acts on the request; normal puts back the geometry from before.
+    // The window is maximised only in full screen, and while it is, the
+    // keyboard focus stays in txtfull (a click on the picture or a Tab would
+    // otherwise leave the full-screen keys without a receiver, and a borderless
+    // window covering the screen without a way out), and presses do not drag.
     void setMaximised(bool maximised);
     bool isMaximisedState() const { return maximised_; }
+
+    // Full screen lifts the video area above every other control; back in the
+    // normal window it returns below them, with txtfull under it so that the
+    // key box never cuts a hole into the picture.
+    void setVideoAreaOnTop(bool onTop);
 
     // What a left press on the background or the video area does; DragForm by
     // default. Tests record the calls instead.
@@ -107,6 +116,7 @@ protected:
 
 private:
     void createControls();
+    void keepFocusInKeyBox(QWidget* now);
     void setTabOrderChain();
 
     std::unique_ptr<platform::FileOpenDialog> commonDialogOwner_;

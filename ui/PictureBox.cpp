@@ -30,25 +30,7 @@ void PictureBox::setBorder(bool on) {
     update();
 }
 
-void PictureBox::setVideoSurface(bool on) {
-    video_ = on;
-    if (on) {
-        setAttribute(Qt::WA_NativeWindow);
-        // The renderer owns every pixel of this window; letting Qt paint it
-        // (its own background or a repaint after an update elsewhere) would
-        // wipe the video between frames.
-        setAttribute(Qt::WA_PaintOnScreen);
-        setAttribute(Qt::WA_NoSystemBackground);
-        setAttribute(Qt::WA_OpaquePaintEvent);
-        setAutoFillBackground(false);
-    } else {
-        setAttribute(Qt::WA_PaintOnScreen, false);
-        setAttribute(Qt::WA_NoSystemBackground, false);
-    }
-    update();
-}
-
-QPaintEngine* PictureBox::paintEngine() const { return video_ ? nullptr : QWidget::paintEngine(); }
+void PictureBox::setVideoSurface() { setAttribute(Qt::WA_NativeWindow); }
 
 QRect PictureBox::drawingArea() const {
     const int edge = border_ ? kBorderPixels : 0;
@@ -107,7 +89,6 @@ void PictureBox::Print(const QString& text) {
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {
-    if (video_) return;
     QPainter painter(this);
     painter.fillRect(rect(), backColor_);
     if (border_) {

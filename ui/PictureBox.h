@@ -41,11 +41,11 @@ public:
     bool hasBorder() const { return border_; }
     void setBorder(bool on);
 
-    // Hands the area to a video renderer: a native window that Qt never paints
-    // over, so frames drawn into it from elsewhere stay visible.
-    void setVideoSurface(bool on);
-    bool isVideoSurface() const { return video_; }
-    QPaintEngine* paintEngine() const override;
+    // Gives the box a native window of its own, so that a video renderer can
+    // put its picture window inside it. The box keeps painting its back colour:
+    // the window system clips that to the parts no picture window covers, so
+    // the area is never left with stale pixels or the last frame of a clip.
+    void setVideoSurface();
 
     // --- drawing surface ---
     ScaleMode scaleMode() const { return scaleMode_; }
@@ -96,7 +96,6 @@ private:
 
     QColor backColor_{0, 0, 0};
     bool border_ = false;
-    bool video_ = false;
     ScaleMode scaleMode_ = ScaleMode::Twips;
     QFont drawFont_;
     double fontPoints_ = 8.25;

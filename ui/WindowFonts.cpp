@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <algorithm>
 #include <cmath>
 
@@ -38,8 +39,21 @@ int PointsToPixels(double points) {
     return std::max(1, static_cast<int>(std::lround(points * 96.0 / 72.0)));
 }
 
+namespace {
+
+// A bitmap face comes in a few sizes drawn for a scale of 1. On a denser
+// screen the toolkit would draw it at one of those sizes, small beside every
+// other caption, so a scalable face of the same width class stands in.
+QString FaceForScreen(const QString& family) {
+    const bool scaled = qGuiApp != nullptr && !qFuzzyCompare(qGuiApp->devicePixelRatio(), 1.0);
+    if (!scaled || QFontDatabase::isSmoothlyScalable(family)) return family;
+    return QStringLiteral("Tahoma");
+}
+
+}  // namespace
+
 QFont PixelFont(const QString& family, double points, bool bold) {
-    QFont font(family);
+    QFont font(FaceForScreen(family));
     font.setPixelSize(PointsToPixels(points));
     font.setBold(bold);
     return font;

@@ -6,11 +6,8 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
-#include <atomic>
-#include <thread>
 #include <vector>
 
-#include "platform/widgets/NativeWindowRect.h"
 #include "ui/Form1.h"
 #include "ui/ScrollPass.h"
 #include "ui/basScroller.h"
@@ -205,25 +202,6 @@ TEST(Form1Window, MaximisedFillsTheScreenAndNormalPutsItBack) {
     // Hidden controls stay hidden through it all.
     EXPECT_FALSE(form.List2->isVisible());
     EXPECT_FALSE(form.LbResult->isVisible());
-}
-
-TEST(Form1Window, NativeRectCanBeAskedFromAnotherThread) {
-    Form1 form;
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    const std::int32_t handle = form.Picture1Handle();
-    std::atomic<bool> done{false};
-    bool found = false;
-    platform::WindowRect rect;
-    std::thread asker([&] {
-        found = platform::NativeWindowRect(handle, rect);
-        done = true;
-    });
-    for (int i = 0; i < 200 && !done; ++i) QTest::qWait(10);
-    asker.join();
-    ASSERT_TRUE(found);
-    EXPECT_EQ(rect.right - rect.left, form.Picture1->width());
-    EXPECT_EQ(rect.bottom - rect.top, form.Picture1->height());
 }
 
 }  // namespace
