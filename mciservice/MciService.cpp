@@ -50,6 +50,7 @@ std::uint32_t MciService::SendString(std::string_view command, std::string& repl
     if (rc != mcierr::kNone) {
         reply.clear();
     }
+    TraceResult(command, rc);
     return rc;
 }
 

@@ -99,6 +99,9 @@ GstClockTime MediaDevice::CurrentTime() const {
 }
 
 void MediaDevice::Poll() {
+    if (window_ && window_->TakeExposed()) {
+        pipeline_->Redraw();
+    }
     const PlaybackPipeline::Events events = pipeline_->Drain();
     if (mode_ == Mode::Playing && (events.endOfStream || events.error)) {
         FinishPlay();
@@ -342,6 +345,11 @@ std::uint32_t MediaDevice::PutWindow(const Rect& rect) {
         const auto h = static_cast<int>(rect.height);
         window_->Place(static_cast<int>(rect.x), static_cast<int>(rect.y), w, h);
         pipeline_->SetPictureSize(w, h);
+        // A paused or stopped picture is scaled anew only when a picture
+        // passes again: show the one where the device stands at the new size.
+        if (mode_ != Mode::Playing && position_ < end_) {
+            StartSegment(position_);
+        }
     }
     return mcierr::kNone;
 }

@@ -334,4 +334,10 @@ void MediaPipeline::SetPictureSize(int width, int height) {
     }
 }
 
+void MediaPipeline::Redraw() {
+    if (windowSink_) {
+        gst_video_overlay_expose(GST_VIDEO_OVERLAY(windowSink_.get()));
+    }
+}
+
 }  // namespace kelto::mciservice

@@ -37,6 +37,7 @@ public:
     void SetMute(bool mute) override;
     // Call it after the window itself has been given that size.
     void SetPictureSize(int width, int height) override;
+    void Redraw() override;
 
 private:
     MediaPipeline() = default;

@@ -48,6 +48,8 @@ public:
     virtual void SetMute(bool mute) = 0;
     // Scales the picture to this size before it reaches the window.
     virtual void SetPictureSize(int width, int height) = 0;
+    // Draws the last picture again, where its window was uncovered.
+    virtual void Redraw() {}
 };
 
 }  // namespace kelto::mciservice

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "mciservice/CommandParser.h"
 #include "mciservice/GstHandles.h"
@@ -35,6 +36,22 @@ void TraceCommand(std::string_view verb) {
     } else if (EqualsNoCase(verb, "play")) {
         Mark("play-request");
     }
+}
+
+void TraceResult(std::string_view command, std::uint32_t code) {
+    if (!TraceEnabled()) {
+        return;
+    }
+    // Command text may hold anything; a line break in it must not start a
+    // line of its own.
+    std::string text(command);
+    for (char& c : text) {
+        if (c == '\n' || c == '\r') {
+            c = ' ';
+        }
+    }
+    std::fprintf(stderr, "command %lld %u %s\n", static_cast<long long>(g_get_monotonic_time()),
+                 static_cast<unsigned>(code), text.c_str());
 }
 
 void TraceFirstFrame(GstElement* sink) {

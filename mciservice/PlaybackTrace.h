@@ -2,6 +2,7 @@
 
 #include <gst/gst.h>
 
+#include <cstdint>
 #include <string_view>
 
 namespace kelto::mciservice {
@@ -17,6 +18,11 @@ bool TraceEnabled();
 // Prints "open-request" or "play-request" for a command with that verb (in
 // any letter case); other verbs are not marked.
 void TraceCommand(std::string_view verb);
+
+// Prints "command <microseconds> <code> <command>" once the service has
+// answered a command, so that a test driving the program from outside can see
+// what its controls asked for and wait on it.
+void TraceResult(std::string_view command, std::uint32_t code);
 
 // Prints "first-frame" when the first buffer reaches `sink`, once for the
 // sink's life. A video sink draws the first picture as soon as it arrives,

@@ -70,6 +70,8 @@ std::unique_ptr<VideoWindow> VideoWindow::Create(std::uint64_t parent) {
         }
         window = XCreateSimpleWindow(dpy, parentWindow, 0, 0, 1, 1, 0, 0,
                                      BlackPixel(dpy, DefaultScreen(dpy)));
+        // Only exposures: presses must still reach the window underneath.
+        XSelectInput(dpy, window, ExposureMask);
         if (trap.Failed()) {
             return nullptr;
         }
@@ -93,6 +95,16 @@ VideoWindow::~VideoWindow() {
     // The parent may already be gone, taking our window with it.
     ErrorTrap trap(dpy);
     XDestroyWindow(dpy, static_cast<Window>(window_));
+}
+
+bool VideoWindow::TakeExposed() {
+    Display* dpy = AsDisplay(display_.get());
+    bool exposed = false;
+    XEvent event;
+    while (XCheckWindowEvent(dpy, static_cast<Window>(window_), ExposureMask, &event)) {
+        exposed = true;
+    }
+    return exposed;
 }
 
 void VideoWindow::Place(int x, int y, int width, int height) {

@@ -73,7 +73,11 @@ std::string AudioSource(const ClipRecipe& recipe, int rate) {
 }
 
 std::string VideoSource(const ClipRecipe& recipe) {
-    std::string source = "videotestsrc pattern=smpte num-buffers=" +
+    const std::string pattern =
+        recipe.solidRgb ? "solid-color foreground-color=" +
+                              std::to_string(0xff000000U | (*recipe.solidRgb & 0xffffffU))
+                        : std::string("smpte");
+    std::string source = "videotestsrc pattern=" + pattern + " num-buffers=" +
                          std::to_string(recipe.durationMs * kFps / 1000) +
                          " ! video/x-raw,format=I420,width=" + std::to_string(recipe.width) +
                          ",height=" + std::to_string(recipe.height) +

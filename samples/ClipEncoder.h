@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace kelto::samples {
@@ -22,6 +24,9 @@ struct ClipRecipe {
     ClipSound sound = ClipSound::Tone;
     // Video only: the running time drawn over the pattern, so a viewer sees it move.
     bool showClock = false;
+    // Video only: one colour (0xRRGGBB) over the whole picture instead of the
+    // pattern, so that where the picture lands on a screen can be measured.
+    std::optional<std::uint32_t> solidRgb;
 };
 
 // ".mp3", ".mp2", ".wav", ".mid", ".mpg", ".avi", ".vob"

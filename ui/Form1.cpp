@@ -78,7 +78,8 @@ const QString& Form1::DialogFilter() {
 }
 
 Form1::Form1(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), dragHandler_(DragForm) {
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      dragHandler_([this](QWidget* window) { DragForm(window, pressedAt_); }) {
     RegisterWindowFonts();
     setWindowTitle(Caption());
     setWindowIcon(LoudspeakerIcon());
@@ -107,7 +108,10 @@ void Form1::createControls() {
     Picture1->setVideoSurface();
     Picture1->setFocusPolicy(Qt::StrongFocus);
     connect(Picture1, &PictureBox::MouseDown, this,
-            [this](int button, int shift, int, int) { SurfaceMouseDown(button, shift); });
+            [this](int button, int shift, int x, int y) {
+                pressedAt_ = Picture1->mapToGlobal(QPoint(x, y));
+                SurfaceMouseDown(button, shift);
+            });
 
     asxToolbar3 = new platform::asxToolbar(this);
     setGeometryTwips(asxToolbar3, 5880, 0, 930, 330);
@@ -343,6 +347,7 @@ void Form1::mousePressEvent(QMouseEvent* event) {
     // Presses that controls pass on (labels do) must not start a drag: only
     // the bare background counts.
     if (childAt(event->position().toPoint()) == nullptr) {
+        pressedAt_ = event->globalPosition().toPoint();
         SurfaceMouseDown(MouseButtonCode(event->button()), ShiftCode(event->modifiers()));
     }
     event->accept();

@@ -123,6 +123,7 @@ private:
     std::function<void(QWidget*)> dragHandler_;
     bool maximised_ = false;
     bool shownOnce_ = false;
+    QPoint pressedAt_;  // on the screen, of the latest press that may start a drag
     QRect normalGeometry_;
 };
 

@@ -1,14 +1,13 @@
 #include "ui/PointerDrag.h"
 
-#include <QCursor>
 #include <QGuiApplication>
 #include <QMouseEvent>
 
 namespace kelto::ui {
 
-PointerDrag* PointerDrag::Start(QWidget* window) {
+PointerDrag* PointerDrag::Start(QWidget* window, QPoint pressedAt) {
     if (window == nullptr || !(QGuiApplication::mouseButtons() & Qt::LeftButton)) return nullptr;
-    return new PointerDrag(window, QCursor::pos() - window->pos());
+    return new PointerDrag(window, pressedAt - window->pos());
 }
 
 PointerDrag::PointerDrag(QWidget* window, const QPoint& grabOffset)

@@ -14,7 +14,8 @@ class PointerDrag : public QObject {
     Q_OBJECT
 public:
     // Starts only while the left button is held; returns nullptr otherwise.
-    static PointerDrag* Start(QWidget* window);
+    // `pressedAt` is where the press was, on the screen.
+    static PointerDrag* Start(QWidget* window, QPoint pressedAt);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,5 +1,6 @@
 #include "tests/support/media/TestClips.h"
 
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -32,22 +33,44 @@ std::string NameOf(ClipKind kind) {
 
 std::filesystem::path DefaultClipDir() { return KELTO_TEST_MEDIA_DIR; }
 
-std::filesystem::path MakeClip(ClipKind kind, const std::filesystem::path& dir, int durationMs) {
-    if (durationMs < 100 || durationMs > 60000) {
+namespace {
+
+// Clips appear under their final name only when complete, so one that is
+// there can be reused as it is.
+std::filesystem::path MadeOnce(const samples::ClipRecipe& recipe,
+                               const std::filesystem::path& target) {
+    if (recipe.durationMs < 100 || recipe.durationMs > 60000) {
         throw std::runtime_error("clip length must be between 100 ms and 60 s");
     }
-    const auto target =
-        dir / (NameOf(kind) + "-" + std::to_string(durationMs) + "ms" + ExtensionOf(kind));
     std::error_code ec;
     if (std::filesystem::is_regular_file(target, ec) &&
         std::filesystem::file_size(target, ec) > 0 && !ec) {
         return target;
     }
+    samples::WriteClip(recipe, target);
+    return target;
+}
+
+}  // namespace
+
+std::filesystem::path MakeClip(ClipKind kind, const std::filesystem::path& dir, int durationMs) {
     samples::ClipRecipe recipe;
     recipe.kind = kind;
     recipe.durationMs = durationMs;
-    samples::WriteClip(recipe, target);
-    return target;
+    return MadeOnce(recipe, dir / (NameOf(kind) + "-" + std::to_string(durationMs) + "ms" +
+                                   ExtensionOf(kind)));
+}
+
+std::filesystem::path MakeSolidClip(std::uint32_t rgb, const std::filesystem::path& dir,
+                                    int durationMs) {
+    samples::ClipRecipe recipe;
+    recipe.kind = ClipKind::Mpeg1;
+    recipe.durationMs = durationMs;
+    recipe.solidRgb = rgb & 0xffffffU;
+    char colour[8];
+    std::snprintf(colour, sizeof colour, "%06x", static_cast<unsigned>(*recipe.solidRgb));
+    return MadeOnce(recipe, dir / ("solid-" + std::string(colour) + "-" +
+                                   std::to_string(durationMs) + "ms" + ExtensionOf(ClipKind::Mpeg1)));
 }
 
 }  // namespace kelto::testing

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -19,6 +20,12 @@ using kelto::samples::ExtensionOf;  // ".mp3", ".mp2", ".wav", ".mid", ".mpg", "
 // cannot be made.
 std::filesystem::path MakeClip(ClipKind kind, const std::filesystem::path& dir,
                                int durationMs = 1000);
+
+// The same for an MPEG-1 clip (320x240, 25 fps, with a tone) whose every
+// picture is the one colour `rgb` (0xRRGGBB), so that a screenshot shows
+// exactly where the picture lands.
+std::filesystem::path MakeSolidClip(std::uint32_t rgb, const std::filesystem::path& dir,
+                                    int durationMs = 1000);
 
 // A folder under the build tree shared by every test that needs clips.
 std::filesystem::path DefaultClipDir();

@@ -1,0 +1,331 @@
+// The real program on a real X server, driven as a person drives it: XTest
+// clicks and keys, and screenshots read back as pixels. Every clip is one
+// solid colour, so where its picture lands, and anything drawn over it, can be
+// measured to the pixel.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/PlayerProcess.h"
+#include "tests/e2e/XDisplay.h"
+#include "tests/support/media/TestClips.h"
+
+namespace kelto::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kCeiling = 90s;
+// 4:3 like the clips, so a full-screen picture covers every pixel; tall
+// enough for the window at twice the size.
+constexpr int kScreenWidth = 1600;
+constexpr int kScreenHeight = 1200;
+
+const Rgb kRed{255, 0, 0};
+const Rgb kYellow{255, 255, 0};
+const Rgb kMagenta{255, 0, 255};
+const Rgb kBlack{0, 0, 0};
+const Rgb kGreen{0, 255, 0};
+
+// Places in the window's own layout pixels (twips / 15).
+constexpr double kPictureLeft = 84, kPictureTop = 259;
+constexpr double kPictureWidth = 211, kPictureHeight = 197;
+constexpr double kReturnLeft = 91, kReturnTop = 273;  // after full screen
+constexpr double kRowTop = 137, kRowHeight = 11;      // first playlist row, row pitch
+constexpr double kFullscreenButtonX = 317, kButtonsY = 36;
+constexpr double kAutoReplayX = 252, kAutoReplayY = 97;
+constexpr double kBackgroundX = 300, kBackgroundY = 230;  // bare window surface
+constexpr double kClipWidth = 320, kClipHeight = 240;
+
+std::filesystem::path Clip(std::uint32_t rgb, int ms) {
+    return testing::MakeSolidClip(rgb, testing::DefaultClipDir(), ms);
+}
+
+std::filesystem::path Sound(int ms) {
+    return testing::MakeClip(testing::ClipKind::Wav, testing::DefaultClipDir(), ms);
+}
+
+int Round(double v) { return static_cast<int>(std::lround(v)); }
+
+struct Setup {
+    bool windowManager;
+    std::string scale;
+};
+
+std::string NameOf(const ::testing::TestParamInfo<Setup>& info) {
+    std::string scale = info.param.scale;
+    for (char& c : scale) c = c == '.' ? '_' : c;
+    return std::string(info.param.windowManager ? "WindowManager" : "NoWindowManager") + "Scale" +
+           scale;
+}
+
+// One player on one private X server.
+class OnScreen {
+public:
+    OnScreen(const Setup& setup, const std::vector<std::filesystem::path>& playlist)
+        : display(kScreenWidth, kScreenHeight, setup.windowManager),
+          player(display, playlist, setup.scale),
+          window(player.WaitForWindow()) {}
+
+    double S() const { return player.Scale(); }
+    int X(double layoutX) const { return player.ScreenX(window, layoutX); }
+    int Y(double layoutY) const { return player.ScreenY(window, layoutY); }
+
+    // The rectangle Qt gives a native child at that layout place and size.
+    Box LayoutBox(double left, double top, double width, double height) const {
+        return {window.x + Round(left * S()), window.y + Round(top * S()), Round(width * S()),
+                Round(height * S())};
+    }
+    Box VideoRegion() const {
+        // Everything below the playlist: where the video area can be.
+        return {window.x, Y(215), window.width, window.y + window.height - Y(215)};
+    }
+    Box Screen() const { return {0, 0, kScreenWidth, kScreenHeight}; }
+
+    // Waits until `colour` covers exactly `box` (within the searched region)
+    // and nothing else is drawn inside it.
+    ::testing::AssertionResult ShowsPicture(const Rgb& colour, const Box& box,
+                                            std::optional<Box> region = std::nullopt) {
+        Box seen;
+        int other = -1;
+        const bool ok = WaitUntil(
+            [&] {
+                const Image shot = display.Screenshot();
+                seen = shot.BoundsOf(colour, region);
+                other = shot.CountOther(colour, box);
+                return seen == box && other == 0;
+            },
+            kCeiling);
+        if (ok) return ::testing::AssertionSuccess();
+        // Kept beside the test's output for a person to look at.
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        for (char& c : name) c = c == '/' ? '-' : c;
+        display.Screenshot().SavePpm(name + ".ppm");
+        return ::testing::AssertionFailure() << "picture expected at " << ToString(box)
+                                             << ", seen at " << ToString(seen) << " with " << other
+                                             << " other pixels inside";
+    }
+    ::testing::AssertionResult ShowsFullScreen(const Rgb& colour) {
+        return ShowsPicture(colour, Screen());
+    }
+    ::testing::AssertionResult AllBlack(const Box& box) {
+        int other = -1;
+        if (WaitUntil(
+                [&] {
+                    other = display.Screenshot().CountOther(kBlack, box);
+                    return other == 0;
+                },
+                kCeiling)) {
+            return ::testing::AssertionSuccess();
+        }
+        return ::testing::AssertionFailure()
+               << other << " pixels of " << ToString(box) << " are not black";
+    }
+
+    void PlayRow(int row) {
+        display.DoubleClick(X(40), Y(kRowTop + kRowHeight * row));
+    }
+    void ClickFullscreen() { display.Click(X(kFullscreenButtonX), Y(kButtonsY)); }
+    void ClickPicture() { display.Click(kScreenWidth / 2, kScreenHeight / 2); }
+    Box PlayedPicture() const {
+        return LayoutBox(kPictureLeft, kPictureTop, kClipWidth, kClipHeight);
+    }
+    Box ReturnedPicture() const {
+        return LayoutBox(kReturnLeft, kReturnTop, kClipWidth, kClipHeight);
+    }
+    void ExpectClosesCleanly() {
+        // In a sanitized build a leak or any other fault ends the program with
+        // another status.
+        EXPECT_EQ(player.CloseWithCloseBar(window), std::optional<int>(0)) << player.Log();
+    }
+
+    XDisplay display;
+    PlayerProcess player;
+    Box window;
+};
+
+class Display : public ::testing::TestWithParam<Setup> {};
+
+// The picture in the window and full screen, the full-screen keys, and every
+// way back, with and without a click on the picture first (a click must not
+// take the keys away).
+TEST_P(Display, PictureFullScreenKeysAndTheWayBack) {
+    OnScreen s(GetParam(), {Clip(0xff0000, 30000)});
+    // Nothing covers the video area yet: it is black, not stale pixels.
+    EXPECT_TRUE(s.AllBlack(s.LayoutBox(kPictureLeft, kPictureTop, kPictureWidth, kPictureHeight)));
+
+    s.PlayRow(0);
+    ASSERT_TRUE(s.player.WaitForCommand("play movie"));
+    EXPECT_TRUE(s.ShowsPicture(kRed, s.PlayedPicture(), s.VideoRegion()));
+
+    struct WayBack {
+        std::string key;
+        bool clickFirst;
+    };
+    int stops = 0;
+    for (const WayBack& way : {WayBack{"Escape", true}, WayBack{"Escape", false},
+                               WayBack{"F3", true}, WayBack{"F3", false}}) {
+        SCOPED_TRACE(way.key + (way.clickFirst ? " after a click" : ""));
+        s.ClickFullscreen();
+        ASSERT_TRUE(s.ShowsFullScreen(kRed));
+        if (way.clickFirst) s.ClickPicture();
+        s.display.Key(way.key);
+        // Back in the window: the picture at its place and size, nothing over it.
+        EXPECT_TRUE(s.ShowsPicture(kRed, s.ReturnedPicture(), s.VideoRegion()));
+        if (way.key == "F3") {
+            EXPECT_TRUE(s.player.WaitForCommand("Stop movie", ++stops));
+        }
+    }
+
+    // F1, F2 and F4 act in full screen and keep it.
+    s.ClickFullscreen();
+    ASSERT_TRUE(s.ShowsFullScreen(kRed));
+    s.ClickPicture();
+    const int plays = s.player.CommandCount("play movie");
+    s.display.Key("F2");
+    EXPECT_TRUE(s.player.WaitForCommand("Pause movie"));
+    s.display.Key("F2");
+    EXPECT_TRUE(s.player.WaitForCommand("Resume movie"));
+    s.display.Key("F4");
+    EXPECT_TRUE(s.player.WaitForCommand("set movie speed 400"));
+    s.display.Key("F4");
+    EXPECT_TRUE(s.player.WaitForCommand("set movie speed 1000"));
+    s.display.Key("F1");
+    EXPECT_TRUE(s.player.WaitForCommand("play movie", plays + 1));
+    EXPECT_TRUE(s.ShowsFullScreen(kRed));
+    s.display.Key("Escape");
+    EXPECT_TRUE(s.ShowsPicture(kRed, s.ReturnedPicture(), s.VideoRegion()));
+    s.ExpectClosesCleanly();
+}
+
+// A playlist watched full screen stays full screen from entry to entry, on a
+// replay as on an advance; a sound file leaves the whole area black.
+TEST_P(Display, NextEntriesStayFullScreen) {
+    OnScreen s(GetParam(), {Clip(0xffff00, 1500), Clip(0xff00ff, 1500), Sound(1500)});
+    s.display.Click(s.X(kAutoReplayX), s.Y(kAutoReplayY));
+    s.PlayRow(0);
+    ASSERT_TRUE(s.player.WaitForCommand("play movie"));
+    s.ClickFullscreen();
+    ASSERT_TRUE(s.ShowsFullScreen(kYellow));
+    // The replay opens the file afresh.
+    ASSERT_TRUE(s.player.WaitForCommand("play movie", 2));
+    EXPECT_TRUE(s.ShowsFullScreen(kYellow));
+
+    s.display.Key("Escape");
+    ASSERT_TRUE(s.ShowsPicture(kYellow, s.ReturnedPicture(), s.VideoRegion()));
+    s.display.Click(s.X(kAutoReplayX), s.Y(kAutoReplayY));
+    s.ClickFullscreen();
+    // The advance to the next entry.
+    EXPECT_TRUE(s.ShowsFullScreen(kMagenta));
+    // Then the sound file: no picture, the whole screen black.
+    ASSERT_TRUE(s.player.WaitForCommand("play movie", 4));
+    EXPECT_TRUE(s.AllBlack(s.Screen()));
+    s.display.Key("Escape");
+    // Back in the window the area stays black: no last frame, no stale pixels.
+    EXPECT_TRUE(s.AllBlack(s.VideoRegion()));
+    s.ExpectClosesCleanly();
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, Display,
+                         ::testing::Values(Setup{false, "1"}, Setup{false, "2"},
+                                           Setup{false, "1.5"}, Setup{true, "1"}),
+                         NameOf);
+
+class Dragging : public ::testing::TestWithParam<Setup> {};
+
+// The window moves with a drag on its surface; a drag on the full-screen
+// picture moves nothing (a window manager would restore the window's size and
+// leave a screen-sized video area inside it).
+TEST_P(Dragging, MovesTheNormalWindowOnly) {
+    OnScreen s(GetParam(), {Clip(0xff0000, 30000)});
+    const Box before = s.window;
+    const int fromX = s.X(kBackgroundX), fromY = s.Y(kBackgroundY);
+    s.display.MoveTo(fromX, fromY);
+    s.display.Press();
+    // A window manager's move starts when it has taken the pointer, from
+    // wherever the pointer is then: wiggle until the window is on the move,
+    // and measure the drag from the pointer's place at that moment.
+    std::optional<Box> moved;
+    int wiggle = 0;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            s.display.MoveTo(fromX, fromY + (++wiggle % 2));
+            moved = s.display.WindowNamed(PlayerProcess::kTitle);
+            return moved && (moved->x != before.x || moved->y != before.y);
+        },
+        kCeiling));
+    s.display.MoveTo(fromX, fromY);
+    std::optional<Box> settled;
+    WaitUntil(
+        [&] {
+            settled = moved;
+            moved = s.display.WindowNamed(PlayerProcess::kTitle);
+            return moved == settled;
+        },
+        kCeiling);
+    const Box base = *moved;
+    for (int i = 1; i <= 10; ++i) s.display.MoveTo(fromX + 10 * i, fromY + 6 * i);
+    const bool followed = WaitUntil(
+        [&] {
+            moved = s.display.WindowNamed(PlayerProcess::kTitle);
+            return moved && moved->x == base.x + 100 && moved->y == base.y + 60;
+        },
+        kCeiling);
+    s.display.Release();
+    ASSERT_TRUE(s.display.WaitForPointerFree());
+    ASSERT_TRUE(followed) << "window at " << (moved ? ToString(*moved) : "nowhere") << ", from "
+                          << ToString(base);
+    s.window = *moved;
+
+    s.PlayRow(0);
+    ASSERT_TRUE(s.player.WaitForCommand("play movie"));
+    s.ClickFullscreen();
+    ASSERT_TRUE(s.ShowsFullScreen(kRed));
+    s.display.Drag(kScreenWidth / 2, kScreenHeight / 2, kScreenWidth / 2 + 150,
+                   kScreenHeight / 2 + 90);
+    // The pause shows that every event of the drag has been handled.
+    s.display.Key("F2");
+    ASSERT_TRUE(s.player.WaitForCommand("Pause movie"));
+    EXPECT_TRUE(s.ShowsFullScreen(kRed));
+    s.display.Key("Escape");
+    EXPECT_TRUE(s.ShowsPicture(kRed, s.ReturnedPicture(), s.VideoRegion()));
+    s.ExpectClosesCleanly();
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, Dragging,
+                         ::testing::Values(Setup{false, "1"}, Setup{true, "1"}), NameOf);
+
+// Height of the green glyphs inside a box: the size a caption is drawn at.
+int GlyphHeight(const Image& shot, const Box& box) { return shot.BoundsOf(kGreen, box).height; }
+
+// Captions grow with the screen's scale like everything else: the close bar's
+// and the time label's (once bitmap faces, drawn at one size whatever the scale).
+TEST(Captions, ScaleWithTheScreen) {
+    XDisplay display(kScreenWidth, kScreenHeight, false);
+    std::vector<double> close, time;
+    for (const std::string scale : {"1", "2"}) {
+        PlayerProcess player(display, {Sound(30000)}, scale);
+        const Box window = player.WaitForWindow();
+        auto box = [&](double l, double t, double w, double h) {
+            return Box{player.ScreenX(window, l), player.ScreenY(window, t),
+                       Round(w * player.Scale()), Round(h * player.Scale())};
+        };
+        display.DoubleClick(player.ScreenX(window, 40), player.ScreenY(window, kRowTop));
+        ASSERT_TRUE(player.WaitForCommand("play movie"));
+        const Box timeLabel = box(343, 90, 78, 22);
+        ASSERT_TRUE(WaitUntil([&] { return GlyphHeight(display.Screenshot(), timeLabel) > 0; },
+                              kCeiling));
+        const Image shot = display.Screenshot();
+        close.push_back(GlyphHeight(shot, box(394, 2, 58, 18)));
+        time.push_back(GlyphHeight(shot, timeLabel));
+        EXPECT_EQ(player.CloseWithCloseBar(window), std::optional<int>(0));
+    }
+    ASSERT_GT(close[0], 0);
+    EXPECT_GE(close[1] / close[0], 1.6) << close[0] << " then " << close[1];
+    EXPECT_GE(time[1] / time[0], 1.6) << time[0] << " then " << time[1];
+}
+
+}  // namespace
+}  // namespace kelto::e2e

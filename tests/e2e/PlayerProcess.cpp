@@ -1,0 +1,122 @@
+#include "tests/e2e/PlayerProcess.h"
+
+#include <unistd.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace kelto::e2e {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Sanitized builds start and run several times slower.
+constexpr auto kCeiling = 90s;
+
+std::filesystem::path NewFolder() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "kelto-e2e-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    return pattern;
+}
+
+}  // namespace
+
+PlayerProcess::PlayerProcess(const XDisplay& display,
+                             const std::vector<std::filesystem::path>& playlist,
+                             const std::string& scaleFactor)
+    : display_(display), scale_(std::stod(scaleFactor)), folder_(NewFolder()) {
+    {
+        std::ofstream titles(folder_ / "pl1.txt", std::ios::binary);
+        std::ofstream paths(folder_ / "pl2.txt", std::ios::binary);
+        for (const auto& file : playlist) {
+            titles << file.filename().string() << "\r\n";
+            paths << file.string() << "\r\n";
+        }
+    }
+    log_ = folder_ / "player.log";
+    process_ = std::make_unique<ChildProcess>(ChildProcess::Options{
+        .argv = {KELTO_PLAYER_BIN},
+        .env = {{"DISPLAY", display.Name()},
+                {"QT_QPA_PLATFORM", "xcb"},
+                {"QT_SCALE_FACTOR", scaleFactor},
+                {"KELTO_MCI_TRACE", "1"},
+                {"XDG_RUNTIME_DIR", folder_.string()},
+                {"WAYLAND_DISPLAY", ""},
+                {"DBUS_SESSION_BUS_ADDRESS", ""},
+                // Every object on the heap of its own, so that the leak
+                // checker of a sanitized build sees each one that is lost.
+                {"G_SLICE", "always-malloc"}},
+        .workDir = folder_,
+        .log = log_,
+        .stdoutFd = -1});
+}
+
+PlayerProcess::~PlayerProcess() {
+    process_.reset();
+    std::error_code ec;
+    std::filesystem::remove_all(folder_, ec);
+}
+
+Box PlayerProcess::WaitForWindow() {
+    // Ready for input once it stays where the window manager put it and has
+    // been painted: the green marquee strip shows at its place.
+    std::optional<Box> box, last;
+    const bool shown = WaitUntil(
+        [&] {
+            last = box;
+            box = display_.WindowNamed(kTitle);
+            if (!box || box != last) return false;
+            const Rgb strip = display_.Screenshot().At(ScreenX(*box, 340), ScreenY(*box, 66));
+            return strip.Near(Rgb{0, 255, 0}, 0);
+        },
+        kCeiling);
+    if (!shown) throw std::runtime_error("the player's window did not appear:\n" + Log());
+    return *box;
+}
+
+int PlayerProcess::ScreenX(const Box& window, double layoutX) const {
+    return window.x + static_cast<int>(std::lround(layoutX * scale_));
+}
+
+int PlayerProcess::ScreenY(const Box& window, double layoutY) const {
+    return window.y + static_cast<int>(std::lround(layoutY * scale_));
+}
+
+std::string PlayerProcess::Log() const {
+    std::ifstream in(log_);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+int PlayerProcess::CommandCount(const std::string& command) const {
+    std::istringstream lines(Log());
+    int count = 0;
+    for (std::string line; std::getline(lines, line);) {
+        // "command <microseconds> <code> <command>"
+        std::istringstream fields(line);
+        std::string mark, micros, code;
+        fields >> mark >> micros >> code;
+        if (mark != "command") continue;
+        std::string rest;
+        std::getline(fields, rest);
+        if (rest.rfind(" " + command, 0) == 0) ++count;
+    }
+    return count;
+}
+
+bool PlayerProcess::WaitForCommand(const std::string& command, int count) {
+    return WaitUntil([&] { return CommandCount(command) >= count; }, kCeiling);
+}
+
+std::optional<int> PlayerProcess::CloseWithCloseBar(const Box& window) {
+    // The close bar's one button, at the window's top right.
+    display_.Click(ScreenX(window, 420), ScreenY(window, 10));
+    return process_->WaitForExit(kCeiling);
+}
+
+}  // namespace kelto::e2e

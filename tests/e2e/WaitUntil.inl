@@ -1,0 +1,17 @@
+#pragma once
+
+#include <thread>
+
+namespace kelto::e2e {
+
+template <typename Predicate>
+bool WaitUntil(Predicate done, std::chrono::milliseconds ceiling) {
+    const auto deadline = std::chrono::steady_clock::now() + ceiling;
+    for (;;) {
+        if (done()) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return done();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+}  // namespace kelto::e2e
