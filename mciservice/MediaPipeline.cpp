@@ -44,7 +44,9 @@ void OnElementSetup(GstElement*, GstElement* element, gpointer) {
 }
 
 // Runs on streaming threads: keeps only what the owner acts on, so that a
-// device left alone for hours does not pile up messages.
+// device left alone for hours does not pile up messages. A message dropped
+// here is ours to release; each holds a reference to the element that sent
+// it, so one kept would keep the whole pipeline alive after its close.
 GstBusSyncReply FilterMessages(GstBus*, GstMessage* message, gpointer) {
     switch (GST_MESSAGE_TYPE(message)) {
         case GST_MESSAGE_EOS:
@@ -52,6 +54,7 @@ GstBusSyncReply FilterMessages(GstBus*, GstMessage* message, gpointer) {
         case GST_MESSAGE_ASYNC_DONE:
             return GST_BUS_PASS;
         default:
+            gst_message_unref(message);
             return GST_BUS_DROP;
     }
 }
