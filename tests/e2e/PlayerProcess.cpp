@@ -109,7 +109,7 @@ int PlayerProcess::CommandCount(const std::string& command) const {
         std::istringstream fields(line);
         std::string mark, micros, code;
         fields >> mark >> micros >> code;
-        if (mark != "command") continue;
+        if (mark != "command" || code != "0") continue;
         std::string rest;
         std::getline(fields, rest);
         if (rest.rfind(" " + command, 0) == 0) ++count;

@@ -32,7 +32,7 @@ public:
     int ScreenY(const Box& window, double layoutY) const;
 
     // Waits until the player has sent `count` commands starting with
-    // `command` (letter case as sent) and the service has answered them.
+    // `command` (letter case as sent) and the service has carried them out.
     bool WaitForCommand(const std::string& command, int count = 1);
     int CommandCount(const std::string& command) const;
     std::string Log() const;
