@@ -61,6 +61,9 @@ void PlayerApp::Connect() {
                      [this] { endOfMedia_.TimerAtEndFile_Timer(); });
     QObject::connect(&form, &ui::Form1::txtfullKeyDown, context,
                      [this](int keyCode, int shift) { keys_.txtfull_KeyDown(keyCode, shift); });
+    // Full screen laid out again at the size the window manager gave.
+    QObject::connect(&form, &ui::Form1::maximisedResized, context,
+                     [this] { playback_.EnterFullScreen(); });
     QObject::connect(&form, &ui::Form1::queryUnload, context,
                      [this] { lifecycle_.Form_QueryUnload(); });
     QObject::connect(&form, &ui::Form1::unload, context, [this] { lifecycle_.Form_Unload(); });

@@ -14,6 +14,7 @@
 #include "ui/Twips.h"
 #include "ui/WindowFonts.h"
 #include "ui/WindowIcon.h"
+#include "ui/WindowManager.h"
 #include "ui/basScroller.h"
 
 namespace kelto::ui {
@@ -279,6 +280,14 @@ std::int32_t Form1::Picture1Handle() const {
 void Form1::setMaximised(bool maximised) {
     if (maximised == maximised_) return;
     maximised_ = maximised;
+    managedMaximise_ = WindowManagerRuns();
+    if (managedMaximise_) {
+        // The manager sizes the window and keeps the normal size to restore;
+        // maximisedResized() reports the new size when it comes.
+        setWindowState(maximised ? windowState() | Qt::WindowMaximized
+                                 : windowState() & ~Qt::WindowMaximized);
+        return;
+    }
     if (maximised) {
         normalGeometry_ = geometry();
         QScreen* target = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
@@ -325,6 +334,11 @@ void Form1::SurfaceMouseDown(int button, int) {
 
 void Form1::TimerscrollTick() {
     ScrollText(Picture2, List1->text(List1->currentRow()), 12, 3, 0.1, kBlue);
+}
+
+void Form1::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (maximised_ && managedMaximise_) emit maximisedResized();
 }
 
 void Form1::showEvent(QShowEvent* event) {

@@ -108,9 +108,13 @@ signals:
     void txtfullKeyDown(int keyCode, int shift);
     void queryUnload();
     void unload();
+    // The window manager has given the maximised window a new size, after the
+    // window was maximised (the size comes later than the request).
+    void maximisedResized();
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
@@ -122,6 +126,7 @@ private:
     std::unique_ptr<platform::FileOpenDialog> commonDialogOwner_;
     std::function<void(QWidget*)> dragHandler_;
     bool maximised_ = false;
+    bool managedMaximise_ = false;
     bool shownOnce_ = false;
     QPoint pressedAt_;  // on the screen, of the latest press that may start a drag
     QRect normalGeometry_;

@@ -147,6 +147,7 @@ public:
 };
 
 class Display : public ::testing::TestWithParam<Setup> {};
+class Playlist : public ::testing::TestWithParam<Setup> {};
 
 // The picture in the window and full screen, the full-screen keys, and every
 // way back, with and without a click on the picture first (a click must not
@@ -202,7 +203,7 @@ TEST_P(Display, PictureFullScreenKeysAndTheWayBack) {
 
 // A playlist watched full screen stays full screen from entry to entry, on a
 // replay as on an advance; a sound file leaves the whole area black.
-TEST_P(Display, NextEntriesStayFullScreen) {
+TEST_P(Playlist, NextEntriesStayFullScreen) {
     OnScreen s(GetParam(), {Clip(0xffff00, 1500), Clip(0xff00ff, 1500), Sound(1500)});
     s.display.Click(s.X(kAutoReplayX), s.Y(kAutoReplayY));
     s.PlayRow(0);
@@ -229,6 +230,10 @@ TEST_P(Display, NextEntriesStayFullScreen) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, Display,
+                         ::testing::Values(Setup{false, "1"}, Setup{false, "2"},
+                                           Setup{false, "1.5"}),
+                         NameOf);
+INSTANTIATE_TEST_SUITE_P(Screens, Playlist,
                          ::testing::Values(Setup{false, "1"}, Setup{false, "2"},
                                            Setup{false, "1.5"}, Setup{true, "1"}),
                          NameOf);
