@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/playlist/ScriptedDialog.h"
-#include "tests/playlist/TempFolder.h"
+#include "tests/support/fakes/ScriptedDialog.h"
+#include "tests/support/files/TempFolder.h"
 #include "tests/support/fakes/RecordingMciPlatform.h"
 
 namespace kelto::app {
