@@ -6,6 +6,7 @@
 
 #include "mciservice/CommandTable.h"
 #include "mciservice/ErrorCodes.h"
+#include "platform/MciErrorTexts.h"
 #include "mciservice/PlaybackTrace.h"
 
 namespace kelto::mciservice {
@@ -42,7 +43,7 @@ MciService::MciService(ServiceOptions options) : options_(options) {
 
 MciService::~MciService() { devices_.Clear(); }
 
-std::string MciService::ErrorText(std::uint32_t code) { return std::string(ErrorTextFor(code)); }
+std::string MciService::ErrorText(std::uint32_t code) { return std::string(platform::MciErrorText(code)); }
 
 std::uint32_t MciService::SendString(std::string_view command, std::string& reply) {
     reply.clear();

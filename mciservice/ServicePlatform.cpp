@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "mciservice/ErrorCodes.h"
+#include "platform/MciErrorTexts.h"
 #include "mciservice/ShortPathMapper.h"
 
 namespace kelto::mciservice {
@@ -46,7 +47,7 @@ std::uint32_t ServicePlatform::mciSendStringA(const std::string& command, char* 
 }
 
 bool ServicePlatform::mciGetErrorStringA(std::uint32_t error, char* buffer, std::uint32_t length) {
-    const std::string_view text = ErrorTextFor(error);
+    const std::string_view text = platform::MciErrorText(error);
     if (buffer == nullptr || length == 0) {
         return !text.empty();
     }
