@@ -28,7 +28,7 @@ using CommandHandler = std::uint32_t (*)(CommandContext&);
 
 struct CommandSpec {
     std::string_view verb;
-    std::span<const KeywordSpec> keywords;
+    std::span<const KeywordSpec> keywords = {};
     // Takes exactly one item of group 1 ("status", "where").
     bool itemList = false;
     // Needs at least one keyword besides "wait" and "notify" (273 otherwise).
