@@ -108,7 +108,7 @@ protected:
     // The player's way through: frames, the whole length, then its end test
     // (position at the length) polled until the device stops. False when it
     // has not stopped within `limit`.
-    bool PlayToTheEnd(milliseconds limit = milliseconds(8000)) {
+    bool PlayToTheEnd(milliseconds limit = milliseconds(30000)) {
         Send("set movie time format frames");
         const std::int64_t length = Number("status movie length");
         EXPECT_EQ(Send(Padded("play movie from 0 to " + std::to_string(length), 128)).code, 0u);
@@ -292,7 +292,7 @@ TEST_P(ChangingMediaTest, DeletedWhilePlayingStillEnds) {
     const fs::path copy = Copy();
     const std::int64_t length = StartCopy(copy);
     fs::remove(copy);
-    EXPECT_TRUE(WaitUntilStopped(length, milliseconds(5000)));
+    EXPECT_TRUE(WaitUntilStopped(length, milliseconds(30000)));
     ExpectNextEntryPlays(GetParam());
 }
 
@@ -303,10 +303,10 @@ TEST_P(ChangingMediaTest, ShrunkWhilePlayingEndsWithoutHanging) {
         const std::int64_t length = StartCopy(copy);
         fs::resize_file(
             copy, static_cast<std::uintmax_t>(static_cast<double>(fs::file_size(copy)) * keep));
-        EXPECT_TRUE(WaitUntilStopped(length, milliseconds(5000)));
+        EXPECT_TRUE(WaitUntilStopped(length, milliseconds(30000)));
         // Starting over on what is left answers at once too, and ends.
         Send(Padded("play movie from 0 to " + std::to_string(length), 128));
-        EXPECT_TRUE(WaitUntilStopped(length, milliseconds(5000)));
+        EXPECT_TRUE(WaitUntilStopped(length, milliseconds(30000)));
     }
     ExpectNextEntryPlays(GetParam());
 }
@@ -322,12 +322,12 @@ TEST_P(ChangingMediaTest, GrownWhilePlayingEndsAtItsOpenedLength) {
         const std::int64_t length = Number("status movie length");
         EXPECT_EQ(Send(Padded("play movie from 0 to " + std::to_string(length), 128)).code, 0u);
         std::ofstream(growing, std::ios::binary | std::ios::app) << whole.substr(whole.size() / 2);
-        EXPECT_TRUE(WaitUntilStopped(length, milliseconds(5000)));
+        EXPECT_TRUE(WaitUntilStopped(length, milliseconds(30000)));
     }
     const fs::path copy = Copy();
     const std::int64_t length = StartCopy(copy);
     std::ofstream(copy, std::ios::binary | std::ios::app) << Noise(256 * 1024, 5);
-    EXPECT_TRUE(WaitUntilStopped(length, milliseconds(5000)));
+    EXPECT_TRUE(WaitUntilStopped(length, milliseconds(30000)));
     ExpectNextEntryPlays(GetParam());
 }
 

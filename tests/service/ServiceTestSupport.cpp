@@ -41,16 +41,19 @@ std::filesystem::path ScratchDir() {
     return dir;
 }
 
-bool WaitForMode(MciService& service, const std::string& alias, const std::string& mode,
-                 std::chrono::milliseconds timeout) {
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (Send(service, "status " + alias + " mode").reply == mode) {
-            return true;
-        }
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    return false;
+    return true;
+}
+
+bool WaitForMode(MciService& service, const std::string& alias, const std::string& mode,
+                 std::chrono::milliseconds timeout) {
+    return WaitUntil([&] { return Send(service, "status " + alias + " mode").reply == mode; },
+                     timeout);
 }
 
 }  // namespace kelto::mciservice::testsupport
