@@ -5,7 +5,7 @@
 
 #include "mci/ModuleMultimedia.h"
 #include "player/PlaybackControl.h"
-#include "tests/player/FakeMovie.h"
+#include "tests/support/player/FakeMovie.h"
 #include "tests/support/fakes/RecordingMciPlatform.h"
 #include "ui/Form1.h"
 
