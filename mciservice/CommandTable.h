@@ -9,6 +9,7 @@
 
 namespace kelto::mciservice {
 
+class AudioSinkProbe;
 class DeviceTable;
 class MediaDevice;
 struct ServiceOptions;
@@ -17,6 +18,7 @@ struct ServiceOptions;
 struct CommandContext {
     DeviceTable& devices;
     const ServiceOptions& options;
+    AudioSinkProbe* audioSinks;  // null when opens go through a stand-in
     const Token& deviceName;
     const Arguments& args;
     MediaDevice* device;  // the addressed device; null for "open" and "all"
