@@ -6,8 +6,8 @@
 #include "mciservice/CommandTable.h"
 #include "mciservice/DeviceTable.h"
 #include "mciservice/ErrorCodes.h"
-#include "platform/MciErrorTexts.h"
 #include "mciservice/PlaybackTrace.h"
+#include "platform/MciErrorTexts.h"
 
 namespace kelto::mciservice {
 
@@ -46,7 +46,9 @@ MciService::~MciService() { devices_->Clear(); }
 
 std::size_t MciService::OpenDeviceCount() const { return devices_->Size(); }
 
-std::string MciService::ErrorText(std::uint32_t code) { return std::string(platform::MciErrorText(code)); }
+std::string MciService::ErrorText(std::uint32_t code) {
+    return std::string(platform::MciErrorText(code));
+}
 
 std::uint32_t MciService::SendString(std::string_view command, std::string& reply) {
     reply.clear();

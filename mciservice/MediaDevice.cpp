@@ -51,8 +51,8 @@ std::uint32_t MediaDevice::Open(const std::string& path, const OpenOptions& opti
             device->window_ = VideoWindow::Create(options.parentWindow);
         }
         device->pipeline_ =
-            MediaPipeline::Open(path, device->window_ ? device->window_->Handle() : 0,
-                                kOpenTimeout, options.audioSinks);
+            MediaPipeline::Open(path, device->window_ ? device->window_->Handle() : 0, kOpenTimeout,
+                                options.audioSinks);
     }
     if (!device->pipeline_) {
         return mcierr::kInvalidFile;

@@ -23,7 +23,6 @@ namespace kelto::mciservice {
 // before each command.
 class MediaDevice {
 public:
-
     // Speeds are thousandths of normal speed.
     static constexpr std::int64_t kMaxSpeed = 16000;
 

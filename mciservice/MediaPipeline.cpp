@@ -71,8 +71,7 @@ constexpr auto kAudioSinkProbeWait = std::chrono::seconds(2);
 }  // namespace
 
 std::unique_ptr<MediaPipeline> MediaPipeline::Open(const std::string& path,
-                                                   std::uint64_t videoWindow,
-                                                   GstClockTime timeout,
+                                                   std::uint64_t videoWindow, GstClockTime timeout,
                                                    AudioSinkProbe* audioSinks) {
     const GstClockTime deadline = gst_util_get_timestamp() + timeout;
     std::unique_ptr<MediaPipeline> pipeline(new MediaPipeline());

@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "mciservice/ErrorCodes.h"
-#include "platform/MciErrorTexts.h"
 #include "mciservice/ShortPathMapper.h"
+#include "platform/MciErrorTexts.h"
 
 namespace kelto::mciservice {
 

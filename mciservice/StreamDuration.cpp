@@ -36,9 +36,9 @@ std::optional<GstClockTime> MeasureDuration(const std::string& path, GstClockTim
         return std::nullopt;
     }
     GstPtr<GstBus> bus{gst_element_get_bus(pipeline.get())};
-    GstMessagePtr message{
-        gst_bus_timed_pop_filtered(bus.get(), Remaining(deadline),
-                                   static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR))};
+    GstMessagePtr message{gst_bus_timed_pop_filtered(
+        bus.get(), Remaining(deadline),
+        static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR))};
     if (!message || GST_MESSAGE_TYPE(message.get()) != GST_MESSAGE_EOS) return std::nullopt;
     return QueryDuration(pipeline.get());
 }

@@ -13,7 +13,6 @@ namespace kelto::player {
 
 namespace {
 
-
 std::string SelectedText(const platform::ListBox* list) {
     return list->text(list->currentRow()).toStdString();
 }

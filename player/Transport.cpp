@@ -64,8 +64,9 @@ void PlaybackControl::ToggleSlowMotion() {
     const bool slow = form_.asxToolbar1->ButtonChecked(ui::Form1::kSlowMotionButton);
     s.lastResult = mm_.SetPlaySpeed(s.deviceAlias, slow ? kNormalPercent : kSlowMotionPercent);
     ShowLastResult(form_);
-    form_.asxToolbar1->setButtonChecked(ui::Form1::kSlowMotionButton,
-                                        !form_.asxToolbar1->ButtonChecked(ui::Form1::kSlowMotionButton));
+    form_.asxToolbar1->setButtonChecked(
+        ui::Form1::kSlowMotionButton,
+        !form_.asxToolbar1->ButtonChecked(ui::Form1::kSlowMotionButton));
 }
 
 }  // namespace kelto::player

@@ -26,7 +26,8 @@ bool PlaylistFiles::Save(const PlaylistEntries& entries, std::string* error) con
     std::optional<ReplacementFile> titles =
         ReplacementFile::Write(TitlesFile(), entries.titles, error);
     if (!titles) return false;
-    std::optional<ReplacementFile> paths = ReplacementFile::Write(PathsFile(), entries.paths, error);
+    std::optional<ReplacementFile> paths =
+        ReplacementFile::Write(PathsFile(), entries.paths, error);
     if (!paths) return false;
 
     // The old titles step aside under a name of their own, so that they can

@@ -11,8 +11,8 @@
 #include <system_error>
 #include <vector>
 
-#include "samples/MidiFile.h"
 #include "mciservice/GstHandles.h"
+#include "samples/MidiFile.h"
 #include "samples/Tune.h"
 
 namespace kelto::samples {

@@ -20,7 +20,6 @@ constexpr int kF4 = 115;
 constexpr int kReturnTopTwips = 4095;
 constexpr int kReturnLeftTwips = 1365;
 
-
 }  // namespace
 
 FullScreenKeys::FullScreenKeys(ui::Form1& form, mci::ModuleMultimedia& mm,

@@ -72,7 +72,9 @@ TEST(PlaylistFilesTest, FilesOfUnequalLengthTitleEveryPathByItsFileName) {
          "/m/a.mp3\r\n/m/b.wav\r\n/m/c.mid\r\n",
          {{"a.mp3", "/m/a.mp3"}, {"b.wav", "/m/b.wav"}, {"c.mid", "/m/c.mid"}}},
         {"titles without paths", "a.mp3\r\nb.wav\r\n", "/m/b.wav\r\n", {{"b.wav", "/m/b.wav"}}},
-        {"paths only", nullptr, "/m/Smith, J/one.mp3\r\n/m/\r\n",
+        {"paths only",
+         nullptr,
+         "/m/Smith, J/one.mp3\r\n/m/\r\n",
          {{"one.mp3", "/m/Smith, J/one.mp3"}, {"/m/", "/m/"}}},
         {"titles only", "a.mp3\r\n", nullptr, {}},
     };
@@ -133,8 +135,8 @@ TEST(PlaylistFilesTest, EitherFileThatCannotBeReplacedKeepsBothOldFiles) {
         EXPECT_EQ(ReadBytes(folder / blocked / "inside"), "kept");
         for (const char* file : {"pl1.txt", "pl2.txt"}) {
             if (std::string(file) == blocked) continue;
-            EXPECT_EQ(ReadBytes(folder / file), file == std::string("pl1.txt") ? "old.mp3\r\n"
-                                                                              : "/m/old.mp3\r\n");
+            EXPECT_EQ(ReadBytes(folder / file),
+                      file == std::string("pl1.txt") ? "old.mp3\r\n" : "/m/old.mp3\r\n");
         }
     }
 }

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "mci/ModuleMultimedia.h"
-#include "tests/support/files/TempFolder.h"
 #include "tests/support/fakes/RecordingMciPlatform.h"
+#include "tests/support/files/TempFolder.h"
 #include "ui/Form1.h"
 
 namespace kelto::playlist {
