@@ -6,7 +6,7 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstring>
+#include <system_error>
 #include <utility>
 
 #include "playlist/LineSplitter.h"
@@ -45,7 +45,8 @@ private:
 // Takes errno first: building the message may itself change it.
 bool Fail(std::string* error, const char* what, const std::filesystem::path& path) {
     const int errorNumber = errno;
-    if (error != nullptr) *error = what + path.string() + ": " + std::strerror(errorNumber);
+    if (error != nullptr)
+        *error = what + path.string() + ": " + std::generic_category().message(errorNumber);
     return false;
 }
 

@@ -2,8 +2,8 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <optional>
+#include <system_error>
 #include <utility>
 
 #include "playlist/LineFile.h"
@@ -45,7 +45,8 @@ bool PlaylistFiles::Save(const PlaylistEntries& entries, std::string* error) con
     if (!hadTitles && errno != ENOENT) {
         const int errorNumber = errno;
         if (error != nullptr) {
-            *error = "cannot move aside " + titlesFile.string() + ": " + std::strerror(errorNumber);
+            *error = "cannot move aside " + titlesFile.string() + ": " +
+                     std::generic_category().message(errorNumber);
         }
         return false;
     }

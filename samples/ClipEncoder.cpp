@@ -32,7 +32,8 @@ constexpr int kTuneRate = 44100;
 // for software encoding on a busy machine, short enough to retry a stall.
 GstClockTime EncodeTimeout(const ClipRecipe& recipe) {
     const auto pixels = static_cast<GstClockTime>(recipe.width) * recipe.height;
-    const GstClockTime perSecond = pixels > 320 * 240 ? 8 * GST_SECOND : 4 * GST_SECOND;
+    const GstClockTime perSecond =
+        pixels > GstClockTime{320} * 240 ? 8 * GST_SECOND : 4 * GST_SECOND;
     return 10 * GST_SECOND + perSecond * static_cast<GstClockTime>(recipe.durationMs) / 1000;
 }
 

@@ -74,7 +74,7 @@ protected:
     }
 
     fs::path Write(const std::string& name, const std::string& bytes) {
-        const fs::path path = dir_ / name;
+        fs::path path = dir_ / name;
         std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
         return path;
     }
@@ -149,9 +149,9 @@ TEST_F(BadMediaTest, FilesThatAreNoMediaGive296AndLeaveNoDevice) {
     fs::create_directory(dir_ / "folder.mpg");
     const fs::path cases[] = {
         Write("empty.mpg", ""),
-        Write("noise.mpg", Noise(200 * 1024, 1)),
-        Write("noise.mp3", Noise(64 * 1024, 2)),
-        Write("noise.mid", Noise(16 * 1024, 3)),
+        Write("noise.mpg", Noise(std::size_t{200} * 1024, 1)),
+        Write("noise.mp3", Noise(std::size_t{64} * 1024, 2)),
+        Write("noise.mid", Noise(std::size_t{16} * 1024, 3)),
         // Starts like a MIDI file, then nonsense.
         Write("header.mid", std::string("MThd\0\0\0\6\0\1\0\1\1\xE0MTrk", 18) + Noise(4096, 4)),
         dir_ / "folder.mpg",
@@ -229,15 +229,15 @@ TEST_F(BadMediaTest, UnreadableFileGives296) {
 
 TEST_F(BadMediaTest, WrongExtensionStillPlays) {
     struct Case {
-        ClipKind kind;
         const char* name;
+        ClipKind kind;
         bool picture;
     };
     const Case cases[] = {
-        {ClipKind::Mp3, "sound.mpg", false},
-        {ClipKind::Mpeg1, "video.mp3", true},
-        {ClipKind::Wav, "pcm.mid", false},
-        {ClipKind::Avi, "video.wav", true},
+        {"sound.mpg", ClipKind::Mp3, false},
+        {"video.mp3", ClipKind::Mpeg1, true},
+        {"pcm.mid", ClipKind::Wav, false},
+        {"video.wav", ClipKind::Avi, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -326,7 +326,7 @@ TEST_P(ChangingMediaTest, GrownWhilePlayingEndsAtItsOpenedLength) {
     }
     const fs::path copy = Copy();
     const std::int64_t length = StartCopy(copy);
-    std::ofstream(copy, std::ios::binary | std::ios::app) << Noise(256 * 1024, 5);
+    std::ofstream(copy, std::ios::binary | std::ios::app) << Noise(std::size_t{256} * 1024, 5);
     EXPECT_TRUE(WaitUntilStopped(length, milliseconds(30000)));
     ExpectNextEntryPlays(GetParam());
 }

@@ -43,7 +43,7 @@ protected:
 
     // A stand-in sample folder; the script only looks at names and sizes.
     fs::path FakeSamples(const std::string& name) const {
-        const fs::path dir = root_ / name;
+        fs::path dir = root_ / name;
         fs::create_directories(dir);
         for (const char* clip : {"b.mp3", "a.mid", "c.mpg", "empty.mp3", "notes.txt"}) {
             std::ofstream out(dir / clip);

@@ -34,8 +34,8 @@ std::filesystem::path ScratchDir() {
     for (char& c : name) {
         c = c == '/' ? '_' : c;
     }
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("kelto-service-test-" + std::to_string(getpid()) + "-" + name);
+    auto dir = std::filesystem::temp_directory_path() /
+               ("kelto-service-test-" + std::to_string(getpid()) + "-" + name);
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir;

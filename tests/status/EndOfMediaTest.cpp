@@ -10,6 +10,7 @@ using Strings = std::vector<std::string>;
 
 std::vector<std::string> Paths(int count) {
     std::vector<std::string> paths;
+    paths.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) paths.push_back("/m/clip" + std::to_string(i) + ".avi");
     return paths;
 }
