@@ -1,6 +1,6 @@
 # kelto_add_gtest(<name> LABEL <quick|media|soak|display>
 #                 SOURCES <file>... [LIBS <target>...] [DEFINITIONS <def>...]
-#                 [QT] [PREFIX <prefix>] [TIMEOUT <seconds>])
+#                 [QT] [SERIAL] [PREFIX <prefix>] [TIMEOUT <seconds>])
 #
 # One GoogleTest program and its cases registered with CTest under LABEL, so
 # that `ctest -L quick` is the inner loop and CI runs every label:
@@ -8,10 +8,11 @@
 #   media    plays generated clips through the real service;
 #   display  shows windows (offscreen unless the test starts its own server);
 #   soak     long random runs.
-# QT gives the program an offscreen QApplication (tests/support/qt). Cases are
+# QT gives the program an offscreen QApplication (tests/support/qt); SERIAL
+# runs its cases one at a time, with nothing else beside them. Cases are
 # listed when ctest runs, so a sanitized build lists them at the same pace.
 function(kelto_add_gtest name)
-  cmake_parse_arguments(ARG "QT" "LABEL;PREFIX;TIMEOUT" "SOURCES;LIBS;DEFINITIONS" ${ARGN})
+  cmake_parse_arguments(ARG "QT;SERIAL" "LABEL;PREFIX;TIMEOUT" "SOURCES;LIBS;DEFINITIONS" ${ARGN})
   if(NOT ARG_LABEL MATCHES "^(quick|media|soak|display)$")
     message(FATAL_ERROR "kelto_add_gtest(${name}): LABEL must be quick, media, soak or display")
   endif()
@@ -28,6 +29,9 @@ function(kelto_add_gtest name)
     target_compile_definitions(${name} PRIVATE ${ARG_DEFINITIONS})
   endif()
   kelto_target_defaults(${name})
+  if(ARG_SERIAL)
+    list(APPEND properties RUN_SERIAL TRUE)
+  endif()
   if(ARG_TIMEOUT)
     list(APPEND properties TIMEOUT ${ARG_TIMEOUT})
   endif()

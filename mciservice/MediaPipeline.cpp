@@ -241,8 +241,8 @@ void MediaPipeline::SetPictureSize(int width, int height) {
 }
 
 void MediaPipeline::Redraw() {
-    if (windowSink_) {
-        gst_video_overlay_expose(GST_VIDEO_OVERLAY(windowSink_.get()));
+    if (videoOutput_) {
+        videoOutput_->Redraw();
     }
 }
 

@@ -73,8 +73,10 @@ void VideoOutput::SetPictureSize(int width, int height) {
     // The sink does not watch the window (that would take its clicks from the
     // window underneath), so it learns the new size when told to redraw.
     if (width > 0 && height > 0) {
-        gst_video_overlay_expose(GST_VIDEO_OVERLAY(sink_.get()));
+        Redraw();
     }
 }
+
+void VideoOutput::Redraw() { gst_video_overlay_expose(GST_VIDEO_OVERLAY(sink_.get())); }
 
 }  // namespace kelto::mciservice

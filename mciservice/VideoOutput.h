@@ -25,6 +25,8 @@ public:
     // Scales the picture to this size (0 x 0: the stream's own size) and has
     // the sink redraw. Call it after the window itself has that size.
     void SetPictureSize(int width, int height);
+    // Draws the last picture again, where the window was uncovered.
+    void Redraw();
 
 private:
     VideoOutput() = default;
