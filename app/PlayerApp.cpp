@@ -16,7 +16,8 @@ std::unique_ptr<platform::MciPlatform> PlayerApp::MakeServicePlatform() {
     return std::make_unique<mciservice::ServicePlatform>(&platform::NativeWindowRect);
 }
 
-PlayerApp::PlayerApp(std::unique_ptr<platform::MciPlatform> platform, playlist::PlaylistFiles files)
+PlayerApp::PlayerApp(std::unique_ptr<platform::MciPlatform> platform,
+                     const playlist::PlaylistFiles& files)
     : platform_(std::move(platform)),
       media_(*platform_),
       form_(std::make_unique<ui::Form1>()),

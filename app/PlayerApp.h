@@ -32,7 +32,7 @@ public:
 
     // `platform` serves every media command; the playlist is kept in `files`.
     explicit PlayerApp(std::unique_ptr<platform::MciPlatform> platform = MakeServicePlatform(),
-                       playlist::PlaylistFiles files = playlist::PlaylistFiles());
+                       const playlist::PlaylistFiles& files = playlist::PlaylistFiles());
     PlayerApp(const PlayerApp&) = delete;
     PlayerApp& operator=(const PlayerApp&) = delete;
     ~PlayerApp();

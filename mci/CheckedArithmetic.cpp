@@ -53,14 +53,6 @@ std::int32_t RoundToInt32(double value) {
     return RoundChecked<std::int32_t>(value, "conversion to 32-bit integer");
 }
 
-std::int16_t RoundToInt16(double value) {
-    return RoundChecked<std::int16_t>(value, "conversion to 16-bit integer");
-}
-
-std::int32_t Add32(std::int32_t a, std::int32_t b) {
-    return Narrow(static_cast<std::int64_t>(a) + b, "addition");
-}
-
 std::int32_t Sub32(std::int32_t a, std::int32_t b) {
     return Narrow(static_cast<std::int64_t>(a) - b, "subtraction");
 }

@@ -15,9 +15,7 @@ namespace kelto::mci {
 // rounded value outside the target range.
 
 std::int32_t RoundToInt32(double value);
-std::int16_t RoundToInt16(double value);
 
-std::int32_t Add32(std::int32_t a, std::int32_t b);
 std::int32_t Sub32(std::int32_t a, std::int32_t b);
 std::int32_t Mul32(std::int32_t a, std::int32_t b);
 

@@ -49,6 +49,7 @@ std::uint32_t Open(CommandContext& context) {
     }
     options.ownWindowWithoutParent = context.options.ownVideoWindows;
     options.opener = &context.options.pipelineOpener;
+    options.audioSinks = context.audioSinks;
     std::unique_ptr<MediaDevice> device;
     if (const std::uint32_t rc = MediaDevice::Open(std::string(file.text), options, device);
         rc != mcierr::kNone) {

@@ -53,19 +53,37 @@ constexpr KeywordSpec kSetAudioKeywords[] = {
     {"off", Kw::Off, V::None, 1},
 };
 
+// Each command's keywords, and what it demands of its arguments and device name.
 constexpr std::array kCommands{
-    CommandSpec{"open", kOpenKeywords, false, false, false, true, handlers::Open},
-    CommandSpec{"close", {}, false, false, true, false, handlers::Close},
-    CommandSpec{"play", kPlayKeywords, false, false, false, false, handlers::Play},
-    CommandSpec{"pause", {}, false, false, false, false, handlers::Pause},
-    CommandSpec{"resume", {}, false, false, false, false, handlers::Resume},
-    CommandSpec{"stop", {}, false, false, false, false, handlers::Stop},
-    CommandSpec{"seek", kSeekKeywords, false, true, false, false, handlers::Seek},
-    CommandSpec{"set", kSetKeywords, false, true, false, false, handlers::Set},
-    CommandSpec{"status", kStatusItems, true, true, false, false, handlers::Status},
-    CommandSpec{"where", kWhereItems, true, true, false, false, handlers::Where},
-    CommandSpec{"put", kPutKeywords, false, true, false, false, handlers::Put},
-    CommandSpec{"setaudio", kSetAudioKeywords, false, true, false, false, handlers::SetAudio},
+    CommandSpec{
+        .verb = "open", .keywords = kOpenKeywords, .opensDevice = true, .handler = handlers::Open},
+    CommandSpec{.verb = "close", .acceptsAll = true, .handler = handlers::Close},
+    CommandSpec{.verb = "play", .keywords = kPlayKeywords, .handler = handlers::Play},
+    CommandSpec{.verb = "pause", .handler = handlers::Pause},
+    CommandSpec{.verb = "resume", .handler = handlers::Resume},
+    CommandSpec{.verb = "stop", .handler = handlers::Stop},
+    CommandSpec{.verb = "seek",
+                .keywords = kSeekKeywords,
+                .needsParameter = true,
+                .handler = handlers::Seek},
+    CommandSpec{
+        .verb = "set", .keywords = kSetKeywords, .needsParameter = true, .handler = handlers::Set},
+    CommandSpec{.verb = "status",
+                .keywords = kStatusItems,
+                .itemList = true,
+                .needsParameter = true,
+                .handler = handlers::Status},
+    CommandSpec{.verb = "where",
+                .keywords = kWhereItems,
+                .itemList = true,
+                .needsParameter = true,
+                .handler = handlers::Where},
+    CommandSpec{
+        .verb = "put", .keywords = kPutKeywords, .needsParameter = true, .handler = handlers::Put},
+    CommandSpec{.verb = "setaudio",
+                .keywords = kSetAudioKeywords,
+                .needsParameter = true,
+                .handler = handlers::SetAudio},
 };
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 namespace kelto::mciservice {
 
+class AudioSinkProbe;
 class DeviceTable;
 class MediaDevice;
 struct ServiceOptions;
@@ -17,6 +18,7 @@ struct ServiceOptions;
 struct CommandContext {
     DeviceTable& devices;
     const ServiceOptions& options;
+    AudioSinkProbe* audioSinks;  // null when opens go through a stand-in
     const Token& deviceName;
     const Arguments& args;
     MediaDevice* device;  // the addressed device; null for "open" and "all"
@@ -28,7 +30,7 @@ using CommandHandler = std::uint32_t (*)(CommandContext&);
 
 struct CommandSpec {
     std::string_view verb;
-    std::span<const KeywordSpec> keywords;
+    std::span<const KeywordSpec> keywords = {};
     // Takes exactly one item of group 1 ("status", "where").
     bool itemList = false;
     // Needs at least one keyword besides "wait" and "notify" (273 otherwise).

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 
 namespace kelto::mciservice {
 
@@ -38,8 +37,5 @@ inline constexpr std::uint32_t kSequenceError = 302;
 inline constexpr std::uint32_t kExtraCharacters = 305;
 inline constexpr std::uint32_t kNoWindow = 346;
 }  // namespace mcierr
-
-// The English description of `code`; empty for a code this service never gives.
-std::string_view ErrorTextFor(std::uint32_t code);
 
 }  // namespace kelto::mciservice

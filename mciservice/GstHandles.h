@@ -2,6 +2,7 @@
 
 #include <gst/gst.h>
 
+#include <chrono>
 #include <memory>
 
 namespace kelto::mciservice {
@@ -40,14 +41,37 @@ struct GFree {
 };
 using GCharPtr = std::unique_ptr<gchar, GFree>;
 
-// Takes a floating reference (as element factories hand out) into an owning
-// handle.
+// Takes a floating reference (as element factories and the pipeline parser
+// hand out) into an owning handle.
 template <typename T>
 GstPtr<T> AdoptFloating(T* object) {
     if (object != nullptr) {
         gst_object_ref_sink(object);
     }
     return GstPtr<T>{object};
+}
+
+// How long dropping a pipeline waits for it to stop. Going to NULL waits for
+// the streaming threads, which an element stuck in a driver or a server can
+// hold up; past this the pipeline finishes going down on a thread of
+// GStreamer's own pool, and the caller goes on.
+inline constexpr std::chrono::milliseconds kPipelineStopWait{3000};
+
+// Takes a pipeline to NULL, waiting at most kPipelineStopWait, and drops the
+// caller's reference.
+void StopAndRelease(GstElement* pipeline);
+
+struct GstPipelineStop {
+    void operator()(GstElement* pipeline) const { StopAndRelease(pipeline); }
+};
+// A pipeline that is stopped (its streaming threads ended) on every way out,
+// before its reference is dropped.
+using GstPipelinePtr = std::unique_ptr<GstElement, GstPipelineStop>;
+
+// A pipeline fresh from a factory or the parser (a floating reference) into a
+// handle that stops it on the way out.
+inline GstPipelinePtr AdoptPipeline(GstElement* pipeline) {
+    return GstPipelinePtr{AdoptFloating(pipeline).release()};
 }
 
 }  // namespace kelto::mciservice

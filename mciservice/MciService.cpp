@@ -1,12 +1,13 @@
 #include "mciservice/MciService.h"
 
-#include "mciservice/AudioOutput.h"
-
 #include <gst/gst.h>
 
+#include "mciservice/AudioSinkProbe.h"
 #include "mciservice/CommandTable.h"
+#include "mciservice/DeviceTable.h"
 #include "mciservice/ErrorCodes.h"
 #include "mciservice/PlaybackTrace.h"
+#include "platform/MciErrorTexts.h"
 
 namespace kelto::mciservice {
 
@@ -31,18 +32,23 @@ bool NamesAKeyword(const CommandSpec& entry, const Token& name) {
 
 }  // namespace
 
-MciService::MciService(ServiceOptions options) : options_(options) {
+MciService::MciService(ServiceOptions options)
+    : options_(std::move(options)), devices_(std::make_unique<DeviceTable>()) {
     if (!gst_is_initialized()) {
         gst_init(nullptr, nullptr);
     }
     if (!options_.pipelineOpener) {
-        AudioOutput::FindInBackground();
+        audioSinks_ = std::make_unique<AudioSinkProbe>();
     }
 }
 
-MciService::~MciService() { devices_.Clear(); }
+MciService::~MciService() { devices_->Clear(); }
 
-std::string MciService::ErrorText(std::uint32_t code) { return std::string(ErrorTextFor(code)); }
+std::size_t MciService::OpenDeviceCount() const { return devices_->Size(); }
+
+std::string MciService::ErrorText(std::uint32_t code) {
+    return std::string(platform::MciErrorText(code));
+}
 
 std::uint32_t MciService::SendString(std::string_view command, std::string& reply) {
     reply.clear();
@@ -73,7 +79,7 @@ std::uint32_t MciService::Dispatch(std::string_view command, std::string& reply)
     }
     MediaDevice* device = nullptr;
     if (!entry->opensDevice && !all) {
-        device = devices_.Find(line.device.text);
+        device = devices_->Find(line.device.text);
         if (device == nullptr) {
             return mcierr::kInvalidDeviceName;
         }
@@ -94,7 +100,8 @@ std::uint32_t MciService::Dispatch(std::string_view command, std::string& reply)
             return mcierr::kMissingParameter;
         }
     }
-    CommandContext context{devices_, options_, line.device, args, device, all, reply};
+    CommandContext context{*devices_, options_, audioSinks_.get(), line.device, args, device,
+                           all,       reply};
     return entry->handler(context);
 }
 

@@ -1,22 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
-#include "mciservice/DeviceTable.h"
+#include "mciservice/ServiceOptions.h"
 
 namespace kelto::mciservice {
 
-struct ServiceOptions {
-    // A video opened without a parent window gets a top-level window of its
-    // own when a display is there (for a command-line user); otherwise its
-    // picture is discarded.
-    bool ownVideoWindows = false;
-    // When set, opens go through it instead of the file system and the media
-    // framework (see MediaDevice::PipelineOpener).
-    MediaDevice::PipelineOpener pipelineOpener{};
-};
+class AudioSinkProbe;
+class DeviceTable;
 
 // The command interpreter: takes command strings of the media control
 // language, acts on the devices it has opened, and answers each with a code (0
@@ -35,13 +29,16 @@ public:
     // The English description of `code`; empty for a code this service never gives.
     static std::string ErrorText(std::uint32_t code);
 
-    std::size_t OpenDeviceCount() const { return devices_.Size(); }
+    std::size_t OpenDeviceCount() const;
 
 private:
     std::uint32_t Dispatch(std::string_view command, std::string& reply);
 
     ServiceOptions options_;
-    DeviceTable devices_;
+    // Declared before the devices, so that it outlives every pipeline that
+    // took a sink from it.
+    std::unique_ptr<AudioSinkProbe> audioSinks_;
+    std::unique_ptr<DeviceTable> devices_;
 };
 
 }  // namespace kelto::mciservice

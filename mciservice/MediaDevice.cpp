@@ -50,8 +50,9 @@ std::uint32_t MediaDevice::Open(const std::string& path, const OpenOptions& opti
         if (options.parentWindow != 0 || options.ownWindowWithoutParent) {
             device->window_ = VideoWindow::Create(options.parentWindow);
         }
-        device->pipeline_ = MediaPipeline::Open(
-            path, device->window_ ? device->window_->Handle() : 0, kOpenTimeout);
+        device->pipeline_ =
+            MediaPipeline::Open(path, device->window_ ? device->window_->Handle() : 0, kOpenTimeout,
+                                options.audioSinks);
     }
     if (!device->pipeline_) {
         return mcierr::kInvalidFile;

@@ -11,6 +11,7 @@
 
 #include "mciservice/CommandParser.h"
 #include "mciservice/MediaPipeline.h"
+#include "mciservice/ServiceOptions.h"
 #include "mciservice/VideoWindow.h"
 
 namespace kelto::mciservice {
@@ -22,12 +23,6 @@ namespace kelto::mciservice {
 // before each command.
 class MediaDevice {
 public:
-    // Stands in for opening the file with the media framework: returns 0 and
-    // sets `out`, or the open's error code. With one, an open never looks at
-    // the file system and the device gets no window.
-    using PipelineOpener = std::function<std::uint32_t(const std::string& path,
-                                                       std::unique_ptr<PlaybackPipeline>& out)>;
-
     // Speeds are thousandths of normal speed.
     static constexpr std::int64_t kMaxSpeed = 16000;
 
@@ -37,6 +32,8 @@ public:
         // With no parent: give the picture a top-level window of its own.
         bool ownWindowWithoutParent = false;
         const PipelineOpener* opener = nullptr;
+        // Where the sound goes; without one it is discarded.
+        AudioSinkProbe* audioSinks = nullptr;
     };
 
     // Checks the file and prerolls it (bounded). 275 for a missing file, 296

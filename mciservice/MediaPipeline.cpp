@@ -1,14 +1,15 @@
 #include "mciservice/MediaPipeline.h"
 
 #include <gst/video/video.h>
-#include <gst/video/videooverlay.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string_view>
 
-#include "mciservice/AudioOutput.h"
+#include "mciservice/AudioSinkProbe.h"
 #include "mciservice/DiscardingSink.h"
 #include "mciservice/PlaybackTrace.h"
+#include "mciservice/StreamDuration.h"
 
 namespace kelto::mciservice {
 
@@ -63,72 +64,18 @@ GstPtr<GstElement> MakeElement(const char* factory, const char* name = nullptr) 
     return AdoptFloating(gst_element_factory_make(factory, name));
 }
 
-std::optional<GstClockTime> QueryDuration(GstElement* element) {
-    gint64 duration = 0;
-    if (!gst_element_query_duration(element, GST_FORMAT_TIME, &duration) || duration <= 0) {
-        return std::nullopt;
-    }
-    return static_cast<GstClockTime>(duration);
-}
-
-// Streams of variable rate without a length in their headers: parse the whole
-// file (no decoding, so a long one takes a moment) and see where it ends.
-std::optional<GstClockTime> MeasureDuration(const std::string& path, GstClockTime deadline) {
-    auto pipeline = AdoptFloating(
-        gst_parse_launch("filesrc name=source ! parsebin ! fakesink sync=false", nullptr));
-    if (!pipeline) {
-        return std::nullopt;
-    }
-    struct Stopper {
-        GstElement* pipeline;
-        ~Stopper() { gst_element_set_state(pipeline, GST_STATE_NULL); }
-    } stopper{pipeline.get()};
-    GstPtr<GstElement> source{gst_bin_get_by_name(GST_BIN(pipeline.get()), "source")};
-    g_object_set(source.get(), "location", path.c_str(), nullptr);
-    if (gst_element_set_state(pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
-        return std::nullopt;
-    }
-    GstPtr<GstBus> bus{gst_element_get_bus(pipeline.get())};
-    const GstClockTime now = gst_util_get_timestamp();
-    GstMessagePtr message{gst_bus_timed_pop_filtered(
-        bus.get(), deadline > now ? deadline - now : 0,
-        static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR))};
-    if (!message || GST_MESSAGE_TYPE(message.get()) != GST_MESSAGE_EOS) {
-        return std::nullopt;
-    }
-    return QueryDuration(pipeline.get());
-}
-
-constexpr int kDurationPolls = 20;
-// How long an open waits for the look for a sound output started with the
+// How long an open waits for the probe of the sound outputs started with the
 // service; past it the file plays silently rather than holding up the open.
-constexpr gint64 kAudioOutputWaitUs = 2 * G_USEC_PER_SEC;
-constexpr gulong kDurationPollInterval = 10000;  // microseconds
-
-// XVideo scales in hardware but is often missing (virtual displays); plain
-// X images work everywhere once the picture has been scaled in software.
-GstPtr<GstElement> MakeWindowSink() {
-    static const bool haveXv = [] {
-        auto probe = MakeElement("xvimagesink");
-        if (!probe) {
-            return false;
-        }
-        const bool ok =
-            gst_element_set_state(probe.get(), GST_STATE_READY) != GST_STATE_CHANGE_FAILURE;
-        gst_element_set_state(probe.get(), GST_STATE_NULL);
-        return ok;
-    }();
-    return MakeElement(haveXv ? "xvimagesink" : "ximagesink");
-}
+constexpr auto kAudioSinkProbeWait = std::chrono::seconds(2);
 
 }  // namespace
 
 std::unique_ptr<MediaPipeline> MediaPipeline::Open(const std::string& path,
-                                                   std::uint64_t videoWindow,
-                                                   GstClockTime timeout) {
+                                                   std::uint64_t videoWindow, GstClockTime timeout,
+                                                   AudioSinkProbe* audioSinks) {
     const GstClockTime deadline = gst_util_get_timestamp() + timeout;
     std::unique_ptr<MediaPipeline> pipeline(new MediaPipeline());
-    if (!pipeline->Build(path, videoWindow) || !pipeline->Preroll(deadline) ||
+    if (!pipeline->Build(path, videoWindow, audioSinks) || !pipeline->Preroll(deadline) ||
         !pipeline->ReadStreamInfo(path, deadline)) {
         return nullptr;
     }
@@ -136,16 +83,15 @@ std::unique_ptr<MediaPipeline> MediaPipeline::Open(const std::string& path,
 }
 
 MediaPipeline::~MediaPipeline() {
-    if (playbin_) {
-        gst_element_set_state(playbin_.get(), GST_STATE_NULL);
-    }
+    playbin_.reset();
     if (bus_) {
         gst_bus_set_flushing(bus_.get(), TRUE);
     }
 }
 
-bool MediaPipeline::Build(const std::string& path, std::uint64_t videoWindow) {
-    playbin_ = MakeElement("playbin");
+bool MediaPipeline::Build(const std::string& path, std::uint64_t videoWindow,
+                          AudioSinkProbe* audioSinks) {
+    playbin_ = AdoptPipeline(gst_element_factory_make("playbin", nullptr));
     if (!playbin_) {
         return false;
     }
@@ -162,44 +108,21 @@ bool MediaPipeline::Build(const std::string& path, std::uint64_t videoWindow) {
     if (auto tempo = MakeElement("scaletempo")) {
         g_object_set(playbin_.get(), "audio-filter", tempo.get(), nullptr);
     }
-    if (auto audio = AudioOutput::MakeSink(kAudioOutputWaitUs)) {
+    GstPtr<GstElement> audio =
+        audioSinks != nullptr ? audioSinks->MakeSink(kAudioSinkProbeWait) : MakeDiscardingSink();
+    if (audio) {
         g_object_set(playbin_.get(), "audio-sink", audio.get(), nullptr);
     }
 
-    GstPtr<GstElement> video;
     if (videoWindow != 0) {
-        auto bin = AdoptFloating(gst_bin_new("video-output"));
-        auto convert = MakeElement("videoconvert");
-        auto scale = MakeElement("videoscale");
-        auto caps = MakeElement("capsfilter");
-        auto sink = MakeWindowSink();
-        if (bin && convert && scale && caps && sink) {
-            GstElement* elements[] = {convert.get(), scale.get(), caps.get(), sink.get()};
-            // The bin takes a reference of its own; ours go with the handles.
-            for (GstElement* element : elements) {
-                gst_bin_add(GST_BIN(bin.get()), element);
-            }
-            if (gst_element_link_many(convert.get(), scale.get(), caps.get(), sink.get(),
-                                      nullptr)) {
-                GstPtr<GstPad> target{gst_element_get_static_pad(convert.get(), "sink")};
-                gst_element_add_pad(bin.get(), gst_ghost_pad_new("sink", target.get()));
-                GstVideoOverlay* overlay = GST_VIDEO_OVERLAY(sink.get());
-                gst_video_overlay_set_window_handle(overlay, static_cast<guintptr>(videoWindow));
-                // Clicks on the picture belong to the window underneath.
-                gst_video_overlay_handle_events(overlay, FALSE);
-                video = std::move(bin);
-                scaler_ = std::move(caps);
-                windowSink_ = std::move(sink);
-                SetPictureSize(0, 0);
-            }
-        }
+        videoOutput_ = VideoOutput::Make(videoWindow);
     }
-    if (!video) {
-        video = MakeDiscardingSink();
-    }
-    if (video) {
-        TraceFirstFrame(windowSink_ ? windowSink_.get() : video.get());
-        g_object_set(playbin_.get(), "video-sink", video.get(), nullptr);
+    if (videoOutput_) {
+        TraceFirstFrame(videoOutput_->Sink());
+        g_object_set(playbin_.get(), "video-sink", videoOutput_->Bin(), nullptr);
+    } else if (auto discard = MakeDiscardingSink()) {
+        TraceFirstFrame(discard.get());
+        g_object_set(playbin_.get(), "video-sink", discard.get(), nullptr);
     }
     g_signal_connect(playbin_.get(), "element-setup", G_CALLBACK(OnElementSetup), nullptr);
 
@@ -220,15 +143,7 @@ bool MediaPipeline::Preroll(GstClockTime deadline) {
 }
 
 bool MediaPipeline::ReadStreamInfo(const std::string& path, GstClockTime deadline) {
-    std::optional<GstClockTime> duration = QueryDuration(playbin_.get());
-    // Parsers of constant-rate streams know the length a moment after preroll.
-    for (int i = 0; i < kDurationPolls && !duration; ++i) {
-        g_usleep(kDurationPollInterval);
-        duration = QueryDuration(playbin_.get());
-    }
-    if (!duration) {
-        duration = MeasureDuration(path, deadline);
-    }
+    const std::optional<GstClockTime> duration = StreamDuration(playbin_.get(), path, deadline);
     if (!duration) {
         return false;
     }
@@ -320,26 +235,14 @@ void MediaPipeline::SetVolume(double volume) {
 void MediaPipeline::SetMute(bool mute) { g_object_set(playbin_.get(), "mute", mute, nullptr); }
 
 void MediaPipeline::SetPictureSize(int width, int height) {
-    if (!scaler_) {
-        return;
-    }
-    GstCapsPtr caps{width > 0 && height > 0
-                        ? gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, width, "height",
-                                              G_TYPE_INT, height, "pixel-aspect-ratio",
-                                              GST_TYPE_FRACTION, 1, 1, nullptr)
-                        : gst_caps_new_simple("video/x-raw", "pixel-aspect-ratio",
-                                              GST_TYPE_FRACTION, 1, 1, nullptr)};
-    g_object_set(scaler_.get(), "caps", caps.get(), nullptr);
-    // The sink does not watch the window (that would take its clicks from the
-    // window underneath), so it learns the new size when told to redraw.
-    if (width > 0 && height > 0) {
-        gst_video_overlay_expose(GST_VIDEO_OVERLAY(windowSink_.get()));
+    if (videoOutput_) {
+        videoOutput_->SetPictureSize(width, height);
     }
 }
 
 void MediaPipeline::Redraw() {
-    if (windowSink_) {
-        gst_video_overlay_expose(GST_VIDEO_OVERLAY(windowSink_.get()));
+    if (videoOutput_) {
+        videoOutput_->Redraw();
     }
 }
 

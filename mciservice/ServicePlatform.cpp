@@ -6,6 +6,7 @@
 
 #include "mciservice/ErrorCodes.h"
 #include "mciservice/ShortPathMapper.h"
+#include "platform/MciErrorTexts.h"
 
 namespace kelto::mciservice {
 
@@ -46,7 +47,7 @@ std::uint32_t ServicePlatform::mciSendStringA(const std::string& command, char* 
 }
 
 bool ServicePlatform::mciGetErrorStringA(std::uint32_t error, char* buffer, std::uint32_t length) {
-    const std::string_view text = ErrorTextFor(error);
+    const std::string_view text = platform::MciErrorText(error);
     if (buffer == nullptr || length == 0) {
         return !text.empty();
     }

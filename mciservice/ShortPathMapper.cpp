@@ -99,7 +99,7 @@ std::optional<std::string> ShortPathMapper::ShortForm(const std::string& longPat
     char hash[17];
     std::snprintf(hash, sizeof hash, "%016llx",
                   static_cast<unsigned long long>(Fnv1a(absolute.string())));
-    const std::string extension = SafeExtension(absolute);
+    std::string extension = SafeExtension(absolute);
     // A second path with the same hash gets the next free suffix.
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string suffix = attempt == 0 ? "" : "-" + std::to_string(attempt);

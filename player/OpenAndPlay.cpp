@@ -13,8 +13,6 @@ namespace kelto::player {
 
 namespace {
 
-constexpr int kPauseButton = 2;
-
 std::string SelectedText(const platform::ListBox* list) {
     return list->text(list->currentRow()).toStdString();
 }
@@ -125,7 +123,7 @@ void PlaybackControl::PlaySelected() {
     s.deviceAlias = "movie";
     s.deviceType = "MPEGVideo";
     OpenSelected();
-    form_.asxToolbar1->setButtonChecked(kPauseButton, false);
+    form_.asxToolbar1->setButtonChecked(ui::Form1::kPauseButton, false);
     FillInformationBlock();
     PlayWhole();
     SwitchOn(form_.TimerAtEndFile);
@@ -141,11 +139,11 @@ void PlaybackControl::PlaySelectedFullScreen() {
     s.elapsedSeconds = 0;
     s.elapsedMinutes = 0;
     s.elapsedSecondsRemainder = 0;
-    form_.asxToolbar1->setButtonChecked(kPauseButton, false);
+    form_.asxToolbar1->setButtonChecked(ui::Form1::kPauseButton, false);
     s.lastResult = mm_.CloseAllMedia();
     s.deviceAlias = "movie";
     s.deviceType = "MPEGVideo";
-    form_.asxToolbar1->setButtonChecked(kPauseButton, false);
+    form_.asxToolbar1->setButtonChecked(ui::Form1::kPauseButton, false);
     OpenSelected();
     FillInformationBlock();
     PlayWhole();

@@ -6,8 +6,6 @@ namespace kelto::player {
 
 namespace {
 
-constexpr int kPauseButton = 2;
-constexpr int kSlowMotionButton = 4;
 constexpr std::int32_t kSlowMotionPercent = 40;
 constexpr std::int32_t kNormalPercent = 100;
 
@@ -37,7 +35,7 @@ void PlaybackControl::asxToolbar1_Click(int index, const QString& /*key*/) {
 
 void PlaybackControl::TogglePause() {
     ui::PlayerState& s = form_.state;
-    if (!form_.asxToolbar1->ButtonChecked(kPauseButton)) {
+    if (!form_.asxToolbar1->ButtonChecked(ui::Form1::kPauseButton)) {
         s.lastResult = mm_.PauseMedia(s.deviceAlias);
         ShowLastResult(form_);
         SwitchOff(form_.TimerMisc);
@@ -48,26 +46,27 @@ void PlaybackControl::TogglePause() {
     }
     // The flag follows the user's wish, not the service's answer: after a
     // refused pause the next press asks for a resume.
-    form_.asxToolbar1->setButtonChecked(kPauseButton,
-                                        !form_.asxToolbar1->ButtonChecked(kPauseButton));
+    form_.asxToolbar1->setButtonChecked(ui::Form1::kPauseButton,
+                                        !form_.asxToolbar1->ButtonChecked(ui::Form1::kPauseButton));
 }
 
 void PlaybackControl::StopPlayback() {
     ui::PlayerState& s = form_.state;
-    form_.asxToolbar1->setButtonChecked(kPauseButton, false);
+    form_.asxToolbar1->setButtonChecked(ui::Form1::kPauseButton, false);
     s.lastResult = mm_.StopMedia(s.deviceAlias);
     ShowLastResult(form_);
     SwitchOff(form_.TimerMisc);
-    form_.asxToolbar1->setButtonChecked(kPauseButton, false);
+    form_.asxToolbar1->setButtonChecked(ui::Form1::kPauseButton, false);
 }
 
 void PlaybackControl::ToggleSlowMotion() {
     ui::PlayerState& s = form_.state;
-    const bool slow = form_.asxToolbar1->ButtonChecked(kSlowMotionButton);
+    const bool slow = form_.asxToolbar1->ButtonChecked(ui::Form1::kSlowMotionButton);
     s.lastResult = mm_.SetPlaySpeed(s.deviceAlias, slow ? kNormalPercent : kSlowMotionPercent);
     ShowLastResult(form_);
-    form_.asxToolbar1->setButtonChecked(kSlowMotionButton,
-                                        !form_.asxToolbar1->ButtonChecked(kSlowMotionButton));
+    form_.asxToolbar1->setButtonChecked(
+        ui::Form1::kSlowMotionButton,
+        !form_.asxToolbar1->ButtonChecked(ui::Form1::kSlowMotionButton));
 }
 
 }  // namespace kelto::player

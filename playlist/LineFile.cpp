@@ -4,10 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <cstring>
+#include <system_error>
+#include <utility>
 
 #include "playlist/LineSplitter.h"
 
@@ -42,26 +42,11 @@ private:
     int fd_;
 };
 
-// Removes the temporary file on every way out except a successful rename.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(std::filesystem::path path) : path_(std::move(path)) {}
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    ~TemporaryFile() {
-        if (!path_.empty()) ::unlink(path_.c_str());
-    }
-    const std::filesystem::path& path() const { return path_; }
-    void keep() { path_.clear(); }
-
-private:
-    std::filesystem::path path_;
-};
-
 // Takes errno first: building the message may itself change it.
 bool Fail(std::string* error, const char* what, const std::filesystem::path& path) {
     const int errorNumber = errno;
-    if (error != nullptr) *error = what + path.string() + ": " + std::strerror(errorNumber);
+    if (error != nullptr)
+        *error = what + path.string() + ": " + std::generic_category().message(errorNumber);
     return false;
 }
 
@@ -103,19 +88,6 @@ std::string JoinLines(const std::vector<std::string>& lines) {
     return text;
 }
 
-std::vector<std::string> SplitLines(std::string_view text) {
-    std::vector<std::string> lines;
-    // Sized once: growing a vector of 100,000 strings step by step costs more
-    // than reading the file.
-    lines.reserve(std::max(std::count(text.begin(), text.end(), '\n'),
-                           std::count(text.begin(), text.end(), '\r')) +
-                  1);
-    LineSplitter splitter([&lines](std::string_view line) { lines.emplace_back(line); });
-    splitter.Feed(text);
-    splitter.Finish();
-    return lines;
-}
-
 bool ForEachLine(const std::filesystem::path& file,
                  const std::function<void(std::string_view line)>& line) {
     // Without O_NONBLOCK, opening a pipe of that name would wait for a writer;
@@ -125,8 +97,8 @@ bool ForEachLine(const std::filesystem::path& file,
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
 
-    // Block by block into the splitter, so the file's text is never held
-    // whole: for a long playlist that was as much memory again as its lines.
+    // Block by block into the splitter: holding a long playlist's text whole
+    // would cost as much memory again as its lines.
     LineSplitter splitter(line);
     char block[kReadBlockSize];
     for (;;) {
@@ -142,16 +114,19 @@ bool ForEachLine(const std::filesystem::path& file,
     return true;
 }
 
-std::optional<std::vector<std::string>> ReadLineFile(const std::filesystem::path& file) {
-    std::vector<std::string> lines;
-    if (!ForEachLine(file, [&lines](std::string_view line) { lines.emplace_back(line); })) {
-        return std::nullopt;
-    }
-    return lines;
+ReplacementFile::ReplacementFile(std::filesystem::path file, std::filesystem::path temporary)
+    : file_(std::move(file)), temporary_(std::move(temporary)) {}
+
+ReplacementFile::ReplacementFile(ReplacementFile&& other) noexcept
+    : file_(std::move(other.file_)), temporary_(std::exchange(other.temporary_, {})) {}
+
+ReplacementFile::~ReplacementFile() {
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
 }
 
-bool WriteLineFileAtomically(const std::filesystem::path& file,
-                             const std::vector<std::string>& lines, std::string* error) {
+std::optional<ReplacementFile> ReplacementFile::Write(const std::filesystem::path& file,
+                                                      const std::vector<std::string>& lines,
+                                                      std::string* error) {
     struct stat existing {};
     const bool hadFile = ::stat(file.c_str(), &existing) == 0;
 
@@ -163,21 +138,36 @@ bool WriteLineFileAtomically(const std::filesystem::path& file,
         fdNumber = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fdNumber < 0 && errno != EEXIST) break;
     }
-    if (fdNumber < 0) return Fail(error, "cannot create a temporary file next to ", file);
+    if (fdNumber < 0) {
+        Fail(error, "cannot create a temporary file next to ", file);
+        return std::nullopt;
+    }
     FileDescriptor fd(fdNumber);
-    TemporaryFile temp(tempPath);
+    ReplacementFile replacement(file, tempPath);
 
-    if (!WriteAll(fd.get(), JoinLines(lines))) return Fail(error, "cannot write ", tempPath);
-    if (hadFile && ::fchmod(fd.get(), existing.st_mode & 07777) != 0) {
-        return Fail(error, "cannot set the permissions of ", tempPath);
+    const char* failure = nullptr;
+    if (!WriteAll(fd.get(), JoinLines(lines))) {
+        failure = "cannot write ";
+    } else if (hadFile && ::fchmod(fd.get(), existing.st_mode & 07777) != 0) {
+        failure = "cannot set the permissions of ";
+    } else if (::fsync(fd.get()) != 0) {
+        failure = "cannot flush ";
+    } else if (!fd.close()) {
+        failure = "cannot close ";
     }
-    if (::fsync(fd.get()) != 0) return Fail(error, "cannot flush ", tempPath);
-    if (!fd.close()) return Fail(error, "cannot close ", tempPath);
-    if (::rename(temp.path().c_str(), file.c_str()) != 0) {
-        return Fail(error, "cannot replace ", file);
+    if (failure != nullptr) {
+        Fail(error, failure, tempPath);
+        return std::nullopt;
     }
-    temp.keep();
-    SyncFolder(file.parent_path());
+    return replacement;
+}
+
+bool ReplacementFile::Replace(std::string* error) {
+    if (::rename(temporary_.c_str(), file_.c_str()) != 0) {
+        return Fail(error, "cannot replace ", file_);
+    }
+    temporary_.clear();
+    SyncFolder(file_.parent_path());
     return true;
 }
 

@@ -19,7 +19,8 @@ QStringList ReadTexts(const std::filesystem::path& file) {
     QStringList texts;
     const bool read =
         ForEachLine(file, [&texts](std::string_view line) { texts.append(FromFileText(line)); });
-    // A read that broke off part-way counts as no file, as ReadLineFile has it.
+    // A read that broke off part-way counts as no file: its lines would pair
+    // with the other file's lines by position.
     if (!read) texts.clear();
     return texts;
 }
@@ -36,7 +37,14 @@ std::string ToFileText(const QString& text) { return text.toStdString(); }
 
 PlaylistTexts LoadTexts(const PlaylistFiles& files) {
     PlaylistTexts texts{ReadTexts(files.TitlesFile()), ReadTexts(files.PathsFile())};
-    PairInPlace(texts.titles, texts.paths, TitleOfPathText);
+    if (texts.titles.size() == texts.paths.size()) return texts;
+    // Files of unequal length were not written together (a save cut short, a
+    // hand edit), so line i of one need not belong to line i of the other.
+    // The titles this program writes are the file names of their paths, so
+    // each path gets the title that is its file name.
+    texts.titles.clear();
+    texts.titles.reserve(texts.paths.size());
+    for (const QString& path : texts.paths) texts.titles.append(TitleOfPathText(path));
     return texts;
 }
 

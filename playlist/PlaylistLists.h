@@ -20,9 +20,10 @@ struct PlaylistTexts {
     QStringList paths;
 };
 
-// Both files read line by line straight into list-box text and paired as
-// PairEntries pairs them; a missing or unreadable file counts as empty. This
-// is the start-up path, so no line is held in any other form on the way.
+// Both files read line by line straight into list-box text; a missing or
+// unreadable file counts as empty. Files of equal length pair by line, so a
+// title edited by hand stays; otherwise every path is titled by its file name.
+// This is the start-up path, so no line is held in any other form on the way.
 PlaylistTexts LoadTexts(const PlaylistFiles& files);
 
 // Both lists' texts, item by item, in the files' form.

@@ -11,32 +11,19 @@
 #include <system_error>
 #include <vector>
 
-#include "samples/MidiFile.h"
 #include "mciservice/GstHandles.h"
+#include "samples/MidiFile.h"
 #include "samples/Tune.h"
 
 namespace kelto::samples {
 
 namespace {
 
+using mciservice::GErrorPtr;
 using mciservice::GstBufferPtr;
 using mciservice::GstMessagePtr;
-using mciservice::GErrorPtr;
-using ElementPtr = mciservice::GstPtr<GstElement>;
-using BusPtr = mciservice::GstPtr<GstBus>;
-using MessagePtr = GstMessagePtr;
-using BufferPtr = GstBufferPtr;
-using ErrorPtr = GErrorPtr;
-
-// Sets the pipeline to NULL before dropping it, whatever way we leave.
-struct PipelineGuard {
-    GstElement* pipeline;
-    ~PipelineGuard() {
-        if (pipeline != nullptr) {
-            gst_element_set_state(pipeline, GST_STATE_NULL);
-        }
-    }
-};
+using mciservice::GstPipelinePtr;
+using mciservice::GstPtr;
 
 constexpr int kFps = 25;
 constexpr int kTuneRate = 44100;
@@ -45,7 +32,8 @@ constexpr int kTuneRate = 44100;
 // for software encoding on a busy machine, short enough to retry a stall.
 GstClockTime EncodeTimeout(const ClipRecipe& recipe) {
     const auto pixels = static_cast<GstClockTime>(recipe.width) * recipe.height;
-    const GstClockTime perSecond = pixels > 320 * 240 ? 8 * GST_SECOND : 4 * GST_SECOND;
+    const GstClockTime perSecond =
+        pixels > GstClockTime{320} * 240 ? 8 * GST_SECOND : 4 * GST_SECOND;
     return 10 * GST_SECOND + perSecond * static_cast<GstClockTime>(recipe.durationMs) / 1000;
 }
 
@@ -121,7 +109,7 @@ std::string PipelineFor(const ClipRecipe& recipe) {
 // the stream. One huge buffer made the multiplexer occasionally read the audio
 // before a whole frame was there and give up on a busy machine.
 void FeedTune(GstElement* pipeline, int durationMs) {
-    ElementPtr source{gst_bin_get_by_name(GST_BIN(pipeline), "tune")};
+    GstPtr<GstElement> source{gst_bin_get_by_name(GST_BIN(pipeline), "tune")};
     if (!source) {
         return;
     }
@@ -131,7 +119,7 @@ void FeedTune(GstElement* pipeline, int durationMs) {
     for (std::size_t first = 0; first < samples.size() && flow == GST_FLOW_OK; first += kChunk) {
         const std::size_t count = std::min(kChunk, samples.size() - first);
         const gsize bytes = count * sizeof(std::int16_t);
-        BufferPtr buffer{gst_buffer_new_allocate(nullptr, bytes, nullptr)};
+        GstBufferPtr buffer{gst_buffer_new_allocate(nullptr, bytes, nullptr)};
         gst_buffer_fill(buffer.get(), 0, samples.data() + first, bytes);
         GST_BUFFER_PTS(buffer.get()) = gst_util_uint64_scale_int(first, GST_SECOND, kTuneRate);
         GST_BUFFER_DURATION(buffer.get()) = gst_util_uint64_scale_int(count, GST_SECOND, kTuneRate);
@@ -146,27 +134,24 @@ void Encode(const ClipRecipe& recipe, const std::filesystem::path& target) {
         gst_init(nullptr, nullptr);
     }
     GError* rawError = nullptr;
-    ElementPtr pipeline{gst_parse_launch(PipelineFor(recipe).c_str(), &rawError)};
-    ErrorPtr parseError{rawError};
-    if (pipeline) {
-        gst_object_ref_sink(pipeline.get());
-    }
+    GstPipelinePtr pipeline =
+        mciservice::AdoptPipeline(gst_parse_launch(PipelineFor(recipe).c_str(), &rawError));
+    GErrorPtr parseError{rawError};
     if (!pipeline || parseError) {
         throw std::runtime_error("cannot build the encoder for " + target.string() + ": " +
                                  (parseError ? parseError->message : "unknown"));
     }
-    ElementPtr sink{gst_bin_get_by_name(GST_BIN(pipeline.get()), "sink")};
+    GstPtr<GstElement> sink{gst_bin_get_by_name(GST_BIN(pipeline.get()), "sink")};
     g_object_set(sink.get(), "location", target.c_str(), nullptr);
 
-    PipelineGuard guard{pipeline.get()};
     if (gst_element_set_state(pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
         std::string why = "unknown";
-        BusPtr bus{gst_element_get_bus(pipeline.get())};
-        MessagePtr message{gst_bus_pop_filtered(bus.get(), GST_MESSAGE_ERROR)};
+        GstPtr<GstBus> bus{gst_element_get_bus(pipeline.get())};
+        GstMessagePtr message{gst_bus_pop_filtered(bus.get(), GST_MESSAGE_ERROR)};
         if (message) {
             GError* error = nullptr;
             gst_message_parse_error(message.get(), &error, nullptr);
-            ErrorPtr owned{error};
+            GErrorPtr owned{error};
             if (owned) {
                 why = owned->message;
             }
@@ -176,21 +161,19 @@ void Encode(const ClipRecipe& recipe, const std::filesystem::path& target) {
     if (recipe.sound == ClipSound::Tune) {
         FeedTune(pipeline.get(), recipe.durationMs);
     }
-    BusPtr bus{gst_element_get_bus(pipeline.get())};
-    MessagePtr message{gst_bus_timed_pop_filtered(
+    GstPtr<GstBus> bus{gst_element_get_bus(pipeline.get())};
+    GstMessagePtr message{gst_bus_timed_pop_filtered(
         bus.get(), EncodeTimeout(recipe),
         static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR))};
     if (!message) {
-        // A stalled multiplexer holds its streaming threads; taking the
-        // pipeline down would wait for them forever, so it is abandoned.
-        guard.pipeline = nullptr;
-        static_cast<void>(pipeline.release());
+        // A stalled multiplexer holds its streaming threads; the handle waits
+        // for them only so long, then leaves the pipeline to go down on its own.
         throw std::runtime_error("encoding " + target.string() + " timed out");
     }
     if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_ERROR) {
         GError* error = nullptr;
         gst_message_parse_error(message.get(), &error, nullptr);
-        ErrorPtr owned{error};
+        GErrorPtr owned{error};
         throw std::runtime_error("encoding " + target.string() +
                                  " failed: " + (owned ? owned->message : "unknown"));
     }

@@ -20,8 +20,6 @@ constexpr int kF4 = 115;
 constexpr int kReturnTopTwips = 4095;
 constexpr int kReturnLeftTwips = 1365;
 
-constexpr int kPauseButton = 2;
-
 }  // namespace
 
 FullScreenKeys::FullScreenKeys(ui::Form1& form, mci::ModuleMultimedia& mm,
@@ -83,7 +81,7 @@ void FullScreenKeys::LeaveFullScreen() { RestoreVideoArea(); }
 
 void FullScreenKeys::StopAndLeaveFullScreen() {
     ui::PlayerState& s = form_.state;
-    form_.asxToolbar1->setButtonChecked(kPauseButton, false);
+    form_.asxToolbar1->setButtonChecked(ui::Form1::kPauseButton, false);
     s.lastResult = mm_.StopMedia(s.deviceAlias);
     player::ShowLastResult(form_);
     RestoreVideoArea();

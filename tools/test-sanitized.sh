@@ -6,7 +6,7 @@
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/install-deps.sh"
-export KELTO_BUILD_DIR=${KELTO_SANITIZE_BUILD_DIR:-$root/build-asan}
+export KELTO_BUILD_DIR="${KELTO_SANITIZE_BUILD_DIR:-$root/build-asan}"
 werror=OFF
 [ "${KELTO_CI:-0}" = 1 ] && werror=ON
 "$root/tools/build.sh" -DKELTO_SANITIZE=ON -DKELTO_WERROR=$werror -DKELTO_BUILD_BENCHMARKS=OFF \

@@ -33,6 +33,10 @@ public:
     static constexpr int kTimerMiscInterval = 200;
     static constexpr int kTimerAtEndFileInterval = 500;
     static constexpr int kTimerscrollInterval = 5000;
+    // Buttons of the transport bar asxToolbar1 whose checked flag is player
+    // state: the pause state and the slow-motion state.
+    static constexpr int kPauseButton = 2;
+    static constexpr int kSlowMotionButton = 4;
 
     static const QString& Caption();
     static const QString& DialogFilter();

@@ -62,7 +62,6 @@ void Meter3::SetLevelValue() { currentLevel_ = value_; }
 
 void Meter3::ShowLevel() {
     for (int i = 0; i < kSegmentCount; ++i) lit_[static_cast<std::size_t>(i)] = i < currentLevel_;
-    ++repaintCount_;
     update();
 }
 

@@ -44,7 +44,6 @@ public:
     // Design rectangle of a segment in twips, from the control's top left.
     QRect segmentTwips(int index) const;
     // How often the segments were repainted from the level.
-    int repaintCount() const { return repaintCount_; }
 
     void ReadProperties(const platform::PropertyBag& bag);
     void WriteProperties(platform::PropertyBag& bag) const;
@@ -65,7 +64,6 @@ private:
     std::int16_t border_ = kDefaultBorder;
     std::array<int, kSegmentCount> segmentLeft_{};
     std::array<bool, kSegmentCount> lit_{};
-    int repaintCount_ = 0;
 };
 
 }  // namespace kelto::ui

@@ -55,8 +55,8 @@ double PictureBox::unitWidthPx() const { return unitPx(kCharacterCellWidthPx); }
 
 double PictureBox::unitHeightPx() const { return unitPx(kCharacterCellHeightPx); }
 
-double PictureBox::ScaleWidth() const { return drawingArea().width() / unitWidthPx(); }
-double PictureBox::ScaleHeight() const { return drawingArea().height() / unitHeightPx(); }
+double PictureBox::scaleWidth() const { return drawingArea().width() / unitWidthPx(); }
+double PictureBox::scaleHeight() const { return drawingArea().height() / unitHeightPx(); }
 
 void PictureBox::setFontName(const QString& family) {
     drawFont_ = PixelFont(family, fontPoints_, drawFont_.bold());
@@ -72,14 +72,14 @@ void PictureBox::setFontBold(bool on) { drawFont_.setBold(on); }
 void PictureBox::setFontItalic(bool on) { drawFont_.setItalic(on); }
 void PictureBox::setFontUnderline(bool on) { drawFont_.setUnderline(on); }
 
-void PictureBox::Cls() {
+void PictureBox::cls() {
     drawn_.clear();
     currentX_ = 0;
     currentY_ = 0;
     update();
 }
 
-void PictureBox::Print(const QString& text) {
+void PictureBox::print(const QString& text) {
     const QRect area = drawingArea();
     const QPointF topLeft(area.left() + currentX_ * unitWidthPx(),
                           area.top() + currentY_ * unitHeightPx());

@@ -51,30 +51,30 @@ public:
     ScaleMode scaleMode() const { return scaleMode_; }
     void setScaleMode(ScaleMode mode) { scaleMode_ = mode; }
     // Size of the drawing area (inside the border) in the current unit.
-    double ScaleWidth() const;
-    double ScaleHeight() const;
+    double scaleWidth() const;
+    double scaleHeight() const;
 
     void setFontName(const QString& family);
     void setFontSize(double points);
-    double FontSize() const { return fontPoints_; }
+    double fontSize() const { return fontPoints_; }
     void setFontBold(bool on);
     void setFontItalic(bool on);
     void setFontUnderline(bool on);
     QFont drawFont() const { return drawFont_; }
 
-    QColor ForeColor() const { return foreColor_; }
+    QColor foreColor() const { return foreColor_; }
     void setForeColor(const QColor& colour) { foreColor_ = colour; }
 
-    double CurrentX() const { return currentX_; }
-    double CurrentY() const { return currentY_; }
+    double currentX() const { return currentX_; }
+    double currentY() const { return currentY_; }
     void setCurrentX(double x) { currentX_ = x; }
     void setCurrentY(double y) { currentY_ = y; }
 
     // Clears to the back colour and puts the current position at the origin.
-    void Cls();
+    void cls();
     // Prints text at the current position with the current font and colour on
     // a transparent background, then moves the position past it.
-    void Print(const QString& text);
+    void print(const QString& text);
 
     const std::vector<DrawnText>& drawnTexts() const { return drawn_; }
     // The drawing area in widget pixels.

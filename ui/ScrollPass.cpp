@@ -21,9 +21,9 @@ ScrollPass::ScrollPass(PictureBox* surface, const QString& text, double delay, d
 
 void ScrollPass::start() {
     if (running_ || surface_.isNull()) return;
-    const double pitch = surface_->FontSize() / 10.0;
+    const double pitch = surface_->fontSize() / 10.0;
     endX_ = std::floor(pitch * -static_cast<double>(characters_.size()));
-    startX_ = std::floor(surface_->ScaleWidth());
+    startX_ = std::floor(surface_->scaleWidth());
     x_ = startX_;
     // Both ends are whole numbers, so the half steps land on the end exactly.
     frameCount_ = static_cast<int>(std::lround((startX_ - endX_) / kStep)) + 1;
@@ -74,15 +74,15 @@ void ScrollPass::onTimer() {
 
 void ScrollPass::drawFrame(double x) {
     PictureBox& surface = *surface_;
-    surface.Cls();
-    const double height = surface.ScaleHeight();
+    surface.cls();
+    const double height = surface.scaleHeight();
     for (std::size_t i = 0; i < characters_.size(); ++i) {
         const double index = static_cast<double>(i);
-        const double pitch = surface.FontSize() / 10.0;
+        const double pitch = surface.fontSize() / 10.0;
         surface.setCurrentX(pitch * index + x);
         surface.setCurrentY(height / 2.0 - 1.0 +
                             std::sin((index + x) * kWavePhasePerCell) * amplitude_);
-        surface.Print(characters_[i]);
+        surface.print(characters_[i]);
     }
 }
 

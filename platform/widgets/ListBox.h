@@ -10,10 +10,10 @@ namespace kelto::platform {
 // A single-selection list box of plain text lines. The rows live in one
 // QStringList behind a small model of its own, so a list of 100,000 lines
 // costs the strings and nothing per row; an item-based list box allocates an
-// object and a variant for every row, which made a long playlist slow to load.
+// object and a variant for every row, which makes a long playlist slow to load.
 //
-// The names follow the item-based list box the player used before, so that
-// its callers read the same: rows count from 0 and -1 means "no row".
+// The names are those of Qt's item-based list box, which readers know: rows
+// count from 0 and -1 means "no row".
 class ListBox : public QListView {
     Q_OBJECT
 public:

@@ -63,11 +63,6 @@ void asxToolbar::setButtongap(int gap) {
     relayout();
 }
 
-void asxToolbar::setAutosize(bool on) {
-    autosize_ = on;
-    relayout();
-}
-
 void asxToolbar::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), backColor_);
@@ -85,11 +80,9 @@ void asxToolbar::changeEvent(QEvent* event) {
 
 void asxToolbar::relayout() {
     if (buttons_.empty()) return;
-    const int count = buttonCount();
-    const int shared = (width() - buttonGap_ * (count - 1)) / count;
     int x = 0;
     for (ToolbarButton* b : buttons_) {
-        const int w = autosize_ ? b->sizeHint().width() : shared;
+        const int w = b->sizeHint().width();
         b->setGeometry(x, 0, w, height());
         x += w + buttonGap_;
     }

@@ -43,9 +43,8 @@ public:
     void setBackcolor(const QColor& colour);
     int buttongap() const { return buttonGap_; }
     void setButtongap(int gap);
-    // Sizes every button to its caption; otherwise the buttons share the bar.
-    bool autosize() const { return autosize_; }
-    void setAutosize(bool on);
+    // Every bar of the window sizes each button to its caption.
+    static constexpr bool autosize() { return true; }
 
 signals:
     void ButtonClick(int index, const QString& key);
@@ -63,7 +62,6 @@ private:
     QColor textColor_{0, 255, 0};
     QColor backColor_{0, 0, 0};
     int buttonGap_ = kDefaultButtonGap;
-    bool autosize_ = true;
 };
 
 }  // namespace kelto::platform

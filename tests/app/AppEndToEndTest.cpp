@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
 #include <filesystem>
@@ -10,7 +11,7 @@
 
 #include "app/PlayerApp.h"
 #include "tests/app/LoggingPlatform.h"
-#include "tests/playlist/TempFolder.h"
+#include "tests/support/files/TempFolder.h"
 #include "tests/support/media/TestClips.h"
 
 namespace kelto::app {
@@ -107,7 +108,9 @@ TEST_F(AppEndToEndTest, PlaysTheFirstClipToItsEndThenTheSecondThenSavesOnClose) 
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form.TimerMisc->isActive(); }, kDeadlineMs));
     const int lastLevel = form.Meter31->Value();
     const QString lastTime = form.lbcurrentime->text();
-    QTest::qWait(1200);
+    // Two more end-of-media ticks: each would have moved on had it seen a next entry.
+    QSignalSpy endTicks(form.TimerAtEndFile, &QTimer::timeout);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return endTicks.size() >= 2; }, kDeadlineMs));
     EXPECT_EQ(OpenCount(second), 1);
     EXPECT_EQ(form.List1->currentRow(), 1);
     EXPECT_EQ(form.Meter31->Value(), lastLevel);

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/playlist/ScriptedDialog.h"
-#include "tests/playlist/TempFolder.h"
 #include "tests/support/fakes/RecordingMciPlatform.h"
+#include "tests/support/fakes/ScriptedDialog.h"
+#include "tests/support/files/TempFolder.h"
 
 namespace kelto::app {
 namespace {

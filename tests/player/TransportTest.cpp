@@ -2,7 +2,7 @@
 
 #include <QSignalSpy>
 
-#include "tests/player/PlayerRig.h"
+#include "tests/support/player/PlayerRig.h"
 #include "ui/Twips.h"
 
 namespace kelto::testing {

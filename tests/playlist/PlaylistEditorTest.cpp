@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "tests/playlist/ScriptedDialog.h"
-#include "tests/playlist/TempFolder.h"
+#include "tests/support/fakes/ScriptedDialog.h"
+#include "tests/support/files/TempFolder.h"
 #include "ui/Form1.h"
 
 namespace kelto::playlist {

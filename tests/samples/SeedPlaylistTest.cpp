@@ -10,6 +10,7 @@
 #include <string>
 
 #include "playlist/PlaylistFiles.h"
+#include "playlist/PlaylistLists.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ protected:
 
     // A stand-in sample folder; the script only looks at names and sizes.
     fs::path FakeSamples(const std::string& name) const {
-        const fs::path dir = root_ / name;
+        fs::path dir = root_ / name;
         fs::create_directories(dir);
         for (const char* clip : {"b.mp3", "a.mid", "c.mpg", "empty.mp3", "notes.txt"}) {
             std::ofstream out(dir / clip);
@@ -77,11 +78,11 @@ TEST_F(SeedPlaylistTest, EmptyFolderGetsThePlaylistOfTheBuiltSamples) {
                                              (samples / "kelto-melody.mp3").string() + "\r\n" +
                                              (samples / "kelto-tune.mid").string() + "\r\n");
     // The player reads it back as three playable entries, and nothing else was left.
-    const auto entries = kelto::playlist::PlaylistFiles(Work()).Load();
-    ASSERT_EQ(entries.paths.size(), 3u);
+    const auto entries = kelto::playlist::LoadTexts(kelto::playlist::PlaylistFiles(Work()));
+    ASSERT_EQ(entries.paths.size(), 3);
     for (const auto& path : entries.paths) {
-        EXPECT_TRUE(fs::path(path).is_absolute()) << path;
-        EXPECT_TRUE(fs::is_regular_file(path)) << path;
+        EXPECT_TRUE(fs::path(path.toStdString()).is_absolute()) << path.toStdString();
+        EXPECT_TRUE(fs::is_regular_file(path.toStdString())) << path.toStdString();
     }
     EXPECT_EQ(NamesIn(Work()), (std::set<std::string>{"pl1.txt", "pl2.txt"}));
 }
@@ -117,9 +118,9 @@ TEST_F(SeedPlaylistTest, PathWithBlanksAndCommaStaysOneEntryInOrderVideoThenSoun
     const fs::path samples = FakeSamples("my clips, old & new");
     ASSERT_EQ(Seed(samples, Work()), 0);
     EXPECT_EQ(Bytes(Work() / "pl1.txt"), "c.mpg\r\nb.mp3\r\na.mid\r\n");
-    const auto entries = kelto::playlist::PlaylistFiles(Work()).Load();
-    ASSERT_EQ(entries.paths.size(), 3u);
-    EXPECT_EQ(entries.paths[0], (samples / "c.mpg").string());
+    const auto entries = kelto::playlist::LoadTexts(kelto::playlist::PlaylistFiles(Work()));
+    ASSERT_EQ(entries.paths.size(), 3);
+    EXPECT_EQ(entries.paths[0].toStdString(), (samples / "c.mpg").string());
     EXPECT_EQ(entries.titles[2], "a.mid");
 }
 

@@ -15,8 +15,11 @@ using testsupport::Clip;
 using testsupport::Number;
 using testsupport::Send;
 using testsupport::WaitForMode;
+using testsupport::WaitUntil;
 
-void Sleep(int ms) { std::this_thread::sleep_for(milliseconds(ms)); }
+// Only for showing that something stays as it is: a busy machine makes the
+// pause longer, never the check weaker.
+void HoldStill(int ms) { std::this_thread::sleep_for(milliseconds(ms)); }
 
 class OpenClip : public ::testing::Test {
 protected:
@@ -28,6 +31,9 @@ protected:
         length_ = Number(service_, "status m length");
     }
     std::int64_t Position() { return Number(service_, "status m position"); }
+    bool WaitForPositionPast(std::int64_t position) {
+        return WaitUntil([&] { return Position() > position; });
+    }
     std::string Mode() { return Send(service_, "status m mode").reply; }
 
     MciService service_;
@@ -66,11 +72,12 @@ TEST_F(OpenClip, PlaysAWholeClipInRealTimeWithoutWaitFlag) {
     Open(ClipKind::Mpeg1);
     const auto start = steady_clock::now();
     ASSERT_EQ(Send(service_, "play m from 0 to " + std::to_string(length_)).code, 0u);
-    EXPECT_LT(steady_clock::now() - start, milliseconds(500));  // returns at once
+    // Returned at once: the clip is still playing.
     EXPECT_EQ(Mode(), "playing");
+    EXPECT_LT(Position(), length_);
     std::int64_t last = 0;
     bool sawMiddle = false;
-    while (steady_clock::now() - start < std::chrono::seconds(4)) {
+    while (steady_clock::now() - start < testsupport::kPatience) {
         const std::int64_t position = Position();
         // Asked after the position: still playing now means playing then.
         if (Mode() != "playing") {
@@ -80,7 +87,7 @@ TEST_F(OpenClip, PlaysAWholeClipInRealTimeWithoutWaitFlag) {
         EXPECT_LT(position, length_) << "the end shows only once stopped";
         sawMiddle = sawMiddle || (position > 0 && position < length_);
         last = position;
-        Sleep(50);
+        std::this_thread::sleep_for(milliseconds(50));
     }
     EXPECT_TRUE(sawMiddle);
     EXPECT_GE(steady_clock::now() - start, milliseconds(850));
@@ -101,43 +108,41 @@ TEST_F(OpenClip, PlayStopsAtItsToAndPlayGoesOnFromThere) {
 TEST_F(OpenClip, StopKeepsThePositionAndPlayContinuesFromIt) {
     Open(ClipKind::Wav);
     ASSERT_EQ(Send(service_, "play m").code, 0u);
-    Sleep(250);
+    ASSERT_TRUE(WaitForPositionPast(100));
     ASSERT_EQ(Send(service_, "stop m").code, 0u);
     EXPECT_EQ(Mode(), "stopped");
     const std::int64_t stoppedAt = Position();
     EXPECT_GT(stoppedAt, 100);
     EXPECT_LT(stoppedAt, length_);
-    Sleep(150);
+    HoldStill(150);
     EXPECT_EQ(Position(), stoppedAt);
 
     ASSERT_EQ(Send(service_, "play m").code, 0u);
     EXPECT_EQ(Mode(), "playing");
-    Sleep(150);
-    EXPECT_GT(Position(), stoppedAt);
-    EXPECT_TRUE(WaitForMode(service_, "m", "stopped", milliseconds(2000)));
+    EXPECT_TRUE(WaitForPositionPast(stoppedAt));
+    EXPECT_TRUE(WaitForMode(service_, "m", "stopped"));
     EXPECT_EQ(Position(), length_);
 }
 
 TEST_F(OpenClip, PauseHoldsAndResumeContinues) {
     Open(ClipKind::Avi);
     ASSERT_EQ(Send(service_, "play m").code, 0u);
-    Sleep(200);
+    ASSERT_TRUE(WaitForPositionPast(0));
     ASSERT_EQ(Send(service_, "pause m").code, 0u);
     EXPECT_EQ(Mode(), "paused");
     const std::int64_t pausedAt = Position();
-    Sleep(200);
+    HoldStill(200);
     EXPECT_EQ(Position(), pausedAt);
     ASSERT_EQ(Send(service_, "resume m").code, 0u);
     EXPECT_EQ(Mode(), "playing");
-    Sleep(200);
-    EXPECT_GT(Position(), pausedAt);
+    EXPECT_TRUE(WaitForPositionPast(pausedAt));
 
     // Play after pause also continues rather than starting over.
     ASSERT_EQ(Send(service_, "pause m").code, 0u);
     const std::int64_t again = Position();
     ASSERT_EQ(Send(service_, "play m").code, 0u);
     EXPECT_GE(Position(), again);
-    EXPECT_TRUE(WaitForMode(service_, "m", "stopped", milliseconds(2000)));
+    EXPECT_TRUE(WaitForMode(service_, "m", "stopped"));
     EXPECT_EQ(Position(), length_);
 }
 
@@ -168,7 +173,7 @@ TEST_F(OpenClip, SeekLeavesTheDeviceStoppedAtTheTarget) {
     ASSERT_EQ(Send(service_, "play m").code, 0u);
     ASSERT_EQ(Send(service_, "seek m to 10").code, 0u);
     EXPECT_EQ(Mode(), "stopped");
-    Sleep(100);
+    HoldStill(100);
     EXPECT_EQ(Position(), 10);
     // Frames and milliseconds name the same place.
     ASSERT_EQ(Send(service_, "set m time format ms").code, 0u);
@@ -196,22 +201,20 @@ TEST_F(OpenClip, SlowMotionPlaysAtTheGivenSpeed) {
     EXPECT_EQ(Send(service_, "set m speed fast").code, 270u);
     EXPECT_EQ(Send(service_, "status m speed").reply, "1000");
 
-    ASSERT_EQ(Send(service_, "play m").code, 0u);
     ASSERT_EQ(Send(service_, "set m speed 400").code, 0u);
     EXPECT_EQ(Send(service_, "status m speed").reply, "400");
-    EXPECT_EQ(Mode(), "playing");
+    // 600 ms of sound take 1500 ms at 0.4 of normal speed, 600 ms at normal
+    // speed. A busy machine can only make that longer, so the bound is a lower
+    // one, with room for the start-up the sink skips.
     const auto since = steady_clock::now();
-    const std::int64_t before = Position();
-    Sleep(500);
-    const std::int64_t advanced = Position() - before;
-    const auto elapsed =
-        std::chrono::duration_cast<milliseconds>(steady_clock::now() - since).count();
-    EXPECT_GT(advanced, elapsed * 25 / 100);  // 0.4 of the time that passed
-    EXPECT_LT(advanced, elapsed * 60 / 100);
+    ASSERT_EQ(Send(service_, "play m from 100 to 700 wait").code, 0u);
+    EXPECT_GE(steady_clock::now() - since, milliseconds(1000));
+    EXPECT_EQ(Position(), 700);
 
     ASSERT_EQ(Send(service_, "set m speed 1000").code, 0u);
     EXPECT_EQ(Send(service_, "status m speed").reply, "1000");
-    EXPECT_TRUE(WaitForMode(service_, "m", "stopped", milliseconds(2000)));
+    ASSERT_EQ(Send(service_, "play m").code, 0u);
+    EXPECT_TRUE(WaitForMode(service_, "m", "stopped"));
     EXPECT_EQ(Position(), length_);
 }
 

@@ -34,23 +34,26 @@ std::filesystem::path ScratchDir() {
     for (char& c : name) {
         c = c == '/' ? '_' : c;
     }
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("kelto-service-test-" + std::to_string(getpid()) + "-" + name);
+    auto dir = std::filesystem::temp_directory_path() /
+               ("kelto-service-test-" + std::to_string(getpid()) + "-" + name);
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir;
 }
 
-bool WaitForMode(MciService& service, const std::string& alias, const std::string& mode,
-                 std::chrono::milliseconds timeout) {
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (Send(service, "status " + alias + " mode").reply == mode) {
-            return true;
-        }
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    return false;
+    return true;
+}
+
+bool WaitForMode(MciService& service, const std::string& alias, const std::string& mode,
+                 std::chrono::milliseconds timeout) {
+    return WaitUntil([&] { return Send(service, "status " + alias + " mode").reply == mode; },
+                     timeout);
 }
 
 }  // namespace kelto::mciservice::testsupport

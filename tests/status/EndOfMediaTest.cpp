@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "status/EndOfMedia.h"
-#include "tests/player/PlayerRig.h"
+#include "tests/support/player/PlayerRig.h"
 
 namespace kelto::testing {
 namespace {
@@ -10,6 +10,7 @@ using Strings = std::vector<std::string>;
 
 std::vector<std::string> Paths(int count) {
     std::vector<std::string> paths;
+    paths.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) paths.push_back("/m/clip" + std::to_string(i) + ".avi");
     return paths;
 }

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "status/FullScreenKeys.h"
-#include "tests/player/PlayerRig.h"
+#include "tests/support/player/PlayerRig.h"
 #include "ui/Twips.h"
 
 namespace kelto::testing {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "status/StatusRefresh.h"
-#include "tests/player/PlayerRig.h"
+#include "tests/support/player/PlayerRig.h"
 
 namespace kelto::testing {
 namespace {

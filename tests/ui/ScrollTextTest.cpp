@@ -133,12 +133,12 @@ TEST_F(Strip, LongTitleScrollsUntilItsLastCharacterHasLeft) {
 TEST_F(Strip, LeavesCharacterUnitsFontAndColourOnTheSurface) {
     RunPass(QStringLiteral("x"), 0);
     EXPECT_EQ(surface.scaleMode(), PictureBox::ScaleMode::Characters);
-    EXPECT_DOUBLE_EQ(surface.FontSize(), 12);
-    EXPECT_EQ(surface.ForeColor(), kBlue);
+    EXPECT_DOUBLE_EQ(surface.fontSize(), 12);
+    EXPECT_EQ(surface.foreColor(), kBlue);
     EXPECT_FALSE(surface.drawFont().bold());
     EXPECT_TRUE(QFontInfo(surface.drawFont()).fixedPitch());
-    EXPECT_NEAR(surface.ScaleWidth(), 28.5, 1e-9);
-    EXPECT_NEAR(surface.ScaleHeight(), 1.9375, 1e-9);
+    EXPECT_NEAR(surface.scaleWidth(), 28.5, 1e-9);
+    EXPECT_NEAR(surface.scaleHeight(), 1.9375, 1e-9);
 }
 
 TEST_F(Strip, OtherEventsRunBetweenFramesAndPassesNeverOverlap) {
@@ -160,7 +160,7 @@ TEST_F(Strip, OtherEventsRunBetweenFramesAndPassesNeverOverlap) {
     ASSERT_TRUE(done.wait(20000));
     // Each of the 61 frames waited its 30 ms first.
     EXPECT_GE(clock.elapsed(), 61 * 30);
-    EXPECT_GT(ticksDuringPass, 5);
+    EXPECT_GT(ticksDuringPass, 0) << "no other event ran during the pass";
     ASSERT_FALSE(surface.drawnTexts().empty());
     EXPECT_EQ(surface.drawnTexts().front().text, QStringLiteral("A"));
 
@@ -173,7 +173,7 @@ TEST_F(Strip, HidingOrDestroyingTheSurfaceEndsThePass) {
     QPointer<ScrollPass> pass = ScrollText(&surface, QStringLiteral("AB"), 12, 1, 0.1, kBlue);
     ASSERT_FALSE(pass.isNull());
     QSignalSpy frames(pass.data(), &ScrollPass::frameDrawn);
-    ASSERT_TRUE(frames.wait(2000));
+    ASSERT_TRUE(frames.wait(20000));
     surface.hide();
     const auto drawn = surface.drawnTexts().size();
     QTest::qWait(100);

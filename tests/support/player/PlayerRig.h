@@ -5,8 +5,8 @@
 
 #include "mci/ModuleMultimedia.h"
 #include "player/PlaybackControl.h"
-#include "tests/player/FakeMovie.h"
 #include "tests/support/fakes/RecordingMciPlatform.h"
+#include "tests/support/player/FakeMovie.h"
 #include "ui/Form1.h"
 
 namespace kelto::testing {

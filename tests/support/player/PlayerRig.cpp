@@ -1,4 +1,4 @@
-#include "tests/player/PlayerRig.h"
+#include "tests/support/player/PlayerRig.h"
 
 #include <QFileInfo>
 

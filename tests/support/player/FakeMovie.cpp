@@ -1,4 +1,4 @@
-#include "tests/player/FakeMovie.h"
+#include "tests/support/player/FakeMovie.h"
 
 namespace kelto::testing {
 

@@ -1,13 +1,15 @@
-#include "mciservice/ErrorCodes.h"
+#pragma once
 
 #include <array>
+#include <cstdint>
+#include <string_view>
 #include <utility>
 
-namespace kelto::mciservice {
+namespace kelto::platform {
 
-namespace {
-
-constexpr std::array<std::pair<std::uint32_t, std::string_view>, 29> kTexts{{
+// The service's description of each code it returns, in English, as the
+// window shows it after a failed command.
+inline constexpr std::array<std::pair<std::uint32_t, std::string_view>, 29> kMciErrorTexts{{
     {257, "Invalid MCI device ID. Use the ID returned when opening the MCI device."},
     {259, "The driver cannot recognize the specified command parameter."},
     {261, "The driver cannot recognize the specified command."},
@@ -55,15 +57,12 @@ constexpr std::array<std::pair<std::uint32_t, std::string_view>, 29> kTexts{{
     {0, "The specified command was carried out."},
 }};
 
-}  // namespace
-
-std::string_view ErrorTextFor(std::uint32_t code) {
-    for (const auto& [number, text] : kTexts) {
-        if (number == code) {
-            return text;
-        }
+// The text for `code`; empty for a code the service never gives.
+constexpr std::string_view MciErrorText(std::uint32_t code) {
+    for (const auto& [number, text] : kMciErrorTexts) {
+        if (number == code) return text;
     }
     return {};
 }
 
-}  // namespace kelto::mciservice
+}  // namespace kelto::platform

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -42,6 +45,31 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+// While alive, no file of this process can grow past `bytes`: a write beyond
+// that fails as it would on a full disk, even for a privileged user.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        ::sigaction(SIGXFSZ, &ignore, &previousAction_);
+        ::getrlimit(RLIMIT_FSIZE, &previousLimit_);
+        rlimit small = previousLimit_;
+        small.rlim_cur = bytes;
+        if (::setrlimit(RLIMIT_FSIZE, &small) != 0) throw std::runtime_error("setrlimit failed");
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &previousLimit_);
+        ::sigaction(SIGXFSZ, &previousAction_, nullptr);
+    }
+
+private:
+    struct sigaction previousAction_ {};
+    rlimit previousLimit_{};
 };
 
 inline std::string ReadBytes(const std::filesystem::path& file) {

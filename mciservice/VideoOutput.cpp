@@ -1,0 +1,82 @@
+#include "mciservice/VideoOutput.h"
+
+#include <gst/video/videooverlay.h>
+
+#include <utility>
+
+namespace kelto::mciservice {
+
+namespace {
+
+GstPtr<GstElement> MakeElement(const char* factory) {
+    return AdoptFloating(gst_element_factory_make(factory, nullptr));
+}
+
+// XVideo scales in hardware but is often missing (virtual displays); plain
+// X images work everywhere once the picture has been scaled in software.
+GstPtr<GstElement> MakeWindowSink() {
+    static const bool haveXv = [] {
+        auto probe = MakeElement("xvimagesink");
+        if (!probe) {
+            return false;
+        }
+        const bool ok =
+            gst_element_set_state(probe.get(), GST_STATE_READY) != GST_STATE_CHANGE_FAILURE;
+        gst_element_set_state(probe.get(), GST_STATE_NULL);
+        return ok;
+    }();
+    return MakeElement(haveXv ? "xvimagesink" : "ximagesink");
+}
+
+}  // namespace
+
+std::unique_ptr<VideoOutput> VideoOutput::Make(std::uint64_t window) {
+    auto bin = AdoptFloating(gst_bin_new("video-output"));
+    auto convert = MakeElement("videoconvert");
+    auto scale = MakeElement("videoscale");
+    auto caps = MakeElement("capsfilter");
+    auto sink = MakeWindowSink();
+    if (!bin || !convert || !scale || !caps || !sink) {
+        return nullptr;
+    }
+    GstElement* elements[] = {convert.get(), scale.get(), caps.get(), sink.get()};
+    // The bin takes a reference of its own; ours go with the handles.
+    for (GstElement* element : elements) {
+        gst_bin_add(GST_BIN(bin.get()), element);
+    }
+    if (!gst_element_link_many(convert.get(), scale.get(), caps.get(), sink.get(), nullptr)) {
+        return nullptr;
+    }
+    GstPtr<GstPad> target{gst_element_get_static_pad(convert.get(), "sink")};
+    gst_element_add_pad(bin.get(), gst_ghost_pad_new("sink", target.get()));
+    GstVideoOverlay* overlay = GST_VIDEO_OVERLAY(sink.get());
+    gst_video_overlay_set_window_handle(overlay, static_cast<guintptr>(window));
+    // Clicks on the picture belong to the window underneath.
+    gst_video_overlay_handle_events(overlay, FALSE);
+
+    std::unique_ptr<VideoOutput> output(new VideoOutput());
+    output->bin_ = std::move(bin);
+    output->scaler_ = std::move(caps);
+    output->sink_ = std::move(sink);
+    output->SetPictureSize(0, 0);
+    return output;
+}
+
+void VideoOutput::SetPictureSize(int width, int height) {
+    GstCapsPtr caps{width > 0 && height > 0
+                        ? gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, width, "height",
+                                              G_TYPE_INT, height, "pixel-aspect-ratio",
+                                              GST_TYPE_FRACTION, 1, 1, nullptr)
+                        : gst_caps_new_simple("video/x-raw", "pixel-aspect-ratio",
+                                              GST_TYPE_FRACTION, 1, 1, nullptr)};
+    g_object_set(scaler_.get(), "caps", caps.get(), nullptr);
+    // The sink does not watch the window (that would take its clicks from the
+    // window underneath), so it learns the new size when told to redraw.
+    if (width > 0 && height > 0) {
+        Redraw();
+    }
+}
+
+void VideoOutput::Redraw() { gst_video_overlay_expose(GST_VIDEO_OVERLAY(sink_.get())); }
+
+}  // namespace kelto::mciservice

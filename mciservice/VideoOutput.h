@@ -1,0 +1,39 @@
+#pragma once
+
+#include <gst/gst.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "mciservice/GstHandles.h"
+
+namespace kelto::mciservice {
+
+// The picture's way into an X11 window: converted, scaled in software to the
+// size the window is given, and drawn by a window sink that leaves the
+// window's clicks to the window underneath.
+class VideoOutput {
+public:
+    // Null when an element it needs is missing.
+    static std::unique_ptr<VideoOutput> Make(std::uint64_t window);
+
+    // The bin to hand to a playbin as its video sink.
+    GstElement* Bin() const { return bin_.get(); }
+    // The element that draws into the window.
+    GstElement* Sink() const { return sink_.get(); }
+
+    // Scales the picture to this size (0 x 0: the stream's own size) and has
+    // the sink redraw. Call it after the window itself has that size.
+    void SetPictureSize(int width, int height);
+    // Draws the last picture again, where the window was uncovered.
+    void Redraw();
+
+private:
+    VideoOutput() = default;
+
+    GstPtr<GstElement> bin_;
+    GstPtr<GstElement> scaler_;  // the capsfilter that sizes the picture
+    GstPtr<GstElement> sink_;
+};
+
+}  // namespace kelto::mciservice

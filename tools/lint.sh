@@ -1,0 +1,39 @@
+#!/bin/sh
+# Static checks, each of which fails the run:
+#   the layering of includes (tools/check-layering.sh);
+#   every C++ file formatted as .clang-format has it;
+#   every shell script through shellcheck;
+#   clang-tidy with the committed .clang-tidy over every C++ file of ours,
+#   using the compile commands of a configured build (default build/, as
+#   tools/test.sh leaves it; $KELTO_BUILD_DIR otherwise).
+# Usage: tools/lint.sh
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${KELTO_BUILD_DIR:-$root/build}
+cd "$root"
+"$root/tools/install-deps.sh"
+
+tools/check-layering.sh
+
+# shellcheck disable=SC2046 # file names from git, none with blanks
+clang-format --dry-run --Werror $(git ls-files '*.cpp' '*.h')
+echo "clang-format: every file as formatted"
+
+# shellcheck disable=SC2046
+shellcheck $(git ls-files '*.sh') .ci/run bench/scripts/*
+echo "shellcheck: every script clean"
+
+if [ ! -f "$build/compile_commands.json" ]; then
+    echo "lint: no $build/compile_commands.json; build first (tools/test.sh)" >&2
+    exit 1
+fi
+# Generated sources (moc) live in the build folder and are not ours to check.
+status=0
+run-clang-tidy -p "$build" -j "$(nproc)" -quiet "^$root/(?!build)" \
+    >"$build/clang-tidy.log" 2>&1 || status=$?
+if [ "$status" -ne 0 ] || grep -Eq "(warning|error):" "$build/clang-tidy.log"; then
+    grep -E "(warning|error):" "$build/clang-tidy.log" | sort -u >&2
+    echo "clang-tidy: findings above (whole log in $build/clang-tidy.log)" >&2
+    exit 1
+fi
+echo "clang-tidy: no findings"
