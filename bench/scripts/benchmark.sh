@@ -160,13 +160,19 @@ export QT_QPA_PLATFORM=xcb
 clip=$work/clip-720x576.mpg
 queue="queue max-size-buffers=0 max-size-bytes=0 max-size-time=0"
 echo "Making a 10 s 720x576 MPEG-2 program stream with picture and sound, a 60 s WAV and MP3..."
-# shellcheck disable=SC2086
-gst-launch-1.0 -q videotestsrc pattern=smpte num-buffers=250 \
-    ! video/x-raw,format=I420,width=720,height=576,framerate=25/1 \
-    ! timeoverlay font-desc="Sans 36" ! mpeg2enc format=3 ! $queue ! mux. \
-    audiotestsrc wave=sine freq=440 num-buffers=1000 samplesperbuffer=480 \
-    ! audio/x-raw,rate=48000,channels=2 ! avenc_mp2 ! $queue \
-    ! mplex format=8 name=mux ! filesink location="$clip" >/dev/null
+# The multiplexer stalls now and then; a stalled encode is ended and tried
+# again (an encode takes a few seconds, the bound is generous for a busy
+# machine).
+for attempt in 1 2 3 4; do
+    # shellcheck disable=SC2086
+    timeout 180 gst-launch-1.0 -q videotestsrc pattern=smpte num-buffers=250 \
+        ! video/x-raw,format=I420,width=720,height=576,framerate=25/1 \
+        ! timeoverlay font-desc="Sans 36" ! mpeg2enc format=3 ! $queue ! mux. \
+        audiotestsrc wave=sine freq=440 num-buffers=1000 samplesperbuffer=480 \
+        ! audio/x-raw,rate=48000,channels=2 ! avenc_mp2 ! $queue \
+        ! mplex format=8 name=mux ! filesink location="$clip" >/dev/null && break
+    [ "$attempt" -lt 4 ] || { echo "the MPEG-2 clip could not be made" >&2; exit 1; }
+done
 # Sound files; the playlist lists them under a title of 20 characters, the
 # length of a usual one, which scrolls across the strip while one is paused.
 wav=$work/sound-60s.wav
