@@ -22,6 +22,7 @@ shift || true
 sections=" ${*:-window fullscreen sound startup playlist midi} "
 player=$build/bin/kelto-player
 playlist_bench=$build/bin/playlist_bench
+marquee_bench=$build/bin/marquee_bench
 samples=$build/samples
 screen_w=1920 screen_h=1080
 
@@ -44,7 +45,7 @@ install_bench_packages() {
 }
 install_bench_packages
 
-for f in "$player" "$playlist_bench" "$samples/kelto-tune.mid" "$samples/kelto-melody.mp3"; do
+for f in "$player" "$playlist_bench" "$marquee_bench" "$samples/kelto-tune.mid" "$samples/kelto-melody.mp3"; do
     [ -e "$f" ] || { echo "missing $f: build first (tools/benchmark.sh does)" >&2; exit 1; }
 done
 
@@ -178,9 +179,9 @@ done
 wav=$work/sound-60s.wav
 mp3=$work/sound-60s.mp3
 sound_title="Kelto Sound of Sixty"
-gst-launch-1.0 -q audiotestsrc wave=sine freq=440 num-buffers=2813 samplesperbuffer=1024 \
+timeout 300 gst-launch-1.0 -q audiotestsrc wave=sine freq=440 num-buffers=2813 samplesperbuffer=1024 \
     ! audio/x-raw,rate=48000,channels=2,format=S16LE ! wavenc ! filesink location="$wav" >/dev/null
-gst-launch-1.0 -q audiotestsrc wave=sine freq=440 num-buffers=2813 samplesperbuffer=1024 \
+timeout 300 gst-launch-1.0 -q audiotestsrc wave=sine freq=440 num-buffers=2813 samplesperbuffer=1024 \
     ! audio/x-raw,rate=44100,channels=2 ! lamemp3enc bitrate=192 ! id3v2mux \
     ! filesink location="$mp3" >/dev/null
 
@@ -262,6 +263,11 @@ play_in_player() {
     fi
     sleep "$seconds"
     c1=$(cpu_ticks "$player_pid")
+    if [ "$mode" = fullscreen ]; then
+        # The service's video window, a child of the video area.
+        run_size=$(xwininfo -tree -id "$window" | awk '/\(has no name\)/ {
+            for (i = 1; i <= NF; i++) if ($i ~ /^[0-9]+x[0-9]+\+/) { split($i, g, "+"); print g[1]; exit } }')
+    fi
     run_hwm=$(hwm_kib "$player_pid")
     run_cpu=$(awk -v a="$c0" -v b="$c1" -v hz="$hz" 'BEGIN { printf "%.2f", (b - a) / hz }')
     run_ff=$(first_frame_ms "$dir/err" 1)
@@ -280,7 +286,7 @@ play_in_player() {
 reference_run() {  # reference_run FILE [WIDTHxHEIGHT]
     local out=$work/time.out
     reference_for "$@"
-    /usr/bin/time -f '%U %S %M' -o "$out" "${reference[@]}" >/dev/null 2>&1
+    /usr/bin/time -f '%U %S %M' -o "$out" timeout 120 "${reference[@]}" >/dev/null 2>&1 || true
     ref_cpu=$(awk '{ printf "%.2f", $1 + $2 }' "$out")
     ref_hwm=$(awk '{ print $3 }' "$out")
 }
@@ -350,16 +356,16 @@ fi
 if want fullscreen; then
     mpv_run() {  # whole run of mpv's software output over the whole screen
         local out=$work/time.out
-        /usr/bin/time -f '%U %S' -o "$out" mpv --no-config --really-quiet --vo=x11 --ao=null \
+        /usr/bin/time -f '%U %S' -o "$out" timeout 120 mpv --no-config --really-quiet --vo=x11 --ao=null \
             --no-border --geometry="${screen_w}x${screen_h}+0+0" --no-keepaspect \
-            --no-osc --no-input-default-bindings "$clip" >/dev/null 2>&1
+            --no-osc --no-input-default-bindings "$clip" >/dev/null 2>&1 || true
         awk '{ printf "%.2f", $1 + $2 }' "$out"
     }
-    f_cpu=() f_ref=() f_mpv=()
+    f_cpu=() f_ref=() f_mpv=() f_size=()
     for i in $(seq "$runs"); do
         progress "Full screen, run $i of $runs ..."
         play_in_player "$clip" 10.3 fullscreen
-        f_cpu+=("$run_cpu")
+        f_cpu+=("$run_cpu") f_size+=("${run_size:-unknown}")
         reference_run "$clip" "${screen_w}x${screen_h}"
         f_ref+=("$ref_cpu")
         f_mpv+=("$(mpv_run)")
@@ -368,7 +374,7 @@ if want fullscreen; then
     fs_ratio=$(ratio "$(printf '%s\n' "${f_cpu[@]}" | median)" "$(printf '%s\n' "${f_ref[@]}" | median)")
     mpv_ratio=$(ratio "$(printf '%s\n' "${f_cpu[@]}" | median)" "$(printf '%s\n' "${f_mpv[@]}" | median)")
     echo "CPU time playing the 10 s 720x576 MPEG-2 clip full screen, ${screen_w}x${screen_h} (s; whole runs as above)"
-    echo "  player      $(printf '%s\n' "${f_cpu[@]}" | spread 2)"
+    echo "  player      $(printf '%s\n' "${f_cpu[@]}" | spread 2)   (video window $(printf '%s\n' "${f_size[@]}" | sort | uniq -c | awk '{ printf "%s%s in %d runs", sep, $2, $1; sep = ", " }'))"
     echo "  gst-launch  $(printf '%s\n' "${f_ref[@]}" | spread 2)   (videoconvert ! videoscale ! ${screen_w}x${screen_h} ! $vsink)"
     echo "  ratio $fs_ratio   target <= 1.05   $(verdict "$fs_ratio" "<=" 1.05)"
     echo "  mpv --vo=x11 $(printf '%s\n' "${f_mpv[@]}" | spread 2)   (peer figure; player / mpv $mpv_ratio)"
@@ -400,6 +406,15 @@ sound_in_player() {  # sound_in_player FILE [all]: sets snd_ms; with "all" also 
         sleep 1
         measure_window "$player_pid" 10 "$work/split.pause.$i"
         pause_ms=$win_ms pause_wake=$win_wake
+        # Another window over the whole screen: the player's is wholly covered.
+        xmessage -geometry "${screen_w}x${screen_h}+0+0" covered >/dev/null 2>&1 &
+        local cover=$!
+        timeout 60 xdotool search --sync --onlyvisible --pid "$cover" --name . >/dev/null || true
+        sleep 1
+        measure_window "$player_pid" 10 "$work/split.covered.$i"
+        covered_ms=$win_ms covered_wake=$win_wake
+        kill "$cover" 2>/dev/null || true
+        wait "$cover" 2>/dev/null || true
     fi
     stop_player
 }
@@ -416,7 +431,8 @@ sound_in_reference() {  # sound_in_reference FILE: sets ref_ms
     wait "$pid" 2>/dev/null || true
 }
 if want sound; then
-    w_p=() w_r=() m_p=() m_r=() i_ms=() i_wake=() z_ms=() z_wake=() z_frame=()
+    w_p=() w_r=() m_p=() m_r=() i_ms=() i_wake=() z_ms=() z_wake=() z_frame=() c_ms=() c_wake=()
+    b_timer=() b_repaint=() b_marquee=()
     # A pass of the title: from the strip's whole width (28 cells) until the
     # last of its 20 characters at 1.2 cells each has left, half a cell a
     # frame, one pass per 5 s tick: 10 s hold two passes.
@@ -425,6 +441,9 @@ if want sound; then
         progress "Sound only, paused, idle, run $i of $runs ..."
         sound_in_player "$wav" all
         w_p+=("$snd_ms") i_ms+=("$idle_ms") i_wake+=("$idle_wake") z_ms+=("$pause_ms") z_wake+=("$pause_wake")
+        c_ms+=("$covered_ms") c_wake+=("$covered_wake")
+        read -r _ t _ r _ m < <(timeout 300 "$marquee_bench" 2>/dev/null || echo "timer 0 repaint 0 marquee 0")
+        b_timer+=("$t") b_repaint+=("$r") b_marquee+=("$m")
         z_frame+=("$(awk -v ms="$pause_ms" -v f="$frames_per_10s" 'BEGIN { printf "%.1f", ms * 1000 / f }')")
         cp "$work/split.wav.$i" "$work/split.wavp.$i"
         sound_in_reference "$wav"
@@ -456,6 +475,13 @@ if want sound; then
     echo "  wake-ups a s     $(printf '%s\n' "${z_wake[@]}" | spread 1)"
     echo "  CPU a frame, us  $(printf '%s\n' "${z_frame[@]}" | spread 1)   target <= 30   $(verdict "$z_median" "<=" 30)"
     echo "  by thread, median run: $(median_split "$work/split.pause" "${z_ms[@]}")"
+    echo "  one frame on the window's thread alone, in a process of its own (marquee_bench, us):"
+    echo "    the whole frame                    $(printf '%s\n' "${b_marquee[@]}" | spread 1)"
+    echo "    a 30 ms timer alone                $(printf '%s\n' "${b_timer[@]}" | spread 1)"
+    echo "    timer and an empty strip repainted $(printf '%s\n' "${b_repaint[@]}" | spread 1)"
+    echo "  paused, the window wholly covered by another:"
+    echo "    CPU, ms        $(printf '%s\n' "${c_ms[@]}" | spread 1)"
+    echo "    wake-ups a s   $(printf '%s\n' "${c_wake[@]}" | spread 1)"
     echo
     i_median=$(printf '%s\n' "${i_ms[@]}" | median)
     iw_median=$(printf '%s\n' "${i_wake[@]}" | median)
