@@ -11,8 +11,8 @@ namespace kelto::ui {
 namespace {
 
 xcb_connection_t* XcbConnection() {
-    auto* x11 = qApp != nullptr ? qApp->nativeInterface<QNativeInterface::QX11Application>()
-                                : nullptr;
+    auto* x11 =
+        qApp != nullptr ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     return x11 != nullptr ? x11->connection() : nullptr;
 }
 

@@ -68,9 +68,9 @@ void Meter3::ShowLevel() {
         const bool lit = i < currentLevel_;
         if (lit_[static_cast<std::size_t>(i)] != lit) {
             const QRect twips = segmentTwips(i);
-            changed |= QRect(QPoint(twips.left() / kTwipsPerPixel - 1, twips.top() / kTwipsPerPixel - 1),
-                             QPoint(twips.right() / kTwipsPerPixel + 2,
-                                    twips.bottom() / kTwipsPerPixel + 2));
+            changed |= QRect(
+                QPoint(twips.left() / kTwipsPerPixel - 1, twips.top() / kTwipsPerPixel - 1),
+                QPoint(twips.right() / kTwipsPerPixel + 2, twips.bottom() / kTwipsPerPixel + 2));
         }
         lit_[static_cast<std::size_t>(i)] = lit;
     }

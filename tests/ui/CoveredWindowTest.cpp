@@ -45,8 +45,8 @@ TEST(CoveredWindow, PaintsNothingWhileCoveredAndPaintsAgainWhenShown) {
     PaintCounter counter;
     strip->installEventFilter(&counter);
 
-    ScrollPass* pass = ScrollText(strip, QStringLiteral("Kelto Sound of Sixty"), 12, 1, 0.1,
-                                  QColor(0, 0, 255));
+    ScrollPass* pass =
+        ScrollText(strip, QStringLiteral("Kelto Sound of Sixty"), 12, 1, 0.1, QColor(0, 0, 255));
     ASSERT_NE(pass, nullptr);
     QSignalSpy frames(pass, &ScrollPass::frameDrawn);
     ASSERT_TRUE(QTest::qWaitFor([&] { return counter.paints >= 3; }, 60000));
@@ -81,8 +81,8 @@ int main(int argc, char** argv) {
     if (server == 0) {
         close(ready[0]);
         const std::string fd = std::to_string(ready[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "800x600x24",
-               "-nolisten", "tcp", static_cast<char*>(nullptr));
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "800x600x24", "-nolisten",
+               "tcp", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(ready[1]);

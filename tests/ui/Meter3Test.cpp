@@ -2,8 +2,8 @@
 
 #include <QImage>
 #include <QPaintEvent>
-#include <QTest>
 #include <QSignalSpy>
+#include <QTest>
 #include <vector>
 
 #include "platform/widgets/PropertyBag.h"

@@ -252,8 +252,7 @@ TEST_F(Strip, EveryFramePaintsPixelForPixelAsTextByText) {
                 const QImage expected = PaintedOneByOne(surface);
                 surface.render(&screen, surface.drawingArea().topLeft(),
                                QRegion(surface.drawingArea()), QWidget::DrawChildren);
-                const QImage whole =
-                    surface.grab().toImage().convertToFormat(QImage::Format_RGB32);
+                const QImage whole = surface.grab().toImage().convertToFormat(QImage::Format_RGB32);
                 if (screen != expected || whole != expected) ++differing;
             });
             QSignalSpy done(pass, &ScrollPass::finished);
