@@ -219,6 +219,12 @@ start_player() {  # start_player DIR [ENV...]: starts it there, waits for its wi
     window=$(timeout 60 xdotool search --sync --onlyvisible --pid "$player_pid" --name . | head -1)
     [ -n "$window" ] || { echo "the player's window did not appear" >&2; cat "$dir/err" >&2; exit 1; }
 }
+player_alive() {  # player_alive DIR: stops the benchmark, with the player's words, if it ended
+    kill -0 "$player_pid" 2>/dev/null && return 0
+    echo "the player ended by itself:" >&2
+    cat "$1/err" >&2
+    exit 1
+}
 stop_player() {
     kill "$player_pid" 2>/dev/null || true
     wait "$player_pid" 2>/dev/null || true
@@ -255,6 +261,7 @@ play_in_player() {
     one_entry_playlist "$dir" "$file"
     start_player "$dir" KELTO_MCI_TRACE=1
     sleep 1  # start-up settles first; only playing is counted
+    player_alive "$dir"
     c0=$(cpu_ticks "$player_pid")
     play_entry "$dir"
     if [ "$mode" = fullscreen ]; then
