@@ -146,14 +146,25 @@ wait_line() {  # wait_line SECONDS REGEX FILE [COUNT]
 
 # --- a display of our own ------------------------------------------------------
 # Xvfb picks a free display number and writes it down once it takes clients.
-mkfifo "$work/displayfd"
-Xvfb -displayfd 5 -screen 0 "${screen_w}x${screen_h}x24" -nolisten tcp \
-    5>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-display_number=""
-read -r -t 60 display_number <"$work/displayfd" || true
-[ -n "$display_number" ] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
-export DISPLAY=:$display_number
+# Other work on the machine may end it; each run checks it is there first and
+# starts another if not.
+start_display() {
+    rm -f "$work/displayfd"
+    mkfifo "$work/displayfd"
+    Xvfb -displayfd 5 -screen 0 "${screen_w}x${screen_h}x24" -nolisten tcp \
+        5>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    local number=""
+    read -r -t 60 number <"$work/displayfd" || true
+    [ -n "$number" ] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+    export DISPLAY=:$number
+}
+ensure_display() {
+    kill -0 "$xvfb_pid" 2>/dev/null && return 0
+    echo "(the X server had ended; a new one is started)" >&2
+    start_display
+}
+start_display
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
 
@@ -212,6 +223,7 @@ player_pid=""
 start_player() {  # start_player DIR [ENV...]: starts it there, waits for its window
     local dir=$1
     shift
+    ensure_display
     (cd "$dir" && exec env "$@" "$player" >"$dir/out" 2>"$dir/err") &
     player_pid=$!
     # Found by its process, so that a window of the previous run still being
@@ -293,6 +305,7 @@ play_in_player() {
 reference_run() {  # reference_run FILE [WIDTHxHEIGHT]
     local out=$work/time.out
     reference_for "$@"
+    ensure_display
     /usr/bin/time -f '%U %S %M' -o "$out" timeout 120 "${reference[@]}" >/dev/null 2>&1 || true
     ref_cpu=$(awk '{ printf "%.2f", $1 + $2 }' "$out")
     ref_hwm=$(awk '{ print $3 }' "$out")
@@ -504,6 +517,7 @@ fi
 # windows mapped on the root, and the line arrives as it happens.
 startup() {  # startup DIR: seconds from exec to the window mapped
     local dir=$1 t0 t1="" line
+    ensure_display
     exec {xev_out}< <(exec stdbuf -oL xev -root -event substructure -event property)
     xev_pid=$!
     # xev listens once a property change on the root comes back through it.
