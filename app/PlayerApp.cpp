@@ -9,6 +9,7 @@
 #include "platform/widgets/NativeWindowRect.h"
 #include "platform/widgets/asxToolbar.h"
 #include "platform/widgets/cpvSlider.h"
+#include "ui/CoveredWindow.h"
 
 namespace kelto::app {
 
@@ -36,6 +37,8 @@ PlayerApp::~PlayerApp() = default;
 void PlayerApp::Start() {
     lifecycle_.Form_Load();
     form_->show();
+    // While other windows cover it wholly the window paints nothing.
+    new ui::CoveredWindow(form_.get());
 }
 
 void PlayerApp::Connect() {

@@ -35,6 +35,10 @@ void TraceCommand(std::string_view verb) {
         Mark("open-request");
     } else if (EqualsNoCase(verb, "play")) {
         Mark("play-request");
+    } else if (EqualsNoCase(verb, "pause")) {
+        Mark("pause-request");
+    } else if (EqualsNoCase(verb, "put")) {
+        Mark("put-request");
     }
 }
 

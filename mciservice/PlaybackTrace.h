@@ -15,8 +15,8 @@ namespace kelto::mciservice {
 // costs one getenv().
 bool TraceEnabled();
 
-// Prints "open-request" or "play-request" for a command with that verb (in
-// any letter case); other verbs are not marked.
+// Prints "open-request", "play-request", "pause-request" or "put-request" for
+// a command with that verb (in any letter case); other verbs are not marked.
 void TraceCommand(std::string_view verb);
 
 // Prints "command <microseconds> <code> <command>" once the service has

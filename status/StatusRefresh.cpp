@@ -1,8 +1,21 @@
 #include "status/StatusRefresh.h"
 
+#include <QLabel>
+
 #include "status/ProgressDisplay.h"
 
 namespace kelto::status {
+
+namespace {
+
+// Five ticks a second mostly show what is already there; a label given its
+// own text again must not be laid out and repainted for nothing.
+void ShowText(QLabel* label, const std::string& text) {
+    const QString shown = QString::fromStdString(text);
+    if (label->text() != shown) label->setText(shown);
+}
+
+}  // namespace
 
 StatusRefresh::StatusRefresh(ui::Form1& form, mci::ModuleMultimedia& mm) : form_(form), mm_(mm) {}
 
@@ -19,12 +32,12 @@ void StatusRefresh::TimerMisc_Timer() {
     }
     s.progressPercent = percent;
     if (d.meterValue) form_.Meter31->setValue(*d.meterValue);
-    form_.LbProgress->setText(QString::fromStdString(d.progressText));
+    ShowText(form_.LbProgress, d.progressText);
     s.elapsedSeconds = d.elapsedSeconds;
     s.elapsedMinutes = d.elapsedMinutes;
     s.elapsedSecondsRemainder = d.elapsedSecondsRemainder;
     s.elapsedSecondsText = d.elapsedSecondsText;
-    form_.lbcurrentime->setText(QString::fromStdString(d.timeText));
+    ShowText(form_.lbcurrentime, d.timeText);
 }
 
 }  // namespace kelto::status

@@ -1,6 +1,7 @@
 #!/bin/sh
-# Measures the player against a bare GStreamer pipeline on the same clip and
-# sinks and prints every figure with its ratio (see bench/scripts/benchmark.sh).
+# Measures the player against a bare GStreamer pipeline on the same clips and
+# sinks (in the window, full screen, sound only) and its own cost paused and
+# idle, and prints every figure with its target (see bench/scripts/benchmark.sh).
 # Builds first; needs no display or sound card (it starts its own Xvfb).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)

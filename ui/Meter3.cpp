@@ -61,8 +61,20 @@ QRect Meter3::segmentTwips(int index) const {
 void Meter3::SetLevelValue() { currentLevel_ = value_; }
 
 void Meter3::ShowLevel() {
-    for (int i = 0; i < kSegmentCount; ++i) lit_[static_cast<std::size_t>(i)] = i < currentLevel_;
-    update();
+    // Only the segments whose colour changes are repainted; their outlines
+    // reach a pixel past the design rectangle on every side.
+    QRect changed;
+    for (int i = 0; i < kSegmentCount; ++i) {
+        const bool lit = i < currentLevel_;
+        if (lit_[static_cast<std::size_t>(i)] != lit) {
+            const QRect twips = segmentTwips(i);
+            changed |= QRect(
+                QPoint(twips.left() / kTwipsPerPixel - 1, twips.top() / kTwipsPerPixel - 1),
+                QPoint(twips.right() / kTwipsPerPixel + 2, twips.bottom() / kTwipsPerPixel + 2));
+        }
+        lit_[static_cast<std::size_t>(i)] = lit;
+    }
+    if (!changed.isEmpty()) update(changed);
 }
 
 void Meter3::ReadProperties(const platform::PropertyBag& bag) {

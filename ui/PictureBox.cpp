@@ -76,7 +76,7 @@ void PictureBox::cls() {
     drawn_.clear();
     currentX_ = 0;
     currentY_ = 0;
-    update();
+    update(drawingArea());
 }
 
 void PictureBox::print(const QString& text) {
@@ -85,7 +85,7 @@ void PictureBox::print(const QString& text) {
                           area.top() + currentY_ * unitHeightPx());
     drawn_.push_back({topLeft, text, foreColor_, drawFont_});
     currentX_ += textCache_.Advance(drawFont_, text) / unitWidthPx();
-    update();
+    update(area);
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {
@@ -110,10 +110,9 @@ void PictureBox::paintEvent(QPaintEvent*) {
     }
     painter.setClipRect(drawingArea());
     for (const DrawnText& item : drawn_) {
-        painter.setFont(item.font);
-        painter.setPen(item.colour);
-        painter.drawStaticText(item.topLeft, textCache_.Laid(item.font, item.text));
+        textCache_.Draw(painter, item.font, item.colour, item.topLeft, item.text);
     }
+    textCache_.Flush(painter);
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event) {

@@ -61,6 +61,9 @@ void ScrollPass::onTimer() {
     }
     const double x = startX_ - kStep * framesDrawn_;
     drawFrame(x);
+    // Shown now, in this turn of the event loop rather than the next; a
+    // window that is minimised keeps the frame until it is shown again.
+    surface_->repaint(surface_->drawingArea());
     x_ = x;
     ++framesDrawn_;
     emit frameDrawn(x);

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPaintEvent>
 #include <QSignalSpy>
+#include <QTest>
 #include <vector>
 
 #include "platform/widgets/PropertyBag.h"
@@ -67,6 +69,45 @@ TEST(Meter3, ShowsTheLatestValueAsLitSegments) {
     EXPECT_EQ(LitSegments(meter), expected);
     EXPECT_EQ(PaintedSegment(meter, 29), Meter3::DarkColour());
     EXPECT_EQ(PaintedSegment(meter, 9), Meter3::LitColour());
+}
+
+// Catches the regions the meter asks to have repainted.
+class PaintRegions : public QObject {
+public:
+    QRegion painted;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+};
+
+// A change repaints the segments that change colour and nothing else, and
+// what the window then shows is pixel for pixel the meter painted whole.
+TEST(Meter3, RepaintsTheChangedSegmentsAloneAndLooksAsIfPaintedWhole) {
+    Meter3 meter;
+    meter.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&meter));
+    PaintRegions regions;
+    meter.installEventFilter(&regions);
+    QImage screen = meter.grab().toImage();
+    for (const int value : {1, 2, 30, 10, 50, 49, 0}) {
+        SCOPED_TRACE(value);
+        const std::int16_t before = meter.Value();
+        regions.painted = QRegion();
+        meter.setValue(static_cast<std::int16_t>(value));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !regions.painted.isEmpty(); }, 5000));
+        // Segment i spans pixels 8 + 4i to 13 + 4i.
+        const int first = std::min<int>(before, value);
+        const int last = std::max<int>(before, value) - 1;
+        const QRect bounds = regions.painted.boundingRect();
+        EXPECT_GE(bounds.left(), 8 + 4 * first - 2);
+        EXPECT_LE(bounds.right(), 13 + 4 * last + 2);
+        EXPECT_GE(bounds.top(), 6);
+        EXPECT_LE(bounds.bottom(), 29);
+        // The region's top left goes where it was taken from.
+        meter.render(&screen, regions.painted.boundingRect().topLeft(), regions.painted);
+        ASSERT_EQ(screen, meter.grab().toImage());
+    }
 }
 
 TEST(Meter3, RefusesValuesOutOfRangeAndChangesNothing) {

@@ -3,8 +3,10 @@
 #include <QElapsedTimer>
 #include <QFontInfo>
 #include <QImage>
+#include <QPainter>
 #include <QPointer>
 #include <QSignalSpy>
+#include <QStaticText>
 #include <QTest>
 #include <QTimer>
 #include <cmath>
@@ -189,6 +191,78 @@ TEST_F(Strip, HidingOrDestroyingTheSurfaceEndsThePass) {
     delete doomed;
     EXPECT_TRUE(orphan.isNull());
     QTest::qWait(50);
+}
+
+// The strip as it was painted before its glyphs were gathered into runs: the
+// whole box, the sunken edge, then every printed text on its own through
+// QStaticText.
+QImage PaintedOneByOne(const PictureBox& box) {
+    QImage image(box.size(), QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.fillRect(image.rect(), box.backColor());
+    const QRect r = image.rect().adjusted(0, 0, -1, -1);
+    painter.setPen(QColor(128, 128, 128));
+    painter.drawLine(r.topLeft(), r.topRight());
+    painter.drawLine(r.topLeft(), r.bottomLeft());
+    painter.setPen(QColor(255, 255, 255));
+    painter.drawLine(r.bottomLeft(), r.bottomRight());
+    painter.drawLine(r.topRight(), r.bottomRight());
+    const QRect inner = r.adjusted(1, 1, -1, -1);
+    painter.setPen(QColor(64, 64, 64));
+    painter.drawLine(inner.topLeft(), inner.topRight());
+    painter.drawLine(inner.topLeft(), inner.bottomLeft());
+    painter.setPen(QColor(212, 208, 200));
+    painter.drawLine(inner.bottomLeft(), inner.bottomRight());
+    painter.drawLine(inner.topRight(), inner.bottomRight());
+    painter.setClipRect(box.drawingArea());
+    for (const PictureBox::DrawnText& item : box.drawnTexts()) {
+        QStaticText laid(item.text);
+        laid.setTextFormat(Qt::PlainText);
+        laid.setPerformanceHint(QStaticText::AggressiveCaching);
+        laid.prepare(QTransform(), item.font);
+        painter.setFont(item.font);
+        painter.setPen(item.colour);
+        painter.drawStaticText(item.topLeft, laid);
+    }
+    return image;
+}
+
+// Every frame of whole passes, painted as the window paints it (the drawing
+// area alone over what the previous frame left, and the box whole), against
+// the one-text-at-a-time painting: pixel for pixel the same. The titles
+// cover neighbours whose glyphs touch, several faces in one title (letters
+// the title face lacks come from another) and an underlined font, which
+// keeps its line.
+TEST_F(Strip, EveryFramePaintsPixelForPixelAsTextByText) {
+    const QString titles[] = {
+        QStringLiteral("Kelto Sound of Sixty"),
+        QStringLiteral("WMW__%%@@mm||"),
+        QStringLiteral("Ωж 音楽 ") + QString::fromUcs4(U"\U0001F3B5") + QStringLiteral(" é"),
+    };
+    const auto compare = [&](bool underline) {
+        for (const QString& title : titles) {
+            QImage screen = surface.grab().toImage().convertToFormat(QImage::Format_RGB32);
+            ScrollPass* pass = ScrollText(&surface, title, 12, 0, 0.1, kBlue);
+            ASSERT_NE(pass, nullptr);
+            surface.setFontUnderline(underline);
+            int frames = 0;
+            int differing = 0;
+            QObject::connect(pass, &ScrollPass::frameDrawn, [&](double) {
+                ++frames;
+                const QImage expected = PaintedOneByOne(surface);
+                surface.render(&screen, surface.drawingArea().topLeft(),
+                               QRegion(surface.drawingArea()), QWidget::DrawChildren);
+                const QImage whole = surface.grab().toImage().convertToFormat(QImage::Format_RGB32);
+                if (screen != expected || whole != expected) ++differing;
+            });
+            QSignalSpy done(pass, &ScrollPass::finished);
+            ASSERT_TRUE(done.wait(20000));
+            EXPECT_EQ(frames, pass->frameCount()) << title.toStdString();
+            EXPECT_EQ(differing, 0) << title.toStdString() << " underline " << underline;
+        }
+    };
+    compare(false);
+    compare(true);
 }
 
 TEST_F(Strip, WideCharactersMoveAsOne) {
