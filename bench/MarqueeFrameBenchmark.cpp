@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
     }
     const double timer = Paced(frames, [] {});
     const double repaint = Paced(frames, [&] {
-        strip->Cls();
+        strip->cls();
         strip->repaint(strip->drawingArea());
     });
     std::printf("timer %.1f repaint %.1f marquee %.1f\n", timer, repaint, marquee);
