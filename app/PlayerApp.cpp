@@ -9,6 +9,8 @@
 #include "platform/widgets/NativeWindowRect.h"
 #include "platform/widgets/asxToolbar.h"
 #include "platform/widgets/cpvSlider.h"
+#include "playlist/MediaFiles.h"
+#include "ui/FileDrop.h"
 
 namespace kelto::app {
 
@@ -35,6 +37,18 @@ PlayerApp::~PlayerApp() = default;
 void PlayerApp::Start() {
     lifecycle_.Form_Load();
     form_->show();
+}
+
+void PlayerApp::OpenFiles(const QStringList& paths) {
+    editor_.AppendAndPlay(paths);
+    form_->show();
+    form_->raise();
+    form_->activateWindow();
+}
+
+void PlayerApp::EnableDesktop(const QDBusConnection& bus) {
+    desktop_ = std::make_unique<desktop::DesktopSession>(
+        desktop::PlayerParts{*form_, media_, playback_, endOfMedia_, editor_}, bus);
 }
 
 void PlayerApp::Connect() {
@@ -64,6 +78,12 @@ void PlayerApp::Connect() {
     QObject::connect(&form, &ui::Form1::queryUnload, context,
                      [this] { lifecycle_.Form_QueryUnload(); });
     QObject::connect(&form, &ui::Form1::unload, context, [this] { lifecycle_.Form_Unload(); });
+
+    // Files and folders dropped on the window join the playlist as after Add.
+    auto* drop = new ui::FileDrop(&form);
+    QObject::connect(drop, &ui::FileDrop::filesDropped, context, [this](const QStringList& paths) {
+        editor_.AppendFiles(playlist::ExpandFolders(paths));
+    });
 }
 
 }  // namespace kelto::app

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstring>
 
 #include "mci/CheckedArithmetic.h"
 
@@ -257,6 +258,36 @@ bool ModuleMultimedia::IsAtEnd(const std::string& alias, std::int32_t& knownLeng
         return false;
     }
     return position >= knownLength;
+}
+
+std::string ModuleMultimedia::GetMode(const std::string& alias) {
+    ReplyBuffer reply{};
+    if (platform_.mciSendStringA("status " + alias + " mode", reply.data(), kReplyCapacity, 0) !=
+        0) {
+        return {};
+    }
+    return std::string(reply.data(), ::strnlen(reply.data(), kReplyCapacity));
+}
+
+std::int32_t ModuleMultimedia::GetPositionMs(const std::string& alias) {
+    ReplyBuffer reply{};
+    platform_.mciSendStringA("set " + alias + " time format ms", reply.data(), kReplyCapacity, 0);
+    const std::uint32_t code =
+        platform_.mciSendStringA("status " + alias + " position", reply.data(), kReplyCapacity, 0);
+    platform_.mciSendStringA("set " + alias + " time format frames", nullptr, 0, 0);
+    if (code != 0) {
+        return -1;
+    }
+    return RoundToInt32(ReadReplyNumber(reply.data(), kReplyCapacity));
+}
+
+std::int32_t ModuleMultimedia::GetVolume(const std::string& alias) {
+    ReplyBuffer reply{};
+    return QueryStatus("status " + alias + " volume", reply.data());
+}
+
+std::string ModuleMultimedia::SetVolume(const std::string& alias, std::int32_t thousandths) {
+    return SendCommand("setaudio " + alias + " volume to " + Decimal(thousandths));
 }
 
 }  // namespace kelto::mci
