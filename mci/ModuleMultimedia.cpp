@@ -182,10 +182,14 @@ std::int32_t ModuleMultimedia::GetLengthFrames(const std::string& alias) {
 }
 
 std::int32_t ModuleMultimedia::GetLengthMs(const std::string& alias) {
+    return QueryInMilliseconds(alias, "length");
+}
+
+std::int32_t ModuleMultimedia::QueryInMilliseconds(const std::string& alias, const char* item) {
     ReplyBuffer reply{};
     platform_.mciSendStringA("set " + alias + " time format ms", reply.data(), kReplyCapacity, 0);
-    const std::uint32_t code =
-        platform_.mciSendStringA("status " + alias + " length", reply.data(), kReplyCapacity, 0);
+    const std::uint32_t code = platform_.mciSendStringA("status " + alias + " " + item,
+                                                        reply.data(), kReplyCapacity, 0);
     // Back to frames whatever happened, so positions elsewhere stay frame numbers.
     platform_.mciSendStringA("set " + alias + " time format frames", nullptr, 0, 0);
     if (code != 0) {
@@ -270,15 +274,7 @@ std::string ModuleMultimedia::GetMode(const std::string& alias) {
 }
 
 std::int32_t ModuleMultimedia::GetPositionMs(const std::string& alias) {
-    ReplyBuffer reply{};
-    platform_.mciSendStringA("set " + alias + " time format ms", reply.data(), kReplyCapacity, 0);
-    const std::uint32_t code =
-        platform_.mciSendStringA("status " + alias + " position", reply.data(), kReplyCapacity, 0);
-    platform_.mciSendStringA("set " + alias + " time format frames", nullptr, 0, 0);
-    if (code != 0) {
-        return -1;
-    }
-    return RoundToInt32(ReadReplyNumber(reply.data(), kReplyCapacity));
+    return QueryInMilliseconds(alias, "position");
 }
 
 std::int32_t ModuleMultimedia::GetVolume(const std::string& alias) {

@@ -83,6 +83,8 @@ private:
     std::string SendCommand(const std::string& command);
     std::string ErrorText(std::uint32_t code);
     std::int32_t QueryStatus(const std::string& command, char* reply);
+    // "status <alias> <item>" asked in milliseconds, the device left in frames.
+    std::int32_t QueryInMilliseconds(const std::string& alias, const char* item);
 
     platform::MciPlatform& platform_;
 };
