@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
 
     // Read again without the toolkit's own options, which it has taken out.
     std::vector<std::string> rest;
-    for (const QString& arg : QCoreApplication::arguments().mid(1)) rest.push_back(arg.toStdString());
+    for (const QString& arg : QCoreApplication::arguments().mid(1))
+        rest.push_back(arg.toStdString());
     const kelto::app::CommandLineAnswer answer = kelto::app::AnswerCommandLine(rest);
     std::fputs(answer.text.c_str(), stderr);
     QStringList given;

@@ -90,9 +90,9 @@ int FolderClaim::TakeLock() {
 }
 
 bool FolderClaim::HandOver(const QStringList& files, QString* error) {
-    QDBusMessage call = QDBusMessage::createMethodCall(busName_, QString::fromLatin1(kObjectPath),
-                                                       QString::fromLatin1(kInterface),
-                                                       QStringLiteral("Open"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(busName_, QString::fromLatin1(kObjectPath),
+                                       QString::fromLatin1(kInterface), QStringLiteral("Open"));
     call << files;
     const QDBusMessage reply = bus_.call(call, QDBus::Block, kHandOverTimeoutMs);
     if (reply.type() == QDBusMessage::ReplyMessage) return true;

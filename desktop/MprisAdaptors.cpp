@@ -53,9 +53,9 @@ QString MprisRootAdaptor::desktopEntry() const { return QStringLiteral("kelto-pl
 QStringList MprisRootAdaptor::supportedUriSchemes() const { return {QStringLiteral("file")}; }
 
 QStringList MprisRootAdaptor::supportedMimeTypes() const {
-    return {QStringLiteral("audio/mpeg"), QStringLiteral("audio/mp2"),
+    return {QStringLiteral("audio/mpeg"),  QStringLiteral("audio/mp2"),
             QStringLiteral("audio/x-wav"), QStringLiteral("audio/midi"),
-            QStringLiteral("video/mpeg"), QStringLiteral("video/x-msvideo")};
+            QStringLiteral("video/mpeg"),  QStringLiteral("video/x-msvideo")};
 }
 
 void MprisRootAdaptor::Raise() { commands_.Raise(); }
@@ -68,13 +68,13 @@ void MprisObject::Refuse(const QString& why) const {
 
 MprisPlayerAdaptor::MprisPlayerAdaptor(MprisObject* object, MediaCommands& commands,
                                        PlaybackWatch& watch)
-    : QDBusAbstractAdaptor(object), object_(*object), commands_(commands), watch_(watch) {
-}
+    : QDBusAbstractAdaptor(object), object_(*object), commands_(commands), watch_(watch) {}
 
 QVariantMap MprisPlayerAdaptor::PropertiesOf(const PlaybackSnapshot& s) {
     return {
         {QStringLiteral("PlaybackStatus"), StatusText(s.status)},
-        {QStringLiteral("LoopStatus"), s.autoReplay ? QStringLiteral("Track") : QStringLiteral("None")},
+        {QStringLiteral("LoopStatus"),
+         s.autoReplay ? QStringLiteral("Track") : QStringLiteral("None")},
         {QStringLiteral("Rate"), s.rate},
         {QStringLiteral("Metadata"), MetadataOf(s)},
         {QStringLiteral("Volume"), s.volume},
@@ -149,6 +149,5 @@ void MprisPlayerAdaptor::OpenUri(const QString& Uri) { object_.Refuse(commands_.
 void MprisPlayerAdaptor::SeekedTo(std::int64_t positionUs) {
     if (positionUs >= 0) emit Seeked(positionUs);
 }
-
 
 }  // namespace kelto::desktop

@@ -16,8 +16,7 @@ PlaybackStatus StatusOfMode(const std::string& mode) {
 
 }  // namespace
 
-PlaybackWatch::PlaybackWatch(PlayerParts parts, QObject* parent)
-    : QObject(parent), parts_(parts) {
+PlaybackWatch::PlaybackWatch(PlayerParts parts, QObject* parent) : QObject(parent), parts_(parts) {
     poll_.setInterval(kIntervalMs);
     connect(&poll_, &QTimer::timeout, this, &PlaybackWatch::Refresh);
     poll_.start();
@@ -26,8 +25,8 @@ PlaybackWatch::PlaybackWatch(PlayerParts parts, QObject* parent)
 
 std::int64_t PlaybackWatch::PositionUs() {
     if (!current_.open || !parts_.form.TimerAtEndFile->isActive()) return -1;
-    const std::int32_t ms =
-        UnknownOnOverflow([&] { return parts_.media.GetPositionMs(parts_.form.state.deviceAlias); });
+    const std::int32_t ms = UnknownOnOverflow(
+        [&] { return parts_.media.GetPositionMs(parts_.form.state.deviceAlias); });
     return ms < 0 ? -1 : std::int64_t{ms} * 1000;
 }
 

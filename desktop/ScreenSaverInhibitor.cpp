@@ -20,10 +20,9 @@ QDBusMessage Call(const char* method) {
 ScreenSaverInhibitor::ScreenSaverInhibitor(QDBusConnection bus, PlaybackWatch& watch,
                                            QObject* parent)
     : QObject(parent), bus_(std::move(bus)) {
-    connect(&watch, &PlaybackWatch::changed, this,
-            [this](const PlaybackSnapshot&, const PlaybackSnapshot& now) {
-                Want(WantsInhibit(now));
-            });
+    connect(
+        &watch, &PlaybackWatch::changed, this,
+        [this](const PlaybackSnapshot&, const PlaybackSnapshot& now) { Want(WantsInhibit(now)); });
     Want(WantsInhibit(watch.current()));
 }
 

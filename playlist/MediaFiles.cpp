@@ -11,7 +11,7 @@ namespace kelto::playlist {
 namespace {
 
 // The extensions of the file dialog's filter, "mpge" included as it is there.
-constexpr std::array<const char*, 9> kExtensions = {"mp3", "mp2", "wav", "midi", "mid",
+constexpr std::array<const char*, 9> kExtensions = {"mp3", "mp2",  "wav", "midi", "mid",
                                                     "mpg", "mpge", "avi", "vob"};
 
 // Runs of digits compare by their value, everything else letter by letter
@@ -31,8 +31,10 @@ bool NaturallyBefore(const QString& a, const QString& b) {
             // the longer number is the larger, then digit by digit.
             QStringView digitsA = QStringView(a).mid(i, endA - i);
             QStringView digitsB = QStringView(b).mid(j, endB - j);
-            while (digitsA.size() > 1 && digitsA.front() == QLatin1Char('0')) digitsA = digitsA.mid(1);
-            while (digitsB.size() > 1 && digitsB.front() == QLatin1Char('0')) digitsB = digitsB.mid(1);
+            while (digitsA.size() > 1 && digitsA.front() == QLatin1Char('0'))
+                digitsA = digitsA.mid(1);
+            while (digitsB.size() > 1 && digitsB.front() == QLatin1Char('0'))
+                digitsB = digitsB.mid(1);
             if (digitsA.size() != digitsB.size()) return digitsA.size() < digitsB.size();
             if (const int order = digitsA.compare(digitsB); order != 0) return order < 0;
             i = endA;
@@ -71,8 +73,9 @@ QString RefusalOf(const QString& path) {
     if (!info.exists()) return QStringLiteral("no such file");
     if (!info.isFile()) return QStringLiteral("not a regular file");
     if (!HasMediaExtension(path)) {
-        return QStringLiteral("not a kind the player offers (mp3, mp2, wav, mid, midi, mpg, "
-                              "mpge, avi, vob)");
+        return QStringLiteral(
+            "not a kind the player offers (mp3, mp2, wav, mid, midi, mpg, "
+            "mpge, avi, vob)");
     }
     return {};
 }
@@ -80,8 +83,7 @@ QString RefusalOf(const QString& path) {
 QStringList MediaFilesBelow(const QString& folder) {
     const QDir base(folder);
     QStringList below;
-    QDirIterator it(folder, QDir::Files | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(folder, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
         if (HasMediaExtension(path)) below.append(base.relativeFilePath(path));

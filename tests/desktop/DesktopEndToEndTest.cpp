@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
 #include <QDBusArgument>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
@@ -12,7 +13,6 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QUrl>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <csignal>
@@ -90,9 +90,9 @@ protected:
         return bus.Call(kMpris, kPath, kPlayer, method, args);
     }
     bool SetProperty(const QString& name, const QVariant& value) {
-        const QDBusMessage reply =
-            bus.Call(kMpris, kPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-                     QStringLiteral("Set"), {kPlayer, name, QVariant::fromValue(QDBusVariant(value))});
+        const QDBusMessage reply = bus.Call(
+            kMpris, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"),
+            {kPlayer, name, QVariant::fromValue(QDBusVariant(value))});
         return reply.type() == QDBusMessage::ReplyMessage;
     }
     std::string Playlist() const {
@@ -113,8 +113,8 @@ TEST_F(DesktopEndToEndTest, CommandLineFilesPlayAndPlayerctlDrivesThePlayerAsIts
     FakeScreenSaver screenSaver(bus);
     SignalLog signalLog(bus);
 
-    auto player = Start({Q(video), Q(melody), QStringLiteral("notes.txt"),
-                         QStringLiteral("missing.wav")});
+    auto player =
+        Start({Q(video), Q(melody), QStringLiteral("notes.txt"), QStringLiteral("missing.wav")});
     ASSERT_TRUE(WaitForStatus(QStringLiteral("Playing"))) << player->StandardError().toStdString();
     EXPECT_EQ(Title(bus), Q(video.filename()));
     const QString errors = player->StandardError();
@@ -230,36 +230,62 @@ TEST_F(DesktopEndToEndTest, BadCallsAnswerWithErrorsOrNothingAndNeverTouchThePla
     const quint32 seed = QRandomGenerator::global()->generate();
     SCOPED_TRACE("seed " + std::to_string(seed));
     QRandomGenerator random(seed);
-    const qlonglong positions[] = {-1, 0, 1000, 1500000, 999999999999LL,
+    const qlonglong positions[] = {-1,
+                                   0,
+                                   1000,
+                                   1500000,
+                                   999999999999LL,
                                    std::numeric_limits<qlonglong>::max(),
                                    std::numeric_limits<qlonglong>::min()};
-    const double values[] = {-1.0, 0.0, 0.3, 0.4, 0.5, 1.0, 7.0,
-                             std::numeric_limits<double>::quiet_NaN()};
+    const double values[] = {-1.0, 0.0, 0.3, 0.4,
+                             0.5,  1.0, 7.0, std::numeric_limits<double>::quiet_NaN()};
     for (int i = 0; i < 150; ++i) {
         const qlonglong position = positions[random.bounded(7)];
         const double value = values[random.bounded(8)];
         switch (random.bounded(12)) {
-            case 0: Player(QStringLiteral("Play")); break;
-            case 1: Player(QStringLiteral("Pause")); break;
-            case 2: Player(QStringLiteral("PlayPause")); break;
-            case 3: Player(QStringLiteral("Stop")); break;
-            case 4: Player(QStringLiteral("Next")); break;
-            case 5: Player(QStringLiteral("Previous")); break;
-            case 6: Player(QStringLiteral("Seek"), {position}); break;
+            case 0:
+                Player(QStringLiteral("Play"));
+                break;
+            case 1:
+                Player(QStringLiteral("Pause"));
+                break;
+            case 2:
+                Player(QStringLiteral("PlayPause"));
+                break;
+            case 3:
+                Player(QStringLiteral("Stop"));
+                break;
+            case 4:
+                Player(QStringLiteral("Next"));
+                break;
+            case 5:
+                Player(QStringLiteral("Previous"));
+                break;
+            case 6:
+                Player(QStringLiteral("Seek"), {position});
+                break;
             case 7: {
-                const QString track = random.bounded(2) == 0
-                    ? Metadata(bus).value(QStringLiteral("mpris:trackid"))
-                          .value<QDBusObjectPath>().path()
-                    : QStringLiteral("/org/kelto/Player/Track/R7_000000000000");
+                const QString track =
+                    random.bounded(2) == 0
+                        ? Metadata(bus)
+                              .value(QStringLiteral("mpris:trackid"))
+                              .value<QDBusObjectPath>()
+                              .path()
+                        : QStringLiteral("/org/kelto/Player/Track/R7_000000000000");
                 const QDBusObjectPath path(track.isEmpty() ? QStringLiteral("/") : track);
                 Player(QStringLiteral("SetPosition"), {QVariant::fromValue(path), position});
                 break;
             }
-            case 8: SetProperty(QStringLiteral("Volume"), value); break;
-            case 9: SetProperty(QStringLiteral("Rate"), value); break;
+            case 8:
+                SetProperty(QStringLiteral("Volume"), value);
+                break;
+            case 9:
+                SetProperty(QStringLiteral("Rate"), value);
+                break;
             case 10:
-                SetProperty(QStringLiteral("LoopStatus"),
-                            random.bounded(2) == 0 ? QStringLiteral("Playlist") : QStringLiteral("None"));
+                SetProperty(QStringLiteral("LoopStatus"), random.bounded(2) == 0
+                                                              ? QStringLiteral("Playlist")
+                                                              : QStringLiteral("None"));
                 break;
             default:
                 Player(QStringLiteral("OpenUri"),
@@ -268,7 +294,8 @@ TEST_F(DesktopEndToEndTest, BadCallsAnswerWithErrorsOrNothingAndNeverTouchThePla
         }
     }
     // Still answering, the playlist as it was, and a volume never out of range.
-    EXPECT_EQ(player->process().state(), QProcess::Running) << player->StandardError().toStdString();
+    EXPECT_EQ(player->process().state(), QProcess::Running)
+        << player->StandardError().toStdString();
     const double volume = bus.PlayerProperty(kMpris, QStringLiteral("Volume")).toDouble();
     EXPECT_GE(volume, 0.0);
     EXPECT_LE(volume, 1.0);
@@ -300,8 +327,7 @@ TEST_F(DesktopEndToEndTest, ASecondStartInTheFolderHandsItsFilesOverAnotherFolde
 
     TempFolder elsewhere;
     auto other = Start({}, Q(elsewhere.path()));
-    const QString instance =
-        kMpris + QStringLiteral(".instance") + QString::number(other->pid());
+    const QString instance = kMpris + QStringLiteral(".instance") + QString::number(other->pid());
     ASSERT_TRUE(WaitForStatus(QStringLiteral("Stopped"), instance));
     EXPECT_EQ(bus.Call(instance, kPath, kRoot, QStringLiteral("Quit")).type(),
               QDBusMessage::ReplyMessage);

@@ -55,18 +55,17 @@ QDBusConnection PrivateBus::connection() const {
     return QDBusConnection::connectToBus(address_, connectionName_);
 }
 
-QDBusMessage PrivateBus::Call(const QString& service, const QString& path,
-                              const QString& interface, const QString& method,
-                              const QVariantList& args) const {
+QDBusMessage PrivateBus::Call(const QString& service, const QString& path, const QString& interface,
+                              const QString& method, const QVariantList& args) const {
     QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, method);
     call.setArguments(args);
     return connection().call(call, QDBus::BlockWithGui, kStepMs);
 }
 
 QVariant PrivateBus::PlayerProperty(const QString& service, const QString& name) const {
-    const QDBusMessage reply =
-        Call(service, QString::fromLatin1(kMprisPath), QStringLiteral("org.freedesktop.DBus.Properties"),
-             QStringLiteral("Get"), {QStringLiteral("org.mpris.MediaPlayer2.Player"), name});
+    const QDBusMessage reply = Call(
+        service, QString::fromLatin1(kMprisPath), QStringLiteral("org.freedesktop.DBus.Properties"),
+        QStringLiteral("Get"), {QStringLiteral("org.mpris.MediaPlayer2.Player"), name});
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
     return reply.arguments().first().value<QDBusVariant>().variant();
 }
