@@ -147,10 +147,12 @@ TEST_F(DesktopEndToEndTest, CommandLineFilesPlayAndPlayerctlDrivesThePlayerAsIts
     EXPECT_TRUE(SetProperty(QStringLiteral("Rate"), 1.0));
     EXPECT_DOUBLE_EQ(bus.PlayerProperty(kMpris, QStringLiteral("Rate")).toDouble(), 1.0);
     EXPECT_EQ(Playerctl(bus, {QStringLiteral("loop"), QStringLiteral("Track")}), QString());
-    EXPECT_EQ(Playerctl(bus, {QStringLiteral("loop")}), QStringLiteral("Track"));
+    EXPECT_TRUE(WaitUntil(
+        [&] { return Playerctl(bus, {QStringLiteral("loop")}) == QStringLiteral("Track"); }));
     EXPECT_EQ(Playerctl(bus, {QStringLiteral("loop"), QStringLiteral("None")}), QString());
     EXPECT_EQ(Playerctl(bus, {QStringLiteral("volume"), QStringLiteral("0.25")}), QString());
-    EXPECT_DOUBLE_EQ(bus.PlayerProperty(kMpris, QStringLiteral("Volume")).toDouble(), 0.25);
+    EXPECT_TRUE(WaitUntil(
+        [&] { return bus.PlayerProperty(kMpris, QStringLiteral("Volume")).toDouble() == 0.25; }));
 
     EXPECT_EQ(Playerctl(bus, {QStringLiteral("position"), QStringLiteral("2")}), QString());
     ASSERT_TRUE(WaitUntil([&] { return !signalLog.seeks.isEmpty(); }));
