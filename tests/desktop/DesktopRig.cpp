@@ -1,6 +1,7 @@
 #include "tests/desktop/DesktopRig.h"
 
-#include <QDBusConnectionInterface>
+#include <QDBusError>
+#include <QDBusPendingCall>
 #include <QDBusVariant>
 #include <QProcessEnvironment>
 #include <QTest>
@@ -59,7 +60,14 @@ QDBusMessage PrivateBus::Call(const QString& service, const QString& path, const
                               const QString& method, const QVariantList& args) const {
     QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, method);
     call.setArguments(args);
-    return connection().call(call, QDBus::BlockWithGui, kStepMs);
+    // Sent without blocking and waited for here, with the event loop running
+    // (the stand-in screen saver answers from it) and a ceiling of our own: a
+    // blocking call was seen to wait past its timeout under the sanitizers.
+    const QDBusPendingCall pending = connection().asyncCall(call, kStepMs);
+    if (!WaitUntil([&] { return pending.isFinished(); }, kStepMs + kStepMs / 2)) {
+        return call.createErrorReply(QDBusError::Timeout, QStringLiteral("no answer in time"));
+    }
+    return pending.reply();
 }
 
 QVariant PrivateBus::PlayerProperty(const QString& service, const QString& name) const {
@@ -70,16 +78,25 @@ QVariant PrivateBus::PlayerProperty(const QString& service, const QString& name)
     return reply.arguments().first().value<QDBusVariant>().variant();
 }
 
+QDBusMessage PrivateBus::BusCall(const QString& method, const QVariantList& args) const {
+    return Call(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                QStringLiteral("org.freedesktop.DBus"), method, args);
+}
+
 bool PrivateBus::HasName(const QString& name) const {
-    const auto reply = connection().interface()->isServiceRegistered(name);
-    return reply.isValid() && reply.value();
+    const QDBusMessage reply = BusCall(QStringLiteral("NameHasOwner"), {name});
+    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
+           reply.arguments().first().toBool();
 }
 
 FakeScreenSaver::FakeScreenSaver(const PrivateBus& bus) {
     QDBusConnection connection = bus.connection();
     connection.registerObject(QStringLiteral("/org/freedesktop/ScreenSaver"), this,
                               QDBusConnection::ExportScriptableSlots);
-    if (!connection.registerService(QStringLiteral("org.freedesktop.ScreenSaver"))) {
+    // 4: do not queue behind an owner; 1 in the reply: now the owner.
+    const QDBusMessage reply = bus.BusCall(QStringLiteral("RequestName"),
+                                           {QStringLiteral("org.freedesktop.ScreenSaver"), 4u});
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().value(0).toUInt() != 1) {
         throw std::runtime_error("cannot stand in for the screen saver");
     }
 }

@@ -38,6 +38,8 @@ public:
     QDBusMessage Call(const QString& service, const QString& path, const QString& interface,
                       const QString& method, const QVariantList& args = {}) const;
     QVariant PlayerProperty(const QString& service, const QString& name) const;
+    // A call to the bus itself.
+    QDBusMessage BusCall(const QString& method, const QVariantList& args = {}) const;
     bool HasName(const QString& name) const;
 
 private:
