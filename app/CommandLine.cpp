@@ -5,27 +5,53 @@ namespace kelto::app {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: kelto-player [--help] [--version]\n"
+    "Usage: kelto-player [--help] [--version] [--] [FILE...]\n"
     "\n"
     "Kelto Player, a small media player for audio and video files.\n"
     "The playlist is kept in pl1.txt (titles) and pl2.txt (full paths) in the\n"
     "folder the player is started from.\n"
     "\n"
+    "Each FILE (mp3, mp2, wav, mid, midi, mpg, mpge, avi or vob) is appended to\n"
+    "the playlist and the first of them is played; any other is skipped with a\n"
+    "line on standard error. When a player already runs in this folder, the\n"
+    "files go to that player (which plays the first and comes to the front)\n"
+    "and this start ends at once: one folder, one player, one playlist.\n"
+    "\n"
+    "Files can also be dropped on the window (a folder adds the media files\n"
+    "below it), and the player answers the desktop's media keys and controls\n"
+    "(MPRIS 2, org.mpris.MediaPlayer2.kelto_player; try playerctl).\n"
+    "\n"
     "In full screen: F1 play the selected entry again, F2 pause or resume,\n"
     "F3 stop and leave full screen, F4 slow motion, Escape leave full screen.\n"
     "\n"
     "  -h, --help     show this text and exit\n"
-    "      --version  show the version and exit\n";
+    "      --version  show the version and exit\n"
+    "      --         take every later argument as a file\n"
+    "\n"
+    "Exit status: 0 when done (also when the files went to the folder's\n"
+    "player), 1 when a player runs in this folder and cannot be reached,\n"
+    "2 when there is no display.\n";
 
 }  // namespace
 
 CommandLineAnswer AnswerCommandLine(const std::vector<std::string>& args) {
+    CommandLineAnswer answer;
+    bool options = true;
     for (const std::string& arg : args) {
-        if (arg == "--") break;
-        if (arg == "--help" || arg == "-h") return {true, 0, kUsage};
-        if (arg == "--version") return {true, 0, "kelto-player " KELTO_VERSION "\n"};
+        if (options && arg == "--") {
+            options = false;
+        } else if (options && (arg == "--help" || arg == "-h")) {
+            return {true, 0, kUsage, {}};
+        } else if (options && arg == "--version") {
+            return {true, 0, "kelto-player " KELTO_VERSION "\n", {}};
+        } else if (options && arg.size() > 1 && arg[0] == '-') {
+            answer.text += "kelto-player: ignoring unknown option " + arg +
+                           " (a file whose name starts with '-' goes after --)\n";
+        } else {
+            answer.files.push_back(arg);
+        }
     }
-    return {};
+    return answer;
 }
 
 }  // namespace kelto::app

@@ -9,7 +9,9 @@
 #include "platform/widgets/NativeWindowRect.h"
 #include "platform/widgets/asxToolbar.h"
 #include "platform/widgets/cpvSlider.h"
+#include "playlist/MediaFiles.h"
 #include "ui/CoveredWindow.h"
+#include "ui/FileDrop.h"
 
 namespace kelto::app {
 
@@ -39,6 +41,18 @@ void PlayerApp::Start() {
     form_->show();
     // While other windows cover it wholly the window paints nothing.
     new ui::CoveredWindow(form_.get());
+}
+
+void PlayerApp::OpenFiles(const QStringList& paths) {
+    editor_.AppendAndPlay(paths);
+    form_->show();
+    form_->raise();
+    form_->activateWindow();
+}
+
+void PlayerApp::EnableDesktop(const QDBusConnection& bus) {
+    desktop_ = std::make_unique<desktop::DesktopSession>(
+        desktop::PlayerParts{*form_, media_, playback_, endOfMedia_, editor_}, bus);
 }
 
 void PlayerApp::Connect() {
@@ -71,6 +85,12 @@ void PlayerApp::Connect() {
     QObject::connect(&form, &ui::Form1::queryUnload, context,
                      [this] { lifecycle_.Form_QueryUnload(); });
     QObject::connect(&form, &ui::Form1::unload, context, [this] { lifecycle_.Form_Unload(); });
+
+    // Files and folders dropped on the window join the playlist as after Add.
+    auto* drop = new ui::FileDrop(&form);
+    QObject::connect(drop, &ui::FileDrop::filesDropped, context, [this](const QStringList& paths) {
+        editor_.AppendFiles(playlist::ExpandFolders(paths));
+    });
 }
 
 }  // namespace kelto::app

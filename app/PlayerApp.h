@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <QObject>
+#include <QStringList>
 #include <memory>
+
+#include "desktop/DesktopSession.h"
 
 #include "mci/ModuleMultimedia.h"
 #include "platform/MciPlatform.h"
@@ -40,6 +44,16 @@ public:
     // Reads the playlist files into the window, then shows it.
     void Start();
 
+    // Appends the files that can join the playlist and plays the first;
+    // brings the window to the front either way. For files from the command
+    // line, from a later start in the same folder and from the desktop.
+    void OpenFiles(const QStringList& paths);
+
+    // Puts the player on `bus`: the desktop's media controls and the screen
+    // saver's inhibit while a video plays. Call once, before Start.
+    void EnableDesktop(const QDBusConnection& bus);
+    desktop::DesktopSession* desktop() { return desktop_.get(); }
+
     ui::Form1& form() { return *form_; }
     mci::ModuleMultimedia& media() { return media_; }
     player::PlaybackControl& playback() { return playback_; }
@@ -58,6 +72,7 @@ private:
     status::StatusRefresh refresh_;
     status::EndOfMedia endOfMedia_;
     status::FullScreenKeys keys_;
+    std::unique_ptr<desktop::DesktopSession> desktop_;
     // Context of every connection; as the last member it goes first, so no
     // signal reaches a handler that is already gone.
     QObject wiring_;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstring>
 
 #include "mci/CheckedArithmetic.h"
 
@@ -181,10 +182,14 @@ std::int32_t ModuleMultimedia::GetLengthFrames(const std::string& alias) {
 }
 
 std::int32_t ModuleMultimedia::GetLengthMs(const std::string& alias) {
+    return QueryInMilliseconds(alias, "length");
+}
+
+std::int32_t ModuleMultimedia::QueryInMilliseconds(const std::string& alias, const char* item) {
     ReplyBuffer reply{};
     platform_.mciSendStringA("set " + alias + " time format ms", reply.data(), kReplyCapacity, 0);
-    const std::uint32_t code =
-        platform_.mciSendStringA("status " + alias + " length", reply.data(), kReplyCapacity, 0);
+    const std::uint32_t code = platform_.mciSendStringA("status " + alias + " " + item,
+                                                        reply.data(), kReplyCapacity, 0);
     // Back to frames whatever happened, so positions elsewhere stay frame numbers.
     platform_.mciSendStringA("set " + alias + " time format frames", nullptr, 0, 0);
     if (code != 0) {
@@ -257,6 +262,28 @@ bool ModuleMultimedia::IsAtEnd(const std::string& alias, std::int32_t& knownLeng
         return false;
     }
     return position >= knownLength;
+}
+
+std::string ModuleMultimedia::GetMode(const std::string& alias) {
+    ReplyBuffer reply{};
+    if (platform_.mciSendStringA("status " + alias + " mode", reply.data(), kReplyCapacity, 0) !=
+        0) {
+        return {};
+    }
+    return std::string(reply.data(), ::strnlen(reply.data(), kReplyCapacity));
+}
+
+std::int32_t ModuleMultimedia::GetPositionMs(const std::string& alias) {
+    return QueryInMilliseconds(alias, "position");
+}
+
+std::int32_t ModuleMultimedia::GetVolume(const std::string& alias) {
+    ReplyBuffer reply{};
+    return QueryStatus("status " + alias + " volume", reply.data());
+}
+
+std::string ModuleMultimedia::SetVolume(const std::string& alias, std::int32_t thousandths) {
+    return SendCommand("setaudio " + alias + " volume to " + Decimal(thousandths));
 }
 
 }  // namespace kelto::mci

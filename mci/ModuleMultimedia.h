@@ -69,10 +69,22 @@ public:
     // keep the length between calls.
     bool IsAtEnd(const std::string& alias, std::int32_t& knownLength);
 
+    // For the desktop's media controls, which count in time rather than frames.
+    // The device's mode ("playing", "paused", "stopped", ...); empty when the
+    // service refused the query, as it does with nothing open.
+    std::string GetMode(const std::string& alias);
+    // Position in milliseconds; leaves the device counting in frames.
+    std::int32_t GetPositionMs(const std::string& alias);
+    // Volume in thousandths of full, 0 to 1000.
+    std::int32_t GetVolume(const std::string& alias);
+    std::string SetVolume(const std::string& alias, std::int32_t thousandths);
+
 private:
     std::string SendCommand(const std::string& command);
     std::string ErrorText(std::uint32_t code);
     std::int32_t QueryStatus(const std::string& command, char* reply);
+    // "status <alias> <item>" asked in milliseconds, the device left in frames.
+    std::int32_t QueryInMilliseconds(const std::string& alias, const char* item);
 
     platform::MciPlatform& platform_;
 };

@@ -1,10 +1,26 @@
 #include "playlist/PlaylistEditor.h"
 
+#include <QFileInfo>
+#include <cstdio>
 #include <utility>
 
+#include "playlist/MediaFiles.h"
 #include "playlist/PlaylistLists.h"
 
 namespace kelto::playlist {
+
+namespace {
+
+void ReportRefused(const QString& path, const QString& why) {
+    QString shown = path;
+    // One line per refusal, even for a name that holds line breaks.
+    shown.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    shown.replace(QLatin1Char('\r'), QStringLiteral("\\r"));
+    std::fprintf(stderr, "kelto-player: not added: %s: %s\n", shown.toLocal8Bit().constData(),
+                 why.toLocal8Bit().constData());
+}
+
+}  // namespace
 
 PlaylistEditor::PlaylistEditor(ui::Form1& form, std::function<void()> playSelected,
                                PlaylistFiles files)
@@ -31,6 +47,10 @@ void PlaylistEditor::Add() {
     if (dialog == nullptr || !dialog->ShowOpen()) return;
     const QString path = dialog->FileName();
     if (path.isEmpty()) return;
+    if (!FitsPlaylistLine(path)) {
+        ReportRefused(path, RefusalOf(path));
+        return;
+    }
     QString title = dialog->FileTitle();
     if (title.isEmpty()) title = FromFileText(TitleOfPath(ToFileText(path)));
 
@@ -58,6 +78,39 @@ void PlaylistEditor::Clear() {
     SelectNothing(*form_.List1);
     SelectNothing(*form_.List2);
     SaveQuietly();
+}
+
+QStringList PlaylistEditor::Acceptable(const QStringList& paths) {
+    QStringList accepted;
+    for (const QString& path : paths) {
+        if (const QString why = RefusalOf(path); !why.isEmpty()) {
+            ReportRefused(path, why);
+        } else {
+            accepted.append(QFileInfo(path).absoluteFilePath());
+        }
+    }
+    return accepted;
+}
+
+int PlaylistEditor::AppendFiles(const QStringList& paths) {
+    const QStringList accepted = Acceptable(paths);
+    if (accepted.isEmpty()) return -1;
+    QStringList titles;
+    for (const QString& path : accepted) titles.append(QFileInfo(path).fileName());
+    const int first = form_.List1->count();
+    form_.List1->addItems(titles);
+    form_.List2->addItems(accepted);
+    form_.List1->setCurrentRow(form_.List1->count() - 1);
+    SaveQuietly();
+    return first;
+}
+
+bool PlaylistEditor::AppendAndPlay(const QStringList& paths) {
+    const int first = AppendFiles(paths);
+    if (first < 0) return false;
+    form_.List1->setCurrentRow(first);
+    if (playSelected_) playSelected_();
+    return true;
 }
 
 void PlaylistEditor::List1_Click() {

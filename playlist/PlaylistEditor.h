@@ -37,6 +37,20 @@ public:
     void Remove();
     void Clear();
 
+    // Appends each file that RefusalOf accepts, title = its file name, and
+    // saves as Add does; each refused one is named on standard error with
+    // the reason. Relative paths are taken from the current folder. Returns
+    // the row of the first entry appended, -1 when none was. Selects the last
+    // one appended, as Add selects its file.
+    int AppendFiles(const QStringList& paths);
+    // The files AppendFiles would take, as absolute paths, each refused one
+    // named on standard error.
+    static QStringList Acceptable(const QStringList& paths);
+    // AppendFiles, then the first appended entry is selected and played.
+    // False when nothing was appended; the selection and playback are then
+    // left alone.
+    bool AppendAndPlay(const QStringList& paths);
+
     // Copies List1's selected row to List2. A row List2 does not have (only
     // possible if something filled the lists unevenly) clears List2's
     // selection, so playback finds no file rather than the wrong one.

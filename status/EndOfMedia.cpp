@@ -26,14 +26,30 @@ void EndOfMedia::TimerAtEndFile_Timer() {
         playback_.PlaySelected();
         return;
     }
+    PlayNext();
+}
+
+bool EndOfMedia::PlayNext() {
     // The next entry is the one after the selection, not after the file that
     // is playing; with nothing selected that is the first entry.
     const int selected = form_.List1->currentRow();
-    if (selected == form_.List1->count() - 1) return;
-    form_.List1->setCurrentRow(selected + 1);
+    if (selected == form_.List1->count() - 1) return false;
+    SelectAndPlay(selected + 1);
+    return true;
+}
+
+bool EndOfMedia::PlayPrevious() {
+    const int selected = form_.List1->currentRow();
+    if (selected <= 0 || selected >= form_.List1->count()) return false;
+    SelectAndPlay(selected - 1);
+    return true;
+}
+
+void EndOfMedia::SelectAndPlay(int row) {
+    form_.List1->setCurrentRow(row);
     // List2's selection follows List1's through the playlist's click handling;
     // it is set here too so that the open below cannot take a stale path.
-    form_.List2->setCurrentRow(selected + 1);
+    form_.List2->setCurrentRow(row);
     playback_.PlaySelected();
 }
 

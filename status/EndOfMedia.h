@@ -22,7 +22,17 @@ public:
 
     void TimerAtEndFile_Timer();
 
+    // The advance of a tick at the end of a file without "Auto Replay": the
+    // entry after the selected one (the first when nothing is selected) is
+    // selected and played. False, doing nothing, after the last entry.
+    bool PlayNext();
+    // The same step backwards: the entry before the selected one. False,
+    // doing nothing, on the first entry or with nothing selected.
+    bool PlayPrevious();
+
 private:
+    void SelectAndPlay(int row);
+
     ui::Form1& form_;
     mci::ModuleMultimedia& mm_;
     player::PlaybackControl& playback_;

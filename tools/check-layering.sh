@@ -27,11 +27,12 @@ allowed() {
         player) echo "ui platform platform/widgets mci" ;;
         playlist) echo "ui platform platform/widgets mci" ;;
         status) echo "player ui platform platform/widgets mci" ;;
-        app) echo "player playlist status ui platform platform/widgets mci mciservice" ;;
+        desktop) echo "player playlist status ui platform platform/widgets mci" ;;
+        app) echo "desktop player playlist status ui platform platform/widgets mci mciservice" ;;
         samples) echo "mciservice" ;;
         packaging) echo "ui" ;;
         fuzz) echo "mciservice platform" ;;
-        bench) echo "mciservice playlist platform tests/support" ;;
+        bench) echo "mciservice playlist ui platform platform/widgets tests/support" ;;
         tests/support) echo "* tests/support" ;;
         tests/*) echo "* tests/support" ;;
         *) return 1 ;;

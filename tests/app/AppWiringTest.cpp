@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTest>
+#include <QUrl>
 #include <algorithm>
 #include <memory>
 #include <optional>
@@ -163,6 +167,82 @@ TEST_F(AppWiringTest, CloseBarShutsDownThenWritesBothFiles) {
     EXPECT_EQ(platform->trimmedCommands().back(), "Close All");
     EXPECT_EQ(ReadBytes(folder / "pl1.txt"), "a.mp3\r\nb, c.wav\r\nd.avi\r\n");
     EXPECT_EQ(ReadBytes(folder / "pl2.txt"), "/m/a.mp3\r\n/m/b, c.wav\r\n/m/d.avi\r\n");
+}
+
+}  // namespace
+}  // namespace kelto::app
+
+namespace kelto::app {
+namespace {
+
+// A drag over `on` and, if the window takes it there, the drop: what the
+// window system delivers when the user lets go over that control.
+bool Drop(QMimeData& data, QWidget* on) {
+    const QPoint at = on->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(on, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(on, &drop);
+    return drop.isAccepted();
+}
+
+// Files reach the playlist from outside the dialog: dropped on the list or the
+// video area, with folders opened up; what the playlist files cannot hold is
+// refused on every road, the dialog's too.
+TEST_F(AppWiringTest, DroppedFilesAndFoldersJoinThePlaylistAndBadNamesNeverDo) {
+    TempFolder media;
+    std::filesystem::create_directories(media / "album" / "disc 2");
+    for (const char* name : {"album/track 10.mp3", "album/track 9.MP3", "album/cover.jpg",
+                             "album/disc 2/intro.wav", "single.avi", "two\nlines.mp3"}) {
+        WriteBytes(media / name, "");
+    }
+    const auto url = [&](const std::string& name) {
+        return QUrl::fromLocalFile(QString::fromStdString((media / name).string()));
+    };
+
+    // Text and remote addresses are not taken, on the list or the video area.
+    QMimeData text;
+    text.setText("/m/not-a-drop.mp3");
+    EXPECT_FALSE(Drop(text, form().Picture1));
+    QMimeData remote;
+    remote.setUrls({QUrl("http://example.org/a.mp3")});
+    EXPECT_FALSE(Drop(remote, form().List1->viewport()));
+    EXPECT_EQ(form().List1->count(), 3);
+
+    QMimeData files;
+    files.setUrls({url("album"), QUrl("http://example.org/b.mp3"), url("single.avi"),
+                   url("two\nlines.mp3")});
+    ::testing::internal::CaptureStderr();
+    EXPECT_TRUE(Drop(files, form().List1->viewport()));
+    const std::string refused = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(refused.begin(), refused.end(), '\n'), 1) << refused;
+    EXPECT_NE(refused.find("two\\nlines.mp3"), std::string::npos) << refused;
+
+    EXPECT_EQ(form().List1->texts(),
+              QStringList({"a.mp3", "b, c.wav", "d.avi", "intro.wav", "track 9.MP3",
+                           "track 10.mp3", "single.avi"}));
+    EXPECT_EQ(form().List1->currentRow(), 6);
+    // On the video area as on the list.
+    QMimeData again;
+    again.setUrls({url("single.avi")});
+    EXPECT_TRUE(Drop(again, form().Picture1));
+    EXPECT_EQ(form().List1->count(), 8);
+    const std::string root = media.path().string();
+    EXPECT_EQ(ReadBytes(folder / "pl2.txt"),
+              "/m/a.mp3\r\n/m/b, c.wav\r\n/m/d.avi\r\n" + root + "/album/disc 2/intro.wav\r\n" +
+                  root + "/album/track 9.MP3\r\n" + root + "/album/track 10.mp3\r\n" + root +
+                  "/single.avi\r\n" + root + "/single.avi\r\n");
+    EXPECT_TRUE(platform->commands().empty());
+
+    // The dialog's road: such a name is refused too, and nothing is saved.
+    const std::string saved = ReadBytes(folder / "pl2.txt");
+    dialog->Queue(QString::fromStdString((media / "two\nlines.mp3").string()));
+    ::testing::internal::CaptureStderr();
+    form().asxToolbar2->button(1)->click();
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("line break"), std::string::npos);
+    EXPECT_EQ(form().List1->count(), 8);
+    EXPECT_EQ(ReadBytes(folder / "pl2.txt"), saved);
 }
 
 }  // namespace

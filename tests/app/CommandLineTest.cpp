@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,15 @@ TEST(CommandLineTest, HelpAndVersionAnswerAndEverythingElseStartsThePlayer) {
         EXPECT_EQ(answer.status, 0) << label;
         EXPECT_EQ(answer.text.rfind(c.textStart, 0), 0u) << label;
     }
+}
+
+TEST(CommandLineTest, ArgumentsAreFilesInOrderAfterDashDashToo) {
+    const CommandLineAnswer answer =
+        AnswerCommandLine({"a.mp3", "--bogus", "-", "--", "--help", "-b.wav"});
+    EXPECT_FALSE(answer.finish);
+    EXPECT_EQ(answer.files, (std::vector<std::string>{"a.mp3", "-", "--help", "-b.wav"}));
+    EXPECT_NE(answer.text.find("unknown option --bogus"), std::string::npos);
+    EXPECT_EQ(std::count(answer.text.begin(), answer.text.end(), '\n'), 1);
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 # Usage: check-install.sh BUILD_DIR
 # Installs the build into a fresh prefix and checks that a desktop finds
 # everything where it looks: both programs, runnable from there, the menu
-# entry (valid, naming the installed program and icon) and the icon itself.
+# entry (valid, naming the installed program and icon, opening the player's
+# media types), the software centre's description, the manual pages and the
+# icon itself.
 set -u
 build=$1
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/kelto-install-test.XXXXXX")
@@ -41,11 +43,39 @@ else
         report=$(desktop-file-validate "$desktop" 2>&1) || fail "menu entry is invalid: $report"
         [ -z "$report" ] || fail "menu entry draws remarks: $report"
     fi
-    for line in "[Desktop Entry]" "Type=Application" "Name=Kelto Player" "Exec=kelto-player" \
-        "Icon=kelto-player" "Categories=AudioVideo;Player;"; do
+    for line in "[Desktop Entry]" "Type=Application" "Name=Kelto Player" "Exec=kelto-player %F" \
+        "Icon=kelto-player" "Categories=AudioVideo;Audio;Video;Player;"; do
         grep -qxF "$line" "$desktop" || fail "menu entry lacks the line $line"
     done
+    # A file manager offers the player for these files only if it says so.
+    for type in audio/mpeg audio/mp2 audio/x-wav audio/midi video/mpeg video/x-msvideo; do
+        grep -q "^MimeType=.*$type;" "$desktop" || fail "menu entry does not open $type"
+    done
 fi
+
+metainfo="$prefix/share/metainfo/org.kelto.player.metainfo.xml"
+if [ ! -f "$metainfo" ]; then
+    fail "no software centre description at $metainfo"
+else
+    report=$(appstreamcli validate --no-net "$metainfo" 2>&1) ||
+        fail "software centre description is invalid: $report"
+    grep -q "<launchable type=\"desktop-id\">kelto-player.desktop</launchable>" "$metainfo" ||
+        fail "software centre description does not name the menu entry"
+fi
+
+for page in kelto-player mcisend; do
+    man_page="$prefix/share/man/man1/$page.1"
+    if [ ! -f "$man_page" ]; then
+        fail "no manual page at $man_page"
+        continue
+    fi
+    # man itself, with its warnings on: what a reader would see, and no
+    # complaint from the formatter on the way.
+    shown=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$man_page" 2>&1 >/dev/null)
+    [ -z "$shown" ] || fail "manual page $page draws remarks: $shown"
+    LC_ALL=C.UTF-8 MANWIDTH=80 man -E UTF-8 -l "$man_page" 2>/dev/null | grep -q "^NAME" ||
+        fail "manual page $page does not render"
+done
 
 icon="$prefix/share/icons/hicolor/32x32/apps/kelto-player.png"
 if [ ! -f "$icon" ]; then
