@@ -22,7 +22,7 @@
 
 #include "desktop/FolderClaim.h"
 #include "tests/desktop/DesktopRig.h"
-#include "tests/playlist/TempFolder.h"
+#include "tests/support/files/TempFolder.h"
 #include "tests/support/media/TestClips.h"
 
 namespace kelto::testing {
