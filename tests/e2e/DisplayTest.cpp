@@ -235,7 +235,7 @@ INSTANTIATE_TEST_SUITE_P(Screens, Display,
                          NameOf);
 INSTANTIATE_TEST_SUITE_P(Screens, Playlist,
                          ::testing::Values(Setup{false, "1"}, Setup{false, "2"},
-                                           Setup{false, "1.5"}, Setup{true, "1"}),
+                                           Setup{false, "1.5"}),
                          NameOf);
 
 class Dragging : public ::testing::TestWithParam<Setup> {};

@@ -70,14 +70,15 @@ PlayerProcess::~PlayerProcess() {
 }
 
 Box PlayerProcess::WaitForWindow() {
-    // Ready for input once it stays where the window manager put it and has
-    // been painted: the green marquee strip shows at its place.
+    // Ready for input once it stays where the window manager put it, has the
+    // keyboard (a manager hands it over a moment after the window shows) and
+    // has been painted: the green marquee strip shows at its place.
     std::optional<Box> box, last;
     const bool shown = WaitUntil(
         [&] {
             last = box;
             box = display_.WindowNamed(kTitle);
-            if (!box || box != last) return false;
+            if (!box || box != last || !display_.KeyboardAt(kTitle)) return false;
             const Rgb strip = display_.Screenshot().At(ScreenX(*box, 340), ScreenY(*box, 66));
             return strip.Near(Rgb{0, 255, 0}, 0);
         },

@@ -201,6 +201,30 @@ std::optional<Box> XDisplay::WindowNamed(const std::string& title) const {
     return found;
 }
 
+bool XDisplay::KeyboardAt(const std::string& title) const {
+    if (!windowManager_) return true;
+    Display* dpy = Dpy(display_);
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(dpy, &focus, &revert);
+    // The focus may sit on the window or on one of its own children.
+    for (Window window = focus; window != None && window != DefaultRootWindow(dpy);) {
+        char* name = nullptr;
+        if (XFetchName(dpy, window, &name) != 0 && name != nullptr) {
+            const bool match = title == name;
+            XFree(name);
+            if (match) return true;
+        }
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        if (XQueryTree(dpy, window, &root, &parent, &children, &count) == 0) return false;
+        if (children != nullptr) XFree(children);
+        window = parent;
+    }
+    return false;
+}
+
 void XDisplay::MoveTo(int x, int y) const {
     XTestFakeMotionEvent(Dpy(display_), -1, x, y, CurrentTime);
     Sync();

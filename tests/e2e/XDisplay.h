@@ -69,6 +69,10 @@ public:
     Image Screenshot() const;
     // Screen rectangle of the top-level window with that title, if it is shown.
     std::optional<Box> WindowNamed(const std::string& title) const;
+    // Whether the keyboard goes to that window now, or no window manager
+    // decides where it goes (the pointer does then).
+    bool KeyboardAt(const std::string& title) const;
+    bool WithWindowManager() const { return windowManager_ != nullptr; }
 
     void MoveTo(int x, int y) const;
     void Press(int button = 1) const;
