@@ -188,8 +188,8 @@ std::int32_t ModuleMultimedia::GetLengthMs(const std::string& alias) {
 std::int32_t ModuleMultimedia::QueryInMilliseconds(const std::string& alias, const char* item) {
     ReplyBuffer reply{};
     platform_.mciSendStringA("set " + alias + " time format ms", reply.data(), kReplyCapacity, 0);
-    const std::uint32_t code = platform_.mciSendStringA("status " + alias + " " + item,
-                                                        reply.data(), kReplyCapacity, 0);
+    const std::uint32_t code =
+        platform_.mciSendStringA("status " + alias + " " + item, reply.data(), kReplyCapacity, 0);
     // Back to frames whatever happened, so positions elsewhere stay frame numbers.
     platform_.mciSendStringA("set " + alias + " time format frames", nullptr, 0, 0);
     if (code != 0) {

@@ -65,8 +65,8 @@ std::string VideoSource(const ClipRecipe& recipe) {
         recipe.solidRgb ? "solid-color foreground-color=" +
                               std::to_string(0xff000000U | (*recipe.solidRgb & 0xffffffU))
                         : std::string("smpte");
-    std::string source = "videotestsrc pattern=" + pattern + " num-buffers=" +
-                         std::to_string(recipe.durationMs * kFps / 1000) +
+    std::string source = "videotestsrc pattern=" + pattern +
+                         " num-buffers=" + std::to_string(recipe.durationMs * kFps / 1000) +
                          " ! video/x-raw,format=I420,width=" + std::to_string(recipe.width) +
                          ",height=" + std::to_string(recipe.height) +
                          ",framerate=" + std::to_string(kFps) + "/1";

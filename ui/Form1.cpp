@@ -108,11 +108,10 @@ void Form1::createControls() {
     Picture1->setBackColor(kBlack);
     Picture1->setVideoSurface();
     Picture1->setFocusPolicy(Qt::StrongFocus);
-    connect(Picture1, &PictureBox::MouseDown, this,
-            [this](int button, int shift, int x, int y) {
-                pressedAt_ = Picture1->mapToGlobal(QPoint(x, y));
-                SurfaceMouseDown(button, shift);
-            });
+    connect(Picture1, &PictureBox::MouseDown, this, [this](int button, int shift, int x, int y) {
+        pressedAt_ = Picture1->mapToGlobal(QPoint(x, y));
+        SurfaceMouseDown(button, shift);
+    });
 
     asxToolbar3 = new platform::asxToolbar(this);
     setGeometryTwips(asxToolbar3, 5880, 0, 930, 330);

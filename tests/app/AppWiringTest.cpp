@@ -211,17 +211,16 @@ TEST_F(AppWiringTest, DroppedFilesAndFoldersJoinThePlaylistAndBadNamesNeverDo) {
     EXPECT_EQ(form().List1->count(), 3);
 
     QMimeData files;
-    files.setUrls({url("album"), QUrl("http://example.org/b.mp3"), url("single.avi"),
-                   url("two\nlines.mp3")});
+    files.setUrls(
+        {url("album"), QUrl("http://example.org/b.mp3"), url("single.avi"), url("two\nlines.mp3")});
     ::testing::internal::CaptureStderr();
     EXPECT_TRUE(Drop(files, form().List1->viewport()));
     const std::string refused = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(std::count(refused.begin(), refused.end(), '\n'), 1) << refused;
     EXPECT_NE(refused.find("two\\nlines.mp3"), std::string::npos) << refused;
 
-    EXPECT_EQ(form().List1->texts(),
-              QStringList({"a.mp3", "b, c.wav", "d.avi", "intro.wav", "track 9.MP3",
-                           "track 10.mp3", "single.avi"}));
+    EXPECT_EQ(form().List1->texts(), QStringList({"a.mp3", "b, c.wav", "d.avi", "intro.wav",
+                                                  "track 9.MP3", "track 10.mp3", "single.avi"}));
     EXPECT_EQ(form().List1->currentRow(), 6);
     // On the video area as on the list.
     QMimeData again;

@@ -103,9 +103,9 @@ public:
         std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
         for (char& c : name) c = c == '/' ? '-' : c;
         display.Screenshot().SavePpm(name + ".ppm");
-        return ::testing::AssertionFailure() << "picture expected at " << ToString(box)
-                                             << ", seen at " << ToString(seen) << " with " << other
-                                             << " other pixels inside";
+        return ::testing::AssertionFailure()
+               << "picture expected at " << ToString(box) << ", seen at " << ToString(seen)
+               << " with " << other << " other pixels inside";
     }
     ::testing::AssertionResult ShowsFullScreen(const Rgb& colour) {
         return ShowsPicture(colour, Screen());
@@ -124,9 +124,7 @@ public:
                << other << " pixels of " << ToString(box) << " are not black";
     }
 
-    void PlayRow(int row) {
-        display.DoubleClick(X(40), Y(kRowTop + kRowHeight * row));
-    }
+    void PlayRow(int row) { display.DoubleClick(X(40), Y(kRowTop + kRowHeight * row)); }
     void ClickFullscreen() { display.Click(X(kFullscreenButtonX), Y(kButtonsY)); }
     void ClickPicture() { display.Click(kScreenWidth / 2, kScreenHeight / 2); }
     Box PlayedPicture() const {
@@ -300,8 +298,8 @@ TEST_P(Dragging, MovesTheNormalWindowOnly) {
     s.ExpectClosesCleanly();
 }
 
-INSTANTIATE_TEST_SUITE_P(Screens, Dragging,
-                         ::testing::Values(Setup{false, "1"}, Setup{true, "1"}), NameOf);
+INSTANTIATE_TEST_SUITE_P(Screens, Dragging, ::testing::Values(Setup{false, "1"}, Setup{true, "1"}),
+                         NameOf);
 
 // Height of the green glyphs inside a box: the size a caption is drawn at.
 int GlyphHeight(const Image& shot, const Box& box) { return shot.BoundsOf(kGreen, box).height; }
@@ -321,8 +319,8 @@ TEST(Captions, ScaleWithTheScreen) {
         display.DoubleClick(player.ScreenX(window, 40), player.ScreenY(window, kRowTop));
         ASSERT_TRUE(player.WaitForCommand("play movie"));
         const Box timeLabel = box(343, 90, 78, 22);
-        ASSERT_TRUE(WaitUntil([&] { return GlyphHeight(display.Screenshot(), timeLabel) > 0; },
-                              kCeiling));
+        ASSERT_TRUE(
+            WaitUntil([&] { return GlyphHeight(display.Screenshot(), timeLabel) > 0; }, kCeiling));
         const Image shot = display.Screenshot();
         close.push_back(GlyphHeight(shot, box(394, 2, 58, 18)));
         time.push_back(GlyphHeight(shot, timeLabel));

@@ -25,8 +25,7 @@ std::string PlayerProgram() {
 }
 
 std::filesystem::path NewFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "kelto-e2e-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "kelto-e2e-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     return pattern;
 }
@@ -46,21 +45,21 @@ PlayerProcess::PlayerProcess(const XDisplay& display,
         }
     }
     log_ = folder_ / "player.log";
-    process_ = std::make_unique<ChildProcess>(ChildProcess::Options{
-        .argv = {PlayerProgram()},
-        .env = {{"DISPLAY", display.Name()},
-                {"QT_QPA_PLATFORM", "xcb"},
-                {"QT_SCALE_FACTOR", scaleFactor},
-                {"KELTO_MCI_TRACE", "1"},
-                {"XDG_RUNTIME_DIR", folder_.string()},
-                {"WAYLAND_DISPLAY", ""},
-                {"DBUS_SESSION_BUS_ADDRESS", ""},
-                // Every object on the heap of its own, so that the leak
-                // checker of a sanitized build sees each one that is lost.
-                {"G_SLICE", "always-malloc"}},
-        .workDir = folder_,
-        .log = log_,
-        .stdoutFd = -1});
+    process_ = std::make_unique<ChildProcess>(
+        ChildProcess::Options{.argv = {PlayerProgram()},
+                              .env = {{"DISPLAY", display.Name()},
+                                      {"QT_QPA_PLATFORM", "xcb"},
+                                      {"QT_SCALE_FACTOR", scaleFactor},
+                                      {"KELTO_MCI_TRACE", "1"},
+                                      {"XDG_RUNTIME_DIR", folder_.string()},
+                                      {"WAYLAND_DISPLAY", ""},
+                                      {"DBUS_SESSION_BUS_ADDRESS", ""},
+                                      // Every object on the heap of its own, so that the leak
+                                      // checker of a sanitized build sees each one that is lost.
+                                      {"G_SLICE", "always-malloc"}},
+                              .workDir = folder_,
+                              .log = log_,
+                              .stdoutFd = -1});
 }
 
 PlayerProcess::~PlayerProcess() {

@@ -91,18 +91,17 @@ void Image::SavePpm(const std::string& path) const {
     }
 }
 
-XDisplay::XDisplay(int width, int height, bool withWindowManager)
-    : width_(width), height_(height) {
+XDisplay::XDisplay(int width, int height, bool withWindowManager) : width_(width), height_(height) {
     int fds[2];
     if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
     const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-    server_ = std::make_unique<ChildProcess>(ChildProcess::Options{
-        .argv = {"/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", screen, "-nolisten", "tcp",
-                 "-noreset"},
-        .env = {},
-        .workDir = {},
-        .log = {},
-        .stdoutFd = fds[1]});
+    server_ = std::make_unique<ChildProcess>(
+        ChildProcess::Options{.argv = {"/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", screen,
+                                       "-nolisten", "tcp", "-noreset"},
+                              .env = {},
+                              .workDir = {},
+                              .log = {},
+                              .stdoutFd = fds[1]});
     close(fds[1]);
     const std::string number = ReadDisplayNumber(fds[0], 60s);
     close(fds[0]);
@@ -122,12 +121,12 @@ XDisplay::XDisplay(int width, int height, bool withWindowManager)
     XSync(dpy, False);
 
     if (withWindowManager) {
-        windowManager_ = std::make_unique<ChildProcess>(ChildProcess::Options{
-            .argv = {"/usr/bin/openbox", "--sm-disable"},
-            .env = {{"DISPLAY", name_}},
-            .workDir = {},
-            .log = {},
-            .stdoutFd = -1});
+        windowManager_ = std::make_unique<ChildProcess>(
+            ChildProcess::Options{.argv = {"/usr/bin/openbox", "--sm-disable"},
+                                  .env = {{"DISPLAY", name_}},
+                                  .workDir = {},
+                                  .log = {},
+                                  .stdoutFd = -1});
         const Atom check = XInternAtom(dpy, "_NET_SUPPORTING_WM_CHECK", False);
         const bool up = WaitUntil(
             [&] {

@@ -57,8 +57,8 @@ std::filesystem::path MakeClip(ClipKind kind, const std::filesystem::path& dir, 
     samples::ClipRecipe recipe;
     recipe.kind = kind;
     recipe.durationMs = durationMs;
-    return MadeOnce(recipe, dir / (NameOf(kind) + "-" + std::to_string(durationMs) + "ms" +
-                                   ExtensionOf(kind)));
+    return MadeOnce(
+        recipe, dir / (NameOf(kind) + "-" + std::to_string(durationMs) + "ms" + ExtensionOf(kind)));
 }
 
 std::filesystem::path MakeSolidClip(std::uint32_t rgb, const std::filesystem::path& dir,
@@ -69,8 +69,9 @@ std::filesystem::path MakeSolidClip(std::uint32_t rgb, const std::filesystem::pa
     recipe.solidRgb = rgb & 0xffffffU;
     char colour[8];
     std::snprintf(colour, sizeof colour, "%06x", static_cast<unsigned>(*recipe.solidRgb));
-    return MadeOnce(recipe, dir / ("solid-" + std::string(colour) + "-" +
-                                   std::to_string(durationMs) + "ms" + ExtensionOf(ClipKind::Mpeg1)));
+    return MadeOnce(
+        recipe, dir / ("solid-" + std::string(colour) + "-" + std::to_string(durationMs) + "ms" +
+                       ExtensionOf(ClipKind::Mpeg1)));
 }
 
 }  // namespace kelto::testing
