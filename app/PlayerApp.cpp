@@ -86,8 +86,11 @@ void PlayerApp::Connect() {
                      [this] { lifecycle_.Form_QueryUnload(); });
     QObject::connect(&form, &ui::Form1::unload, context, [this] { lifecycle_.Form_Unload(); });
 
-    // Files and folders dropped on the window join the playlist as after Add.
+    // Files and folders dropped on the playlist or the video area join the
+    // playlist as after Add.
     auto* drop = new ui::FileDrop(&form);
+    drop->Watch(form.List1->viewport());
+    drop->Watch(form.Picture1);
     QObject::connect(drop, &ui::FileDrop::filesDropped, context, [this](const QStringList& paths) {
         editor_.AppendFiles(playlist::ExpandFolders(paths));
     });

@@ -8,9 +8,11 @@
 
 namespace kelto::ui {
 
-FileDrop::FileDrop(QWidget* window) : QObject(window) {
-    window->setAcceptDrops(true);
-    window->installEventFilter(this);
+FileDrop::FileDrop(QObject* owner) : QObject(owner) {}
+
+void FileDrop::Watch(QWidget* target) {
+    target->setAcceptDrops(true);
+    target->installEventFilter(this);
 }
 
 QStringList FileDrop::LocalPaths(const QMimeData* data) {

@@ -8,17 +8,22 @@ class QWidget;
 
 namespace kelto::ui {
 
-// Takes files dropped anywhere on a window: on the window itself and on every
-// child that does not take drops of its own (the playlist, the video area).
-// Only local files and folders count; a drop that carries none (text, remote
-// addresses) is refused, so the pointer shows that nothing would happen.
+// Takes files dropped on the controls it watches (the playlist, the video
+// area). Only local files and folders count; a drop that carries none (text,
+// remote addresses) is refused, so the pointer shows that nothing would
+// happen. Only the watched controls become drop sites, not the whole window
+// with every control on it.
 //
 //   auto* drop = new FileDrop(&form);   // owned by the window
+//   drop->Watch(form.List1->viewport());
 //   connect(drop, &FileDrop::filesDropped, ..., [](const QStringList& paths) { ... });
 class FileDrop : public QObject {
     Q_OBJECT
 public:
-    explicit FileDrop(QWidget* window);
+    explicit FileDrop(QObject* owner);
+
+    // Takes drops on `target` from now on.
+    void Watch(QWidget* target);
 
     // The local paths `data` carries, in the order given.
     static QStringList LocalPaths(const QMimeData* data);
