@@ -48,7 +48,7 @@ int cpvSlider::thumbLeft() const {
 int cpvSlider::valueAt(int x) const {
     const int travel = width() - kThumbSize;
     if (travel <= 0) return minimum_;
-    const double fraction = static_cast<double>(x - kThumbSize / 2) / travel;
+    const double fraction = (x - kThumbSize / 2.0) / travel;
     return clamp(minimum_ + static_cast<int>(std::lround(fraction * (maximum_ - minimum_))));
 }
 
@@ -125,7 +125,7 @@ void cpvSlider::mouseReleaseEvent(QMouseEvent* event) {
 
 void cpvSlider::keyPressEvent(QKeyEvent* event) {
     // Wide arithmetic so that a step past either end of an extreme range clamps.
-    long long next = value_;
+    long long next = 0;
     switch (event->key()) {
         case Qt::Key_Left:
         case Qt::Key_Down:

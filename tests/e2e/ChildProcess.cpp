@@ -29,12 +29,14 @@ ChildProcess::ChildProcess(const Options& options) {
         if (options.env.count(name) == 0) env.push_back(line);
     }
     for (const auto& [name, value] : options.env) {
-        if (!value.empty()) env.push_back(name + "=" + value);
+        if (!value.empty()) env.push_back(std::string(name).append("=").append(value));
     }
     std::vector<char*> argv;
+    argv.reserve(options.argv.size() + 1);
     for (const std::string& arg : options.argv) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
     std::vector<char*> envp;
+    envp.reserve(env.size() + 1);
     for (std::string& line : env) envp.push_back(line.data());
     envp.push_back(nullptr);
 

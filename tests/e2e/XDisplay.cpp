@@ -161,7 +161,8 @@ Image XDisplay::Screenshot() const {
     for (int y = 0; y < height_; ++y) {
         for (int x = 0; x < width_; ++x) {
             const unsigned long p = XGetPixel(image, x, y);
-            pixels[static_cast<std::size_t>(y * width_ + x)] =
+            pixels[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width_)) +
+                   static_cast<std::size_t>(x)] =
                 Rgb{static_cast<int>((p >> 16) & 0xff), static_cast<int>((p >> 8) & 0xff),
                     static_cast<int>(p & 0xff)};
         }
