@@ -168,6 +168,25 @@ start_display
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
 
+# One measured run in a subshell of its own, up to three times: a run that
+# something outside spoiled (the X server or the player ended under it) is
+# repeated on a display that is there. The run prints its figures as shell
+# assignments or a number; they land in FILE.
+retry() {  # retry FILE FUNCTION ARGS...
+    local file=$1 try
+    shift
+    for try in 1 2 3; do
+        ensure_display
+        # Whatever the run started in the background ends with it.
+        if ( trap 'kill $(jobs -p) 2>/dev/null || true' EXIT; "$@" ) >"$file"; then return 0; fi
+        echo "(a run of $1 failed, try $try of 3)" >&2
+    done
+    echo "three runs of $1 failed" >&2
+    exit 1
+}
+# Prints the named variables as assignments for the caller to read back.
+emit() { local n; for n; do printf '%s=%q\n' "$n" "${!n}"; done; }
+
 # --- the clips -------------------------------------------------------------------
 clip=$work/clip-720x576.mpg
 queue="queue max-size-buffers=0 max-size-bytes=0 max-size-time=0"
@@ -223,7 +242,6 @@ player_pid=""
 start_player() {  # start_player DIR [ENV...]: starts it there, waits for its window
     local dir=$1
     shift
-    ensure_display
     (cd "$dir" && exec env "$@" "$player" >"$dir/out" 2>"$dir/err") &
     player_pid=$!
     # Found by its process, so that a window of the previous run still being
@@ -269,6 +287,7 @@ play_entry() {  # play_entry DIR: double-clicks the entry, waits for playback to
 # With "fullscreen" it clicks Fullscreen as soon as the file plays.
 play_in_player() {
     local file=$1 seconds=$2 mode=${3:-} dir c0 c1
+    run_size=""
     dir=$(mktemp -d "$work/player.XXXXXX")
     one_entry_playlist "$dir" "$file"
     start_player "$dir" KELTO_MCI_TRACE=1
@@ -299,16 +318,17 @@ play_in_player() {
         fi
     fi
     stop_player
+    emit run_cpu run_hwm run_ff run_ff2 run_size
 }
 
 # Whole run of the reference pipeline: CPU seconds and peak KiB.
 reference_run() {  # reference_run FILE [WIDTHxHEIGHT]
     local out=$work/time.out
     reference_for "$@"
-    ensure_display
     /usr/bin/time -f '%U %S %M' -o "$out" timeout 120 "${reference[@]}" >/dev/null 2>&1 || true
     ref_cpu=$(awk '{ printf "%.2f", $1 + $2 }' "$out")
     ref_hwm=$(awk '{ print $3 }' "$out")
+    emit ref_cpu ref_hwm
 }
 
 # Reference time to the first picture: GStreamer's own log, from the first
@@ -336,11 +356,14 @@ if want window; then
     p_cpu=() p_ff=() p_ff2=() p_hwm=() r_cpu=() r_ff=() r_hwm=()
     for i in $(seq "$runs"); do
         progress "MPEG-2 clip, run $i of $runs ..."
-        play_in_player "$clip" 10.3
+        retry "$work/r" play_in_player "$clip" 10.3
+        . "$work/r"
         p_cpu+=("$run_cpu") p_ff+=("$run_ff") p_ff2+=("$run_ff2") p_hwm+=("$run_hwm")
-        reference_run "$clip"
+        retry "$work/r" reference_run "$clip"
+        . "$work/r"
         r_cpu+=("$ref_cpu") r_hwm+=("$ref_hwm")
-        r_ff+=("$(reference_first_frame "$clip")")
+        retry "$work/r" reference_first_frame "$clip"
+        r_ff+=("$(cat "$work/r")")
     done
     progress ""
 
@@ -384,11 +407,14 @@ if want fullscreen; then
     f_cpu=() f_ref=() f_mpv=() f_size=()
     for i in $(seq "$runs"); do
         progress "Full screen, run $i of $runs ..."
-        play_in_player "$clip" 10.3 fullscreen
+        retry "$work/r" play_in_player "$clip" 10.3 fullscreen
+        . "$work/r"
         f_cpu+=("$run_cpu") f_size+=("${run_size:-unknown}")
-        reference_run "$clip" "${screen_w}x${screen_h}"
+        retry "$work/r" reference_run "$clip" "${screen_w}x${screen_h}"
+        . "$work/r"
         f_ref+=("$ref_cpu")
-        f_mpv+=("$(mpv_run)")
+        retry "$work/r" mpv_run
+        f_mpv+=("$(cat "$work/r")")
     done
     progress ""
     fs_ratio=$(ratio "$(printf '%s\n' "${f_cpu[@]}" | median)" "$(printf '%s\n' "${f_ref[@]}" | median)")
@@ -407,6 +433,7 @@ fi
 # 10 s of playing, counted the same way.
 sound_in_player() {  # sound_in_player FILE [all]: sets snd_ms; with "all" also idle_* and pause_*
     local file=$1 dir tag
+    idle_ms=0 idle_wake=0 pause_ms=0 pause_wake=0 covered_ms=0 covered_wake=0
     tag=$(basename "${file##*.}")
     dir=$(mktemp -d "$work/player.XXXXXX")
     one_entry_playlist "$dir" "$file" "$sound_title"
@@ -437,6 +464,7 @@ sound_in_player() {  # sound_in_player FILE [all]: sets snd_ms; with "all" also 
         wait "$cover" 2>/dev/null || true
     fi
     stop_player
+    emit snd_ms idle_ms idle_wake pause_ms pause_wake covered_ms covered_wake
 }
 sound_in_reference() {  # sound_in_reference FILE: sets ref_ms
     local log=$work/ref.log pid
@@ -449,6 +477,7 @@ sound_in_reference() {  # sound_in_reference FILE: sets ref_ms
     ref_ms=$win_ms
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
+    emit ref_ms
 }
 if want sound; then
     w_p=() w_r=() m_p=() m_r=() i_ms=() i_wake=() z_ms=() z_wake=() z_frame=() c_ms=() c_wake=()
@@ -459,20 +488,25 @@ if want sound; then
     frames_per_10s=$(awk 'BEGIN { e = -24; s = 28; print 2 * ((s - e) / 0.5 + 1) }')
     for i in $(seq "$runs"); do
         progress "Sound only, paused, idle, run $i of $runs ..."
-        sound_in_player "$wav" all
+        retry "$work/r" sound_in_player "$wav" all
+        . "$work/r"
         w_p+=("$snd_ms") i_ms+=("$idle_ms") i_wake+=("$idle_wake") z_ms+=("$pause_ms") z_wake+=("$pause_wake")
         c_ms+=("$covered_ms") c_wake+=("$covered_wake")
-        read -r _ t _ r _ m < <(timeout 300 "$marquee_bench" 2>/dev/null || echo "timer 0 repaint 0 marquee 0")
+        retry "$work/r" timeout 300 "$marquee_bench"
+        read -r _ t _ r _ m <"$work/r"
         b_timer+=("$t") b_repaint+=("$r") b_marquee+=("$m")
         z_frame+=("$(awk -v ms="$pause_ms" -v f="$frames_per_10s" 'BEGIN { printf "%.1f", ms * 1000 / f }')")
         cp "$work/split.wav.$i" "$work/split.wavp.$i"
-        sound_in_reference "$wav"
+        retry "$work/r" sound_in_reference "$wav"
+        . "$work/r"
         w_r+=("$ref_ms")
         cp "$work/split.ref.$i" "$work/split.wavr.$i"
-        sound_in_player "$mp3"
+        retry "$work/r" sound_in_player "$mp3"
+        . "$work/r"
         m_p+=("$snd_ms")
         cp "$work/split.mp3.$i" "$work/split.mp3p.$i"
-        sound_in_reference "$mp3"
+        retry "$work/r" sound_in_reference "$mp3"
+        . "$work/r"
         m_r+=("$ref_ms")
         cp "$work/split.ref.$i" "$work/split.mp3r.$i"
     done
@@ -517,12 +551,14 @@ fi
 # windows mapped on the root, and the line arrives as it happens.
 startup() {  # startup DIR: seconds from exec to the window mapped
     local dir=$1 t0 t1="" line
-    ensure_display
     exec {xev_out}< <(exec stdbuf -oL xev -root -event substructure -event property)
     xev_pid=$!
     # xev listens once a property change on the root comes back through it.
+    local tries=0
     until [ -n "${line:-}" ]; do
-        xprop -root -f KELTO_BENCH 8s -set KELTO_BENCH "$RANDOM"
+        tries=$((tries + 1))
+        [ "$tries" -le 30 ] || { echo "xev did not start listening" >&2; return 1; }
+        xprop -root -f KELTO_BENCH 8s -set KELTO_BENCH "$RANDOM" || return 1
         read -r -t 2 -u "$xev_out" line || line=""
         [[ $line == PropertyNotify* ]] || line=""
     done
@@ -554,8 +590,10 @@ if want startup; then
     s_big=() s_empty=()
     for i in $(seq "$runs"); do
         progress "Start-up, run $i of $runs ..."
-        s_empty+=("$(startup "$empty")")
-        s_big+=("$(startup "$big")")
+        retry "$work/r" startup "$empty"
+        s_empty+=("$(cat "$work/r")")
+        retry "$work/r" startup "$big"
+        s_big+=("$(cat "$work/r")")
     done
     progress ""
     big_median=$(printf '%s\n' "${s_big[@]}" | median)
@@ -586,13 +624,17 @@ if want midi; then
     m_mid=() m_mp3=() r_mid=() r_mp3=()
     for i in $(seq "$runs"); do
         progress "MIDI, run $i of $runs ..."
-        play_in_player "$samples/kelto-tune.mid" 5.3
+        retry "$work/r" play_in_player "$samples/kelto-tune.mid" 5.3
+        . "$work/r"
         m_mid+=("$run_hwm")
-        reference_run "$samples/kelto-tune.mid"
+        retry "$work/r" reference_run "$samples/kelto-tune.mid"
+        . "$work/r"
         r_mid+=("$ref_hwm")
-        play_in_player "$samples/kelto-melody.mp3" 5.3
+        retry "$work/r" play_in_player "$samples/kelto-melody.mp3" 5.3
+        . "$work/r"
         m_mp3+=("$run_hwm")
-        reference_run "$samples/kelto-melody.mp3"
+        retry "$work/r" reference_run "$samples/kelto-melody.mp3"
+        . "$work/r"
         r_mp3+=("$ref_hwm")
     done
     progress ""
