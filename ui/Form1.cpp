@@ -90,11 +90,15 @@ Form1::Form1(QWidget* parent)
     resize(TwipsToPixels(kWidthTwips), TwipsToPixels(kHeightTwips));
     createControls();
     setTabOrderChain();
-    connect(qApp, &QApplication::focusChanged, this,
-            [this](QWidget*, QWidget* now) { keepFocusInKeyBox(now); });
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this,
+                          [this](QWidget*, QWidget* now) { keepFocusInKeyBox(now); });
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+    // The controls go in the base class's destructor and move the focus as
+    // they go; by then this window is no longer one to keep it in.
+    disconnect(focusWatch_);
+}
 
 void Form1::createControls() {
     Meter31 = new Meter3(this);

@@ -131,6 +131,7 @@ private:
     std::function<void(QWidget*)> dragHandler_;
     bool maximised_ = false;
     bool managedMaximise_ = false;
+    QMetaObject::Connection focusWatch_;
     bool shownOnce_ = false;
     QPoint pressedAt_;  // on the screen, of the latest press that may start a drag
     QRect normalGeometry_;

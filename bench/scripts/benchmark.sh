@@ -1,4 +1,5 @@
 #!/bin/bash
+# shellcheck disable=SC1091 # each run's figures are read back from a file it writes
 # Usage: bench/scripts/benchmark.sh [RUNS [SECTION...]]   (tools/benchmark.sh builds first)
 #
 # Side by side, in one run, on the same clips and the same sinks: the player
