@@ -6,7 +6,7 @@
 
 namespace kelto::desktop {
 
-DesktopSession::DesktopSession(PlayerParts parts, QDBusConnection bus)
+DesktopSession::DesktopSession(PlayerParts parts, const QDBusConnection& bus)
     : watch_(parts),
       commands_(parts, watch_),
       mpris_(bus, commands_, watch_),

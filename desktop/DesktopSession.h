@@ -17,7 +17,7 @@ namespace kelto::desktop {
 // lets go of the screen saver and stops the looks.
 class DesktopSession {
 public:
-    DesktopSession(PlayerParts parts, QDBusConnection bus);
+    DesktopSession(PlayerParts parts, const QDBusConnection& bus);
     DesktopSession(const DesktopSession&) = delete;
     DesktopSession& operator=(const DesktopSession&) = delete;
     ~DesktopSession();

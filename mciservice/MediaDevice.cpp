@@ -12,7 +12,9 @@ namespace kelto::mciservice {
 
 namespace {
 
-constexpr GstClockTime kOpenTimeout = 5 * GST_SECOND;
+// Generous: a first open also waits for the sound output probe, and a busy
+// machine slows every step; a file that cannot be played fails long before.
+constexpr GstClockTime kOpenTimeout = 10 * GST_SECOND;
 constexpr GstClockTime kSeekTimeout = 5 * GST_SECOND;
 // Added to the remaining play time when a caller asks to wait for the end.
 constexpr GstClockTime kWaitMargin = 2 * GST_SECOND;

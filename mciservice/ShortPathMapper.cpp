@@ -28,7 +28,7 @@ std::uint64_t Fnv1a(const std::string& text) {
 // The extension if it is plain letters and digits, else nothing: the link name
 // must stay as safe as the rest.
 std::string SafeExtension(const std::filesystem::path& path) {
-    const std::string extension = path.extension().string();
+    std::string extension = path.extension().string();
     if (extension.size() < 2 || extension.size() > 9) {
         return {};
     }
@@ -103,7 +103,10 @@ std::optional<std::string> ShortPathMapper::ShortForm(const std::string& longPat
     // A second path with the same hash gets the next free suffix.
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string suffix = attempt == 0 ? "" : "-" + std::to_string(attempt);
-        const std::filesystem::path link = folder_ / (hash + suffix + extension);
+        std::string name = hash;
+        name += suffix;
+        name += extension;
+        const std::filesystem::path link = folder_ / name;
         const std::filesystem::path existing = std::filesystem::read_symlink(link, ec);
         if (!ec) {
             if (existing == absolute) {

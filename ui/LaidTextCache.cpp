@@ -11,7 +11,7 @@ namespace {
 
 // The widest line a layout takes (its fixed-point limit): QStaticText's own
 // width when it is given none.
-constexpr qreal kUnboundedLineWidth = std::numeric_limits<int>::max() / 256;
+constexpr qreal kUnboundedLineWidth = static_cast<qreal>(std::numeric_limits<int>::max() / 256);
 
 bool Decorated(const QFont& font) {
     return font.underline() || font.overline() || font.strikeOut();
@@ -75,7 +75,7 @@ const LaidTextCache::Laid& LaidTextCache::LaidOut(const QString& text) {
             laid.pieces.push_back({run.rawFont(), run.glyphIndexes(), run.positions()});
         }
     }
-    return *laid_.insert(text, std::move(laid));
+    return *laid_.insert(text, laid);
 }
 
 void LaidTextCache::Draw(QPainter& painter, const QFont& font, const QColor& colour,
