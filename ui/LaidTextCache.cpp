@@ -11,7 +11,8 @@ namespace {
 
 // The widest line a layout takes (its fixed-point limit): QStaticText's own
 // width when it is given none.
-constexpr qreal kUnboundedLineWidth = static_cast<qreal>(std::numeric_limits<int>::max() / 256);
+constexpr int kUnboundedLineWidthPx = std::numeric_limits<int>::max() / 256;
+constexpr qreal kUnboundedLineWidth = kUnboundedLineWidthPx;
 
 bool Decorated(const QFont& font) {
     return font.underline() || font.overline() || font.strikeOut();
