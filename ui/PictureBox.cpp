@@ -88,25 +88,29 @@ void PictureBox::print(const QString& text) {
     update(area);
 }
 
+void PictureBox::PaintSunkenEdge(QPainter& painter, const QRect& outer) {
+    // Dark outside lines top and left, light ones bottom and right.
+    const QRect r = outer.adjusted(0, 0, -1, -1);
+    painter.setPen(QColor(128, 128, 128));
+    painter.drawLine(r.topLeft(), r.topRight());
+    painter.drawLine(r.topLeft(), r.bottomLeft());
+    painter.setPen(QColor(255, 255, 255));
+    painter.drawLine(r.bottomLeft(), r.bottomRight());
+    painter.drawLine(r.topRight(), r.bottomRight());
+    const QRect inner = r.adjusted(1, 1, -1, -1);
+    painter.setPen(QColor(64, 64, 64));
+    painter.drawLine(inner.topLeft(), inner.topRight());
+    painter.drawLine(inner.topLeft(), inner.bottomLeft());
+    painter.setPen(QColor(212, 208, 200));
+    painter.drawLine(inner.bottomLeft(), inner.bottomRight());
+    painter.drawLine(inner.topRight(), inner.bottomRight());
+}
+
 void PictureBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), backColor_);
     if (border_) {
-        // Sunken edge: dark outside lines top and left, light ones bottom and right.
-        const QRect r = rect().adjusted(0, 0, -1, -1);
-        painter.setPen(QColor(128, 128, 128));
-        painter.drawLine(r.topLeft(), r.topRight());
-        painter.drawLine(r.topLeft(), r.bottomLeft());
-        painter.setPen(QColor(255, 255, 255));
-        painter.drawLine(r.bottomLeft(), r.bottomRight());
-        painter.drawLine(r.topRight(), r.bottomRight());
-        const QRect inner = r.adjusted(1, 1, -1, -1);
-        painter.setPen(QColor(64, 64, 64));
-        painter.drawLine(inner.topLeft(), inner.topRight());
-        painter.drawLine(inner.topLeft(), inner.bottomLeft());
-        painter.setPen(QColor(212, 208, 200));
-        painter.drawLine(inner.bottomLeft(), inner.bottomRight());
-        painter.drawLine(inner.topRight(), inner.bottomRight());
+        PaintSunkenEdge(painter, rect());
     }
     painter.setClipRect(drawingArea());
     for (const DrawnText& item : drawn_) {

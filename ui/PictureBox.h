@@ -5,6 +5,8 @@
 #include <QPointF>
 #include <QString>
 #include <QWidget>
+
+class QPainter;
 #include <vector>
 
 #include "ui/LaidTextCache.h"
@@ -77,6 +79,8 @@ public:
     void print(const QString& text);
 
     const std::vector<DrawnText>& drawnTexts() const { return drawn_; }
+    // The classic two-pixel sunken edge along the inside of `outer`.
+    static void PaintSunkenEdge(QPainter& painter, const QRect& outer);
     // The drawing area in widget pixels.
     QRect drawingArea() const;
 

@@ -200,20 +200,7 @@ QImage PaintedOneByOne(const PictureBox& box) {
     QImage image(box.size(), QImage::Format_RGB32);
     QPainter painter(&image);
     painter.fillRect(image.rect(), box.backColor());
-    const QRect r = image.rect().adjusted(0, 0, -1, -1);
-    painter.setPen(QColor(128, 128, 128));
-    painter.drawLine(r.topLeft(), r.topRight());
-    painter.drawLine(r.topLeft(), r.bottomLeft());
-    painter.setPen(QColor(255, 255, 255));
-    painter.drawLine(r.bottomLeft(), r.bottomRight());
-    painter.drawLine(r.topRight(), r.bottomRight());
-    const QRect inner = r.adjusted(1, 1, -1, -1);
-    painter.setPen(QColor(64, 64, 64));
-    painter.drawLine(inner.topLeft(), inner.topRight());
-    painter.drawLine(inner.topLeft(), inner.bottomLeft());
-    painter.setPen(QColor(212, 208, 200));
-    painter.drawLine(inner.bottomLeft(), inner.bottomRight());
-    painter.drawLine(inner.topRight(), inner.bottomRight());
+    PictureBox::PaintSunkenEdge(painter, image.rect());
     painter.setClipRect(box.drawingArea());
     for (const PictureBox::DrawnText& item : box.drawnTexts()) {
         QStaticText laid(item.text);
