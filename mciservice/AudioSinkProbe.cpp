@@ -28,9 +28,9 @@ std::string ProbeOutputs() {
     if (!automatic) return {};
     std::string found;
     if (gst_element_set_state(automatic.get(), GST_STATE_READY) != GST_STATE_CHANGE_FAILURE) {
-        GstIterator* children = gst_bin_iterate_elements(GST_BIN(automatic.get()));
+        const GstIteratorPtr children{gst_bin_iterate_elements(GST_BIN(automatic.get()))};
         GValue item = G_VALUE_INIT;
-        while (found.empty() && gst_iterator_next(children, &item) == GST_ITERATOR_OK) {
+        while (found.empty() && gst_iterator_next(children.get(), &item) == GST_ITERATOR_OK) {
             GstElementFactory* factory =
                 gst_element_get_factory(GST_ELEMENT(g_value_get_object(&item)));
             if (factory != nullptr && std::string_view(GST_OBJECT_NAME(factory)) != "fakesink") {
@@ -39,7 +39,6 @@ std::string ProbeOutputs() {
             g_value_reset(&item);
         }
         g_value_unset(&item);
-        gst_iterator_free(children);
     }
     gst_element_set_state(automatic.get(), GST_STATE_NULL);
     return found;

@@ -31,6 +31,11 @@ struct GstBufferUnref {
 };
 using GstBufferPtr = std::unique_ptr<GstBuffer, GstBufferUnref>;
 
+struct GstIteratorFree {
+    void operator()(GstIterator* iterator) const { gst_iterator_free(iterator); }
+};
+using GstIteratorPtr = std::unique_ptr<GstIterator, GstIteratorFree>;
+
 struct GErrorFree {
     void operator()(GError* error) const { g_error_free(error); }
 };

@@ -2,6 +2,7 @@
 
 #include <gst/video/video.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string_view>
@@ -9,6 +10,7 @@
 #include "mciservice/AudioSinkProbe.h"
 #include "mciservice/DiscardingSink.h"
 #include "mciservice/PlaybackTrace.h"
+#include "mciservice/StalledDemuxer.h"
 #include "mciservice/StreamDuration.h"
 
 namespace kelto::mciservice {
@@ -67,6 +69,10 @@ GstPtr<GstElement> MakeElement(const char* factory, const char* name = nullptr) 
 // How long an open waits for the probe of the sound outputs started with the
 // service; past it the file plays silently rather than holding up the open.
 constexpr auto kAudioSinkProbeWait = std::chrono::seconds(2);
+
+// How often a preroll that has not finished looks for a file that stopped
+// being read without an error on the bus.
+constexpr GstClockTime kStallCheck = 100 * GST_MSECOND;
 
 }  // namespace
 
@@ -135,11 +141,16 @@ bool MediaPipeline::Preroll(GstClockTime deadline) {
     if (gst_element_set_state(playbin_.get(), GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
         return false;
     }
-    const GstClockTime now = gst_util_get_timestamp();
-    GstMessagePtr message{gst_bus_timed_pop_filtered(
-        bus_.get(), deadline > now ? deadline - now : 0,
-        static_cast<GstMessageType>(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR | GST_MESSAGE_EOS))};
-    return message && GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_ASYNC_DONE;
+    const auto wanted =
+        static_cast<GstMessageType>(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR | GST_MESSAGE_EOS);
+    for (GstClockTime now = gst_util_get_timestamp(); now < deadline;
+         now = gst_util_get_timestamp()) {
+        GstMessagePtr message{
+            gst_bus_timed_pop_filtered(bus_.get(), std::min(deadline - now, kStallCheck), wanted)};
+        if (message) return GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_ASYNC_DONE;
+        if (HasStalledDemuxer(playbin_.get())) return false;
+    }
+    return false;
 }
 
 bool MediaPipeline::ReadStreamInfo(const std::string& path, GstClockTime deadline) {

@@ -101,7 +101,7 @@ std::string PlayerProcess::Log() const {
     return text.str();
 }
 
-int PlayerProcess::CommandCount(const std::string& command) const {
+int PlayerProcess::CommandCount(const std::string& command, bool carriedOutOnly) const {
     std::istringstream lines(Log());
     int count = 0;
     for (std::string line; std::getline(lines, line);) {
@@ -109,7 +109,7 @@ int PlayerProcess::CommandCount(const std::string& command) const {
         std::istringstream fields(line);
         std::string mark, micros, code;
         fields >> mark >> micros >> code;
-        if (mark != "command" || code != "0") continue;
+        if (mark != "command" || (carriedOutOnly && code != "0")) continue;
         std::string rest;
         std::getline(fields, rest);
         if (rest.rfind(" " + command, 0) == 0) ++count;
@@ -117,8 +117,13 @@ int PlayerProcess::CommandCount(const std::string& command) const {
     return count;
 }
 
-bool PlayerProcess::WaitForCommand(const std::string& command, int count) {
-    return WaitUntil([&] { return CommandCount(command) >= count; }, kCeiling);
+::testing::AssertionResult PlayerProcess::WaitForCommand(const std::string& command, int count) {
+    if (WaitUntil([&] { return CommandCount(command) >= count; }, kCeiling)) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "\"" << command << "\" carried out fewer than " << count
+                                         << " times; the player said:\n"
+                                         << Log();
 }
 
 std::optional<int> PlayerProcess::CloseWithCloseBar(const Box& window) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -33,8 +35,10 @@ public:
 
     // Waits until the player has sent `count` commands starting with
     // `command` (letter case as sent) and the service has carried them out.
-    bool WaitForCommand(const std::string& command, int count = 1);
-    int CommandCount(const std::string& command) const;
+    // On failure the message holds the player's output, trace included.
+    ::testing::AssertionResult WaitForCommand(const std::string& command, int count = 1);
+    // Counts the commands sent, or only those carried out.
+    int CommandCount(const std::string& command, bool carriedOutOnly = true) const;
     std::string Log() const;
 
     // Clicks the close bar and waits for the program to end; its exit status.

@@ -100,7 +100,9 @@ TEST(RealService, AutoReplayRestartsTheSameEntry) {
     player.playback.PlaySelected();
     ASSERT_EQ(Result(player.form), kSuccess);
 
-    ASSERT_TRUE(player.RunUntil([&] { return player.service.opens == 2; }));
+    ASSERT_TRUE(player.RunUntil([&] { return player.service.opens == 2; }))
+        << player.service.opens << " opens, " << Result(player.form) << ", at "
+        << player.form.lbcurrentime->text().toStdString();
     EXPECT_EQ(player.form.List1->currentRow(), 0);
     EXPECT_EQ(Result(player.form), kSuccess);
     EXPECT_TRUE(player.form.TimerMisc->isActive());
