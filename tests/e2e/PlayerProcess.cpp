@@ -127,8 +127,12 @@ int PlayerProcess::CommandCount(const std::string& command, bool carriedOutOnly)
 }
 
 std::optional<int> PlayerProcess::CloseWithCloseBar(const Box& window) {
-    // The close bar's one button, at the window's top right.
-    display_.Click(ScreenX(window, 420), ScreenY(window, 10));
+    // The close bar's one button, at the window's top right. A window manager
+    // may keep a press for itself; a person would click again.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        display_.Click(ScreenX(window, 420), ScreenY(window, 10));
+        if (auto status = process_->WaitForExit(20s)) return status;
+    }
     return process_->WaitForExit(kCeiling);
 }
 
