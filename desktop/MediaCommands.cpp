@@ -41,6 +41,7 @@ QString MediaCommands::TrackId(const PlaybackSnapshot& snapshot) {
 }
 
 void MediaCommands::ToggleUntil(PlaybackStatus wanted) {
+    // Up to two presses: the pause flag follows presses, not the device, and may be out of step.
     for (int press = 0; press < 2; ++press) {
         parts_.playback.TogglePause();
         watch_.Refresh();

@@ -14,6 +14,7 @@ namespace kelto::mci {
 // neighbour (12.5 -> 12, 37.5 -> 38, -2.5 -> -2), and raise for NaN or a
 // rounded value outside the target range.
 
+// Halves to even everywhere, so labels and commands derived from one value agree.
 std::int32_t RoundToInt32(double value);
 
 std::int32_t Sub32(std::int32_t a, std::int32_t b);

@@ -82,6 +82,7 @@ std::string ModuleMultimedia::OpenMedia(std::int32_t parentWindow, const std::st
     if (length <= kShortPathCapacity) {
         shortPath.assign(shortBuffer.data(), length);
     }
+    // "Alias" and "Style" keep their capitals: the fuzz seeds and command logs hold this text.
     const std::string command = "open " + shortPath + " type " + deviceType + " Alias " + alias +
                                 " parent " + Decimal(parentWindow) + " Style " +
                                 Decimal(kChildWindowStyle);
@@ -96,6 +97,7 @@ std::string ModuleMultimedia::PlayMedia(const std::string& alias, const std::str
         FitToLength("play " + alias + " from " + start + " to " + end, kPlayCommandLength));
 }
 
+// Verbs capitalised as the fuzz seeds hold them ("Close", "Play"); the service matches any case.
 std::string ModuleMultimedia::CloseMedia(const std::string& alias) {
     return SendCommand("Close " + alias);
 }
@@ -124,6 +126,7 @@ std::string ModuleMultimedia::SeekAndPlay(const std::string& alias, std::int32_t
 std::string ModuleMultimedia::PutVideoWindow(std::int32_t window, const std::string& alias,
                                              std::int32_t x, std::int32_t y, std::int32_t width,
                                              std::int32_t height) {
+    // Either side 0 measures both: callers pass 0, 0, 0, 0 to mean "fill the whole window".
     if (width == 0 || height == 0) {
         // A window that does not exist leaves the rectangle empty: 0 by 0.
         platform::WindowRect rect;

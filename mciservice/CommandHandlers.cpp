@@ -55,12 +55,14 @@ std::uint32_t Open(CommandContext& context) {
         rc != mcierr::kNone) {
         return rc;
     }
+    // The reply is the device's number ("1" for the first), the language's answer to an open.
     context.reply = std::to_string(context.devices.Add(std::string(alias), std::move(device)));
     return mcierr::kNone;
 }
 
 std::uint32_t Close(CommandContext& context) {
     if (context.all) {
+        // Succeeds with nothing open: the player sends "Close All" before every open.
         context.devices.Clear();
     } else {
         context.devices.Remove(context.deviceName.text);

@@ -124,6 +124,7 @@ std::uint32_t SplitCommand(std::string_view command, CommandLine& out) {
     if (out.device.text.empty()) {
         return mcierr::kMissingDeviceName;
     }
+    // Trailing blanks read as nothing: the player pads commands to 128 or 255 characters.
     for (pos = SkipBlanks(command, pos); pos < command.size(); pos = SkipBlanks(command, pos)) {
         if (out.wordCount == CommandLine::kMaxWords) {
             return mcierr::kUnrecognizedKeyword;

@@ -89,6 +89,7 @@ constexpr std::array kCommands{
 }  // namespace
 
 const CommandSpec* FindCommand(std::string_view verb) {
+    // Verbs match in any case: the player sends "Close" and "Play" as well as "play".
     for (const CommandSpec& entry : kCommands) {
         if (EqualsNoCase(entry.verb, verb)) {
             return &entry;

@@ -300,6 +300,7 @@ std::uint32_t MediaDevice::Status(Kw item, std::string& reply) {
             break;
         }
         case Kw::Speed:
+            // Thousandths of normal speed: the player divides by ten for its per cent.
             reply = std::to_string(speed_);
             break;
         case Kw::Mode:
@@ -323,11 +324,13 @@ std::uint32_t MediaDevice::Status(Kw item, std::string& reply) {
 }
 
 std::uint32_t MediaDevice::Where(Kw item, std::string& reply) const {
+    // Sound alone has no picture: the player reads 346 as no size and leaves its video area.
     if (!Info().hasVideo) {
         return mcierr::kNoWindow;
     }
     const Rect rect = item == Kw::Source ? Rect{0, 0, Info().width, Info().height}
                                          : Rect{0, 0, destination_.width, destination_.height};
+    // Single blanks between the four numbers: the player finds width and height by them.
     reply = std::to_string(rect.x) + " " + std::to_string(rect.y) + " " +
             std::to_string(rect.width) + " " + std::to_string(rect.height);
     return mcierr::kNone;

@@ -8,8 +8,7 @@ namespace kelto::mciservice {
 // The device's own X11 window, a child of the window the caller named (or a
 // top-level window when the caller named none and wants one), into which the
 // video sink draws. Owning it lets "put window" move and size the picture with
-// plain window calls, as a child window would be moved on the desktop the
-// command language was made for.
+// plain window calls, as the command language expects of a child window.
 class VideoWindow {
 public:
     // Null when there is no display, or `parent` is not a window on it. A

@@ -30,7 +30,7 @@ inline constexpr std::array<std::pair<std::uint32_t, std::string_view>, 29> kMci
     {274, "The MCI device you are using does not support the specified command."},
     {275, "Cannot find the specified file. Make sure the path and filename are correct."},
     {276, "The device driver is not ready."},
-    // The usual wording asks the user to restart another operating system.
+    // The advice names the player: restarting it is what starts the service afresh.
     {277, "A problem occurred in initializing MCI. Try restarting the program."},
     {279, "Cannot use 'all' as the device name with the specified command."},
     {282, "The specified parameter is out of range for the specified command."},

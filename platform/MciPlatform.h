@@ -15,9 +15,9 @@ struct WindowRect {
 };
 
 // The only door from the command layer to the outside world. The four calls
-// keep the shape of the functions the player was designed against (text in,
-// caller-owned buffers with a capacity, 32-bit codes) so that the command
-// layer's byte-exact behaviour can be tested against a recording fake.
+// take text in, write into caller-owned buffers of a given capacity and answer
+// with 32-bit codes, the shape the command layer's buffer handling is written
+// for, so that its byte-exact behaviour can be tested against a recording fake.
 class MciPlatform {
 public:
     MciPlatform() = default;

@@ -120,9 +120,11 @@ void PlaybackControl::PlaySelected() {
     s.elapsedMinutes = 0;
     s.elapsedSecondsRemainder = 0;
     s.lastResult = mm_.CloseAllMedia();
+    // Sound files too: every later command names "movie", and this device type plays both kinds.
     s.deviceAlias = "movie";
     s.deviceType = "MPEGVideo";
     OpenSelected();
+    // Only the pause flag: a set slow-motion flag next asks for normal speed, which a new file has.
     form_.asxToolbar1->setButtonChecked(ui::Form1::kPauseButton, false);
     FillInformationBlock();
     PlayWhole();

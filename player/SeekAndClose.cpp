@@ -15,6 +15,7 @@ void PlaybackControl::cpvSlider1_Change() {
     const std::int32_t value = form_.cpvSlider1->value();
     std::int32_t target = 0;
     try {
+        // Two seconds a step for every file, so a step is the same jump whatever the length.
         target = mci::RoundToInt32(2.0 * framesPerSecond * value);
     } catch (const mci::ArithmeticOverflow&) {
         return;

@@ -16,6 +16,7 @@ TotalTime TotalTimeFromMs(std::int32_t milliseconds) {
 }
 
 std::string TotalTimeLabel(const TotalTime& total) {
+    // Seconds, three blanks, m:ss: the hidden label's layout; users see the total in lbcurrentime.
     return mci::Decimal(total.seconds) + "   " + mci::Decimal(total.minutes) + ":" +
            total.remainderText;
 }

@@ -38,6 +38,7 @@ void PlaybackControl::TogglePause() {
     if (!form_.asxToolbar1->ButtonChecked(ui::Form1::kPauseButton)) {
         s.lastResult = mm_.PauseMedia(s.deviceAlias);
         ShowLastResult(form_);
+        // Timerscroll runs on: the paused file stays open, so its title keeps scrolling.
         SwitchOff(form_.TimerMisc);
     } else {
         s.lastResult = mm_.ResumeMedia(s.deviceAlias);

@@ -15,6 +15,7 @@ namespace kelto::playlist {
 
 namespace {
 
+// CR LF on Linux too: saved playlists use it, and files written here match them byte for byte.
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr int kNameAttempts = 100;
 constexpr std::size_t kReadBlockSize = 1 << 16;

@@ -9,8 +9,8 @@
 
 namespace kelto::playlist {
 
-// One entry a line, every line ended by CR LF, nothing else: the layout both
-// playlist files have always had on disk.
+// One entry a line, every line ended by CR LF, nothing else: the one layout of
+// both playlist files on disk, which the playlists users have saved are in.
 std::string JoinLines(const std::vector<std::string>& lines);
 
 // Reads `file` in blocks and hands each line to `line`; CR LF, a lone LF and

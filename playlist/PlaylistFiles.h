@@ -23,6 +23,7 @@ std::string TitleOfPath(const std::string& path);
 // the other are one entry, so the pair is saved as one record.
 class PlaylistFiles {
 public:
+    // Two files paired by line rather than one: the playlists users have saved are in this form.
     static constexpr const char* kTitlesFileName = "pl1.txt";
     static constexpr const char* kPathsFileName = "pl2.txt";
 

@@ -20,6 +20,7 @@ void EndOfMedia::TimerAtEndFile_Timer() {
     }
     if (!atEnd) return;
 
+    // The poll stays on at the end: ticking Auto Replay then replays the last entry within 0.5 s.
     player::SwitchOff(form_.TimerMisc);
     player::SwitchOff(form_.Timerscroll);
     if (form_.Check->checkState() == Qt::Checked) {

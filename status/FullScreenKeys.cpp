@@ -10,6 +10,7 @@ namespace kelto::status {
 
 namespace {
 
+// Virtual-key numbers, as KeyTextBox reports every key (InputCodes maps Qt's keys onto them).
 constexpr int kEscape = 27;
 constexpr int kF1 = 112;
 constexpr int kF2 = 113;

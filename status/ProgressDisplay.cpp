@@ -33,8 +33,10 @@ ProgressDisplay ComputeProgressDisplay(std::int32_t percent, std::int32_t totalS
     if (percent != -1) d.meterValue = MeterValueFor(percent);
     d.progressText = mci::Decimal(percent) + " %";
 
+    // From the per cent, not the position: the time moves in step with the meter and its label.
     d.elapsedSeconds = static_cast<double>(mci::Mul32(totalSeconds, percent)) / 100.0;
     d.elapsedMinutes = std::floor(d.elapsedSeconds / 60.0);
+    // Cut from 59 s up, so the seconds never read 60 (59.5 s shows 0:59, not 0:60).
     const double seconds = d.elapsedSeconds > 59
                                ? std::floor(d.elapsedSeconds - d.elapsedMinutes * 60.0)
                                : d.elapsedSeconds;

@@ -71,6 +71,7 @@ const QString& Form1::Caption() {
 }
 
 const QString& Form1::DialogFilter() {
+    // The descriptions' trailing blanks ("All audio ") are harmless: QtNameFilters trims them.
     static const QString filter = QStringLiteral(
         "All audio |*.mp3;*.mp2;*.wav;*.midi;*.mid|All video |*.mpg;*.mpge;*.avi;*.vob|"
         "mp3 (*.mp3)|*.mp3|wav (*.wav)|*.wav|avi(*.avi)|*.avi|mpg(*.mpg)|*.mpg|"
@@ -131,6 +132,7 @@ void Form1::createControls() {
     asxToolbar2->setBackcolor(kBlack);
     asxToolbar2->setFont(Tahoma());
     asxToolbar2->setButtongap(2);
+    // Tooltips are fixed texts, "meddia" included; the layout test checks each letter for letter.
     asxToolbar2->setButtons({
         {QStringLiteral("Add to Playlist"), QStringLiteral("add"),
          QStringLiteral("Add media to playlist")},
@@ -152,6 +154,7 @@ void Form1::createControls() {
     cpvSlider1 = new platform::cpvSlider(this);
     setGeometryTwips(cpvSlider1, 0, 1300, 3390, 240);
     cpvSlider1->setRange(-1, 100);
+    // Starts at -1, off the seek's scale, so moving it to any step 0..100 is a real seek.
     cpvSlider1->setValue(-1);
     cpvSlider1->setBackcolor(kBlack);
 
@@ -191,6 +194,7 @@ void Form1::createControls() {
     asxToolbar1->setBackcolor(kBlack);
     asxToolbar1->setFont(Tahoma());
     asxToolbar1->setButtongap(3);
+    // Trailing blanks in the captions widen their buttons, spreading the bar across the row.
     asxToolbar1->setButtons({
         {QStringLiteral("Play         "), QStringLiteral("play"), QStringLiteral("Play   F1")},
         {QStringLiteral("Pause      "), QStringLiteral("pause"), QStringLiteral("Pause   F2")},
@@ -336,6 +340,7 @@ void Form1::SurfaceMouseDown(int button, int) {
 }
 
 void Form1::TimerscrollTick() {
+    // The selection, read afresh each pass: the strip names what the user picked, playing or not.
     ScrollText(Picture2, List1->text(List1->currentRow()), 12, 3, 0.1, kBlue);
 }
 

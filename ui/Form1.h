@@ -30,8 +30,11 @@ class Form1 : public QWidget {
 public:
     static constexpr int kWidthTwips = 6900;
     static constexpr int kHeightTwips = 8250;
+    // Five refreshes a second, so the elapsed time shown steps with the clock's seconds.
     static constexpr int kTimerMiscInterval = 200;
+    // The end is polled (the service sends no notice); half a second late goes unnoticed.
     static constexpr int kTimerAtEndFileInterval = 500;
+    // About one pass of a usual title, so the passes follow one another closely.
     static constexpr int kTimerscrollInterval = 5000;
     // Buttons of the transport bar asxToolbar1 whose checked flag is player
     // state: the pause state and the slow-motion state.

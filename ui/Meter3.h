@@ -43,7 +43,6 @@ public:
     bool segmentLit(int index) const;
     // Design rectangle of a segment in twips, from the control's top left.
     QRect segmentTwips(int index) const;
-    // How often the segments were repainted from the level.
 
     void ReadProperties(const platform::PropertyBag& bag);
     void WriteProperties(platform::PropertyBag& bag) const;

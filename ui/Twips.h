@@ -5,6 +5,7 @@ class QWidget;
 namespace kelto::ui {
 
 // The window is designed in twips; the screen counts 15 of them to a pixel.
+// Fixed at 15 whatever the screen's DPI, so the window keeps its 460 x 550 pixel design.
 inline constexpr int kTwipsPerPixel = 15;
 
 // Rounds to the nearest pixel (a tie cannot occur: 15 is odd).

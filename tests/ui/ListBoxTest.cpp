@@ -68,9 +68,10 @@ void Apply(List& list, const Step& step) {
 }
 
 // The playlist's selection rules (what Add, Remove, Clear and the advance at
-// the end of a file leave selected, and which row changes are reported) were
-// built on the item-based list box; this one must behave the same step for
-// step, including the rows it reports as current while a row goes away.
+// the end of a file leave selected, and which row changes are reported) hold
+// on Qt's item-based list box, the reference here; this one must behave the
+// same step for step, including the rows it reports as current while a row
+// goes away.
 TEST(ListBox, SelectionAndCurrentRowFollowTheItemBasedListBox) {
     const Step steps[] = {
         {"fill", Op::AddItems, 5},

@@ -193,7 +193,7 @@ TEST_F(Strip, HidingOrDestroyingTheSurfaceEndsThePass) {
     QTest::qWait(50);
 }
 
-// The strip as it was painted before its glyphs were gathered into runs: the
+// The reference painting of the strip, with no glyphs gathered into runs: the
 // whole box, the sunken edge, then every printed text on its own through
 // QStaticText.
 QImage PaintedOneByOne(const PictureBox& box) {
