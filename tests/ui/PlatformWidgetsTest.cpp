@@ -7,7 +7,7 @@
 namespace kelto::platform {
 namespace {
 
-TEST(FileFilter, TheWindowsFilterBecomesTenQtFiltersInOrder) {
+TEST(FileFilter, TheDialogFilterStringBecomesTenQtFiltersInOrder) {
     const QStringList filters = QtNameFilters(ui::Form1::DialogFilter());
     const QStringList expected = {
         "All audio (*.mp3 *.mp2 *.wav *.midi *.mid)",
