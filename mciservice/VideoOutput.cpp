@@ -39,6 +39,10 @@ std::unique_ptr<VideoOutput> VideoOutput::Make(std::uint64_t window) {
     if (!bin || !convert || !scale || !caps || !sink) {
         return nullptr;
     }
+    // A new size arrives while pictures of the old one are on their way; the
+    // filter lets them through until the scaler has taken up the new size, or
+    // the stream would stop as not negotiable, as if the file were damaged.
+    gst_util_set_object_arg(G_OBJECT(caps.get()), "caps-change-mode", "delayed");
     GstElement* elements[] = {convert.get(), scale.get(), caps.get(), sink.get()};
     // The bin takes a reference of its own; ours go with the handles.
     for (GstElement* element : elements) {
