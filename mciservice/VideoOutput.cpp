@@ -66,6 +66,18 @@ std::unique_ptr<VideoOutput> VideoOutput::Make(std::uint64_t window) {
     return output;
 }
 
+VideoOutput::~VideoOutput() {
+    if (!scaler_) return;
+    // In delayed mode the filter keeps every size it was given until the
+    // scaler has taken up the newest, and does not free those it still holds
+    // when it goes; caps set again in immediate mode let go of them.
+    GstCaps* raw = nullptr;
+    g_object_get(scaler_.get(), "caps", &raw, nullptr);
+    const GstCapsPtr current{raw};
+    gst_util_set_object_arg(G_OBJECT(scaler_.get()), "caps-change-mode", "immediate");
+    g_object_set(scaler_.get(), "caps", current.get(), nullptr);
+}
+
 void VideoOutput::SetPictureSize(int width, int height) {
     GstCapsPtr caps{width > 0 && height > 0
                         ? gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, width, "height",

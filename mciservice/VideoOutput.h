@@ -16,6 +16,9 @@ class VideoOutput {
 public:
     // Null when an element it needs is missing.
     static std::unique_ptr<VideoOutput> Make(std::uint64_t window);
+    ~VideoOutput();
+    VideoOutput(const VideoOutput&) = delete;
+    VideoOutput& operator=(const VideoOutput&) = delete;
 
     // The bin to hand to a playbin as its video sink.
     GstElement* Bin() const { return bin_.get(); }
