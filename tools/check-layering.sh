@@ -52,10 +52,7 @@ layer_of() {
 # The layer an include names: the longest folder prefix the table knows.
 layer_of_include() {
     case $1 in
-        platform/widgets/*) echo "platform/widgets" ;;
-        tests/support/*) echo "tests/support" ;;
-        tests/*) echo "tests/$(echo "$1" | cut -d/ -f2)" ;;
-        */*) echo "${1%%/*}" ;;
+        */*) layer_of "$1" ;;
         *) echo "" ;;
     esac
 }
