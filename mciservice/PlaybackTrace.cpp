@@ -22,9 +22,18 @@ GstPadProbeReturn OnFirstBuffer(GstPad*, GstPadProbeInfo*, gpointer) {
 
 }  // namespace
 
-bool TraceEnabled() {
+namespace {
+
+std::string_view TraceSetting() {
     const char* value = std::getenv("KELTO_MCI_TRACE");
-    return value != nullptr && std::string_view(value) == "1";
+    return value != nullptr ? std::string_view(value) : std::string_view();
+}
+
+}  // namespace
+
+bool TraceEnabled() {
+    const std::string_view setting = TraceSetting();
+    return setting == "1" || setting == "marks";
 }
 
 void TraceCommand(std::string_view verb) {
@@ -43,7 +52,7 @@ void TraceCommand(std::string_view verb) {
 }
 
 void TraceResult(std::string_view command, std::uint32_t code) {
-    if (!TraceEnabled()) {
+    if (TraceSetting() != "1") {
         return;
     }
     // Command text may hold anything; a line break in it must not start a

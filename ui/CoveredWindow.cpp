@@ -6,20 +6,12 @@
 #include <QGuiApplication>
 #include <memory>
 
+#include "ui/X11Connection.h"
+
 namespace kelto::ui {
 
-namespace {
-
-xcb_connection_t* XcbConnection() {
-    auto* x11 =
-        qApp != nullptr ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 != nullptr ? x11->connection() : nullptr;
-}
-
-}  // namespace
-
 CoveredWindow::CoveredWindow(QWidget* window) : QObject(window), window_(window) {
-    xcb_connection_t* connection = XcbConnection();
+    xcb_connection_t* connection = ToolkitXcbConnection();
     if (window == nullptr || connection == nullptr) return;
     windowId_ = static_cast<std::uint32_t>(window->winId());
     // The toolkit's own selection on the window is kept; visibility changes

@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
+#include <utility>
 
 #include "ui/InputCodes.h"
 #include "ui/Twips.h"
@@ -106,8 +107,30 @@ void PictureBox::PaintSunkenEdge(QPainter& painter, const QRect& outer) {
     painter.drawLine(inner.topRight(), inner.bottomRight());
 }
 
+void PictureBox::restore(Printed printed) {
+    drawn_ = std::move(printed.drawn);
+    currentX_ = printed.currentX;
+    currentY_ = printed.currentY;
+    update(drawingArea());
+}
+
+QImage PictureBox::drawingAreaImage() {
+    const qreal ratio = devicePixelRatioF();
+    const QRect area = drawingArea();
+    QImage image((QSizeF(area.size()) * ratio).toSize(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    QPainter painter(&image);
+    painter.translate(-area.topLeft());
+    paintContent(painter);
+    return image;
+}
+
 void PictureBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    paintContent(painter);
+}
+
+void PictureBox::paintContent(QPainter& painter) {
     painter.fillRect(rect(), backColor_);
     if (border_) {
         PaintSunkenEdge(painter, rect());

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QPointF>
 #include <QString>
 #include <QWidget>
@@ -79,6 +80,19 @@ public:
     void print(const QString& text);
 
     const std::vector<DrawnText>& drawnTexts() const { return drawn_; }
+
+    // What is printed and where printing goes on, to be put back after the
+    // surface has drawn something else for a while.
+    struct Printed {
+        std::vector<DrawnText> drawn;
+        double currentX = 0;
+        double currentY = 0;
+    };
+    Printed printed() const { return {drawn_, currentX_, currentY_}; }
+    void restore(Printed printed);
+
+    // The drawing area as paintEvent paints it, in device pixels.
+    QImage drawingAreaImage();
     // The classic two-pixel sunken edge along the inside of `outer`.
     static void PaintSunkenEdge(QPainter& painter, const QRect& outer);
     // The drawing area in widget pixels.
@@ -94,6 +108,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    void paintContent(QPainter& painter);
     double unitWidthPx() const;
     double unitHeightPx() const;
     double unitPx(double characterCellPx) const;

@@ -11,7 +11,7 @@
 # KELTO_BUILD_DIR picks the build folder. SECTIONs (default all): window,
 # fullscreen, sound, startup, playlist, midi.
 #
-# Every wait is for an event (a mark the player prints with KELTO_MCI_TRACE=1,
+# Every wait is for an event (a mark the player prints with KELTO_MCI_TRACE=marks,
 # a window being mapped, a process ending) with a generous ceiling, so that a
 # loaded machine makes the figures worse but never stops the run.
 set -euo pipefail
@@ -291,7 +291,7 @@ play_in_player() {
     run_size=""
     dir=$(mktemp -d "$work/player.XXXXXX")
     one_entry_playlist "$dir" "$file"
-    start_player "$dir" KELTO_MCI_TRACE=1
+    start_player "$dir" KELTO_MCI_TRACE=marks
     sleep 1  # start-up settles first; only playing is counted
     player_alive "$dir"
     c0=$(cpu_ticks "$player_pid")
@@ -438,7 +438,7 @@ sound_in_player() {  # sound_in_player FILE [all]: sets snd_ms; with "all" also 
     tag=$(basename "${file##*.}")
     dir=$(mktemp -d "$work/player.XXXXXX")
     one_entry_playlist "$dir" "$file" "$sound_title"
-    start_player "$dir" KELTO_MCI_TRACE=1
+    start_player "$dir" KELTO_MCI_TRACE=marks
     sleep 1
     if [ "${2:-}" = all ]; then
         measure_window "$player_pid" 10 "$work/split.idle.$i"
@@ -482,7 +482,7 @@ sound_in_reference() {  # sound_in_reference FILE: sets ref_ms
 }
 if want sound; then
     w_p=() w_r=() m_p=() m_r=() i_ms=() i_wake=() z_ms=() z_wake=() z_frame=() c_ms=() c_wake=()
-    b_timer=() b_repaint=() b_marquee=()
+    b_timer=() b_repaint=() b_marquee=() b_first=()
     # A pass of the title: from the strip's whole width (28 cells) until the
     # last of its 20 characters at 1.2 cells each has left, half a cell a
     # frame, one pass per 5 s tick: 10 s hold two passes.
@@ -494,8 +494,8 @@ if want sound; then
         w_p+=("$snd_ms") i_ms+=("$idle_ms") i_wake+=("$idle_wake") z_ms+=("$pause_ms") z_wake+=("$pause_wake")
         c_ms+=("$covered_ms") c_wake+=("$covered_wake")
         retry "$work/r" timeout 300 "$marquee_bench"
-        read -r _ t _ r _ m <"$work/r"
-        b_timer+=("$t") b_repaint+=("$r") b_marquee+=("$m")
+        read -r _ t _ r _ m _ f <"$work/r"
+        b_timer+=("$t") b_repaint+=("$r") b_marquee+=("$m") b_first+=("$(awk -v f="$f" 'BEGIN { printf "%.1f", f / 1000 }')")
         z_frame+=("$(awk -v ms="$pause_ms" -v f="$frames_per_10s" 'BEGIN { printf "%.1f", ms * 1000 / f }')")
         cp "$work/split.wav.$i" "$work/split.wavp.$i"
         retry "$work/r" sound_in_reference "$wav"
@@ -530,10 +530,11 @@ if want sound; then
     echo "  wake-ups a s     $(printf '%s\n' "${z_wake[@]}" | spread 1)"
     echo "  CPU a frame, us  $(printf '%s\n' "${z_frame[@]}" | spread 1)   target <= 30   $(verdict "$z_median" "<=" 30)"
     echo "  by thread, median run: $(median_split "$work/split.pause" "${z_ms[@]}")"
-    echo "  one frame on the window's thread alone, in a process of its own (marquee_bench, us):"
-    echo "    the whole frame                    $(printf '%s\n' "${b_marquee[@]}" | spread 1)"
-    echo "    a 30 ms timer alone                $(printf '%s\n' "${b_timer[@]}" | spread 1)"
-    echo "    timer and an empty strip repainted $(printf '%s\n' "${b_repaint[@]}" | spread 1)"
+    echo "  one frame, all threads, in a process of its own (marquee_bench, us):"
+    echo "    the whole frame, shown from frames on the X server  $(printf '%s\n' "${b_marquee[@]}" | spread 1)"
+    echo "    a 30 ms timer on the window's thread alone          $(printf '%s\n' "${b_timer[@]}" | spread 1)"
+    echo "    that timer and an empty strip repainted             $(printf '%s\n' "${b_repaint[@]}" | spread 1)"
+    echo "    making the frames, once per title (ms)              $(printf '%s\n' "${b_first[@]}" | spread 1)"
     echo "  paused, the window wholly covered by another:"
     echo "    CPU, ms        $(printf '%s\n' "${c_ms[@]}" | spread 1)"
     echo "    wake-ups a s   $(printf '%s\n' "${c_wake[@]}" | spread 1)"

@@ -49,6 +49,12 @@ TEST(PlaybackTraceTest, MarksRequestsAndTheFirstPictureOnlyWhenAskedFor) {
     const std::string clip = Clip(testing::ClipKind::Mpeg1).string();
     MciService service;
 
+    // The marks alone, without a line for every command.
+    setenv("KELTO_MCI_TRACE", "marks", 1);
+    const std::string marksOnly = PlayVideoAndSeek(service, clip);
+    EXPECT_EQ(Marks(marksOnly).size(), 4u) << marksOnly;
+    EXPECT_EQ(marksOnly.find("command "), std::string::npos) << marksOnly;
+
     unsetenv("KELTO_MCI_TRACE");
     EXPECT_TRUE(Marks(PlayVideoAndSeek(service, clip)).empty());
     setenv("KELTO_MCI_TRACE", "yes", 1);

@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
     if (server == 0) {
         close(ready[0]);
         const std::string fd = std::to_string(ready[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "800x600x24", "-nolisten",
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
                "tcp", static_cast<char*>(nullptr));
         _exit(127);
     }

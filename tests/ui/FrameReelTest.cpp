@@ -1,0 +1,118 @@
+// The title strip's frames as the X server shows them, copied from the reel
+// or painted by the toolkit; runs on the X server the program starts.
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+
+#include <QSignalSpy>
+#include <QTest>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "ui/FrameReel.h"
+#include "ui/PictureBox.h"
+#include "ui/ScrollPass.h"
+#include "ui/X11Connection.h"
+#include "ui/basScroller.h"
+
+namespace kelto::ui {
+namespace {
+
+const QColor kBlue(0, 0, 255);
+
+// What the server holds in `target`'s rectangle of its window.
+std::vector<std::uint8_t> ServerPixels(const FrameReel::Target& target, QSize size) {
+    xcb_connection_t* connection = ToolkitXcbConnection();
+    const xcb_get_image_cookie_t cookie = xcb_get_image(
+        connection, XCB_IMAGE_FORMAT_Z_PIXMAP, target.window,
+        static_cast<std::int16_t>(target.topLeft.x()),
+        static_cast<std::int16_t>(target.topLeft.y()), static_cast<std::uint16_t>(size.width()),
+        static_cast<std::uint16_t>(size.height()), 0xffffffff);
+    std::unique_ptr<xcb_get_image_reply_t, decltype(&std::free)> reply(
+        xcb_get_image_reply(connection, cookie, nullptr), &std::free);
+    if (!reply) return {};
+    const std::uint8_t* data = xcb_get_image_data(reply.get());
+    return {data, data + xcb_get_image_data_length(reply.get())};
+}
+
+// Pixels that are neither the strip's green nor black: some of the title.
+int InkPixels(const std::vector<std::uint8_t>& pixels) {
+    int ink = 0;
+    for (std::size_t i = 0; i + 3 < pixels.size(); i += 4) {
+        if (pixels[i] > 0x80) ++ink;  // blue, in the server's B G R X order
+    }
+    return ink;
+}
+
+class ReelStrip : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window.setGeometry(0, 0, 460, 200);
+        strip = new PictureBox(&window);
+        strip->setGeometry(224, 49, 232, 35);
+        strip->setBackColor(QColor(0, 255, 0));
+        strip->setBorder(true);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, 60000));
+    }
+
+    QWidget window;
+    PictureBox* strip = nullptr;
+};
+
+// Every frame of a pass, copied from the reel, against the same frame as the
+// toolkit paints it: the two must be the same pixels on the screen.
+TEST_F(ReelStrip, EveryFrameFromTheServerIsThePictureTheToolkitPaints) {
+    const QString title = QStringLiteral("Kelto \u00e9t\u00e9 Wq|gy_ 12");
+    // A pass sets the strip's font and colour and leaves its frames behind.
+    ASSERT_NE(ScrollText(strip, title, 12, 3, 0.1, kBlue), nullptr);
+    StopScrolling(strip);
+    const ScrollPass::Plan plan = ScrollPass::PlanFor(*strip, title);
+    const std::shared_ptr<FrameReel> reel = ScrollPass::ReelFor(*strip, plan, 0.1);
+    ASSERT_NE(reel, nullptr) << "no reel on an X server that takes the toolkit's pixels";
+    EXPECT_EQ(ScrollPass::ReelFor(*strip, plan, 0.1), reel) << "the next pass of a title redraws";
+    const std::optional<FrameReel::Target> target = ScrollPass::ReelTarget(*strip);
+    ASSERT_TRUE(target);
+    ASSERT_EQ(reel->count(), plan.frameCount);
+
+    int framesWithInk = 0;
+    for (int i = 0; i < plan.frameCount; ++i) {
+        reel->Show(i, *target);
+        const std::vector<std::uint8_t> fromReel = ServerPixels(*target, reel->size());
+        ScrollPass::DrawFrame(*strip, plan.characters, plan.startX - ScrollPass::kStep * i, 0.1);
+        strip->repaint();
+        const std::vector<std::uint8_t> painted = ServerPixels(*target, reel->size());
+        ASSERT_FALSE(painted.empty());
+        ASSERT_TRUE(fromReel == painted) << "frame " << i << " of " << plan.frameCount;
+        if (InkPixels(painted) > 0) ++framesWithInk;
+    }
+    // The title crosses the strip: most frames show some of it.
+    EXPECT_GT(framesWithInk, plan.frameCount / 2);
+}
+
+// A strip that moves while its pass plays from the reel: the pass goes on
+// where it stopped, drawing each frame itself, and every frame is reported
+// once, in order.
+TEST_F(ReelStrip, AStripMovedMidPassFinishesThePassFrameByFrame) {
+    // The strip's font and colour as a pass leaves them; then a pass that is
+    // listened to from its very first frame.
+    ASSERT_NE(ScrollText(strip, QStringLiteral("Sixty"), 12, 1, 0.1, kBlue), nullptr);
+    StopScrolling(strip);
+    auto* pass = new ScrollPass(strip, QStringLiteral("Sixty"), 1, 0.1);
+    std::vector<double> xs;
+    QObject::connect(pass, &ScrollPass::frameDrawn, [&](double x) { xs.push_back(x); });
+    QSignalSpy finished(pass, &ScrollPass::finished);
+    pass->start();
+    const int frameCount = pass->frameCount();
+    const double startX = pass->startX();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pass->framesDrawn() >= 10; }, 60000));
+    strip->move(200, 60);
+    ASSERT_TRUE(finished.wait(60000) || !finished.isEmpty());
+    ASSERT_EQ(static_cast<int>(xs.size()), frameCount);
+    for (int i = 0; i < frameCount; ++i) {
+        ASSERT_DOUBLE_EQ(xs[static_cast<std::size_t>(i)], startX - ScrollPass::kStep * i) << i;
+    }
+}
+
+}  // namespace
+}  // namespace kelto::ui
