@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "ui/SyncCounters.h"
+
 namespace kelto::ui {
 
 namespace {
@@ -59,6 +61,10 @@ bool TakesToolkitPixels(xcb_connection_t* connection, std::uint32_t window, std:
            visual->blue_mask == 0xff;
 }
 
+void RoundTrip(xcb_connection_t* connection) {
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+}
+
 }  // namespace
 
 std::unique_ptr<FrameReel> FrameReel::Create(xcb_connection_t* connection, std::uint32_t window,
@@ -86,21 +92,55 @@ std::unique_ptr<FrameReel> FrameReel::Create(xcb_connection_t* connection, std::
     // would land in the toolkit's event queue.
     const std::uint32_t noExposures = 0;
     xcb_create_gc(connection, reel->gc_, reel->pixmap_, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
+    reel->SetUpServerPacing(window);
     return reel;
 }
 
 FrameReel::FrameReel(xcb_connection_t* connection, QSize size, int count, std::uint8_t depth)
     : connection_(connection), size_(size), count_(count), depth_(depth) {}
 
+void FrameReel::SetUpServerPacing(std::uint32_t window) {
+    xcb_connection_t* pacer = xcb_connect(nullptr, nullptr);
+    xcb_connection_t* control = xcb_connect(nullptr, nullptr);
+    const auto usable = [&] {
+        if (xcb_connection_has_error(pacer) != 0 || xcb_connection_has_error(control) != 0) {
+            return false;
+        }
+        // The same server as the toolkit's: the window is known there.
+        const auto geometry =
+            Owned(xcb_get_geometry_reply(control, xcb_get_geometry(control, window), nullptr));
+        return geometry && SyncCounters::Available(pacer) && SyncCounters::Available(control);
+    };
+    if (!usable() || (serverTime_ = SyncCounters::SystemCounter(pacer, "SERVERTIME")) == 0) {
+        xcb_disconnect(pacer);
+        xcb_disconnect(control);
+        return;
+    }
+    cancel_ = xcb_generate_id(control);
+    SyncCounters::Create(control, cancel_, 0);
+    serverGc_ = xcb_generate_id(control);
+    const std::uint32_t noExposures = 0;
+    xcb_create_gc(control, serverGc_, window, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
+    RoundTrip(control);  // both exist before the pacer's first wait names them
+    pacer_ = pacer;
+    control_ = control;
+}
+
 FrameReel::~FrameReel() {
-    if (pacer_.joinable()) {
+    Stop();
+    if (pacerThread_.joinable()) {
         {
             std::lock_guard lock(mutex_);
             quit_ = true;
-            stop_ = true;
         }
         wake_.notify_all();
-        pacer_.join();
+        pacerThread_.join();
+    }
+    if (control_ != nullptr) {
+        xcb_free_gc(control_, serverGc_);
+        SyncCounters::Destroy(control_, cancel_);
+        xcb_disconnect(control_);
+        xcb_disconnect(pacer_);
     }
     if (gc_ != 0) xcb_free_gc(connection_, gc_);
     if (pixmap_ != 0) xcb_free_pixmap(connection_, pixmap_);
@@ -128,7 +168,9 @@ void FrameReel::Put(int index, const QImage& frame) {
     xcb_flush(connection_);
 }
 
-void FrameReel::SetClip(const Target& target) {
+void FrameReel::SetClip(const Target& target) { SetClipOn(connection_, gc_, target); }
+
+void FrameReel::SetClipOn(xcb_connection_t* connection, std::uint32_t gc, const Target& target) {
     std::vector<xcb_rectangle_t> rects;
     rects.reserve(target.visible.size());
     for (const QRect& r : target.visible) {
@@ -136,7 +178,7 @@ void FrameReel::SetClip(const Target& target) {
                          static_cast<std::uint16_t>(r.width()),
                          static_cast<std::uint16_t>(r.height())});
     }
-    xcb_set_clip_rectangles(connection_, XCB_CLIP_ORDERING_UNSORTED, gc_,
+    xcb_set_clip_rectangles(connection, XCB_CLIP_ORDERING_UNSORTED, gc,
                             static_cast<std::int16_t>(target.topLeft.x()),
                             static_cast<std::int16_t>(target.topLeft.y()),
                             static_cast<std::uint32_t>(rects.size()), rects.data());
@@ -162,12 +204,26 @@ void FrameReel::Show(int index, const Target& target) {
 void FrameReel::Play(int first, std::chrono::nanoseconds delay, Target target,
                      std::function<void(int)> shown, std::function<void()> ended) {
     Stop();
-    SetClip(target);
+    const bool byServer = !shown && pacer_ != nullptr;
+    if (byServer) {
+        // Set before the pacer's copies can use it, on the connection that
+        // may empty it again.
+        SetClipOn(control_, serverGc_, target);
+        RoundTrip(control_);
+    } else {
+        SetClip(target);
+    }
     std::lock_guard lock(mutex_);
     shown_ = 0;
-    job_ = Job{first, delay, std::move(target), std::move(shown), std::move(ended)};
-    if (!pacer_.joinable()) {
-        pacer_ = std::thread([this] { Pace(); });
+    stoppedAt_ = -1;
+    byServer_ = byServer;
+    serverFrames_ = count_ - std::max(first, 0);
+    serverStart_ = std::chrono::steady_clock::now();
+    serverDelay_ = delay;
+    job_ = Job{first,    delay,        std::move(target), std::move(shown), std::move(ended),
+               byServer, ++generation_};
+    if (!pacerThread_.joinable()) {
+        pacerThread_ = std::thread([this] { Pace(); });
     } else {
         wake_.notify_all();
     }
@@ -183,7 +239,7 @@ void FrameReel::Pace() {
         job_.reset();
         playing_ = true;
         stop_ = false;
-        const bool whole = RunJob(lock, job);
+        const bool whole = job.byServer ? RunServerJob(lock, job) : RunJob(lock, job);
         if (whole) {
             lock.unlock();
             job.ended();
@@ -200,20 +256,68 @@ bool FrameReel::RunJob(std::unique_lock<std::mutex>& lock, const Job& job) {
         lock.unlock();
         CopyOut(index, job.target);
         shown_.fetch_add(1);
-        job.shown(index);
+        if (job.shown) job.shown(index);
         lock.lock();
         if (stop_) return false;
     }
     return true;
 }
 
+bool FrameReel::RunServerJob(std::unique_lock<std::mutex>& lock, const Job& job) {
+    lock.unlock();
+    const std::int64_t delayMs =
+        std::max<std::int64_t>(0, std::chrono::round<std::chrono::milliseconds>(job.delay).count());
+    if (const std::optional<std::int64_t> now = SyncCounters::Query(pacer_, serverTime_)) {
+        std::int64_t due = *now;
+        for (int index = std::max(job.first, 0); index < count_; ++index) {
+            due += delayMs;
+            SyncCounters::AwaitEither(pacer_, serverTime_, due, cancel_, job.generation);
+            xcb_copy_area(pacer_, pixmap_, job.target.window, serverGc_, 0,
+                          static_cast<std::int16_t>(index * size_.height()),
+                          static_cast<std::int16_t>(job.target.topLeft.x()),
+                          static_cast<std::int16_t>(job.target.topLeft.y()),
+                          static_cast<std::uint16_t>(size_.width()),
+                          static_cast<std::uint16_t>(size_.height()));
+        }
+    }
+    // Back once the server has gone through every copy: at the last one's
+    // time, or at once after a stop.
+    RoundTrip(pacer_);
+    // Errors (a window gone meanwhile) come back as events nobody needs.
+    while (xcb_generic_event_t* event = xcb_poll_for_event(pacer_)) std::free(event);
+    lock.lock();
+    if (stop_) return false;
+    stoppedAt_ = serverFrames_;
+    return true;
+}
+
+int FrameReel::ServerShownNow() const {
+    if (serverDelay_.count() <= 0) return serverFrames_;
+    const auto elapsed = std::chrono::steady_clock::now() - serverStart_;
+    return static_cast<int>(std::min<std::int64_t>(serverFrames_, elapsed / serverDelay_));
+}
+
+int FrameReel::Shown() const {
+    if (!byServer_) return shown_.load();
+    const int stopped = stoppedAt_.load();
+    return stopped >= 0 ? stopped : ServerShownNow();
+}
+
 void FrameReel::Stop() {
     std::unique_lock lock(mutex_);
     job_.reset();
     if (!playing_) return;
+    if (byServer_) {
+        stoppedAt_ = ServerShownNow();
+        // The copies still queued go through at once, drawing nothing.
+        xcb_set_clip_rectangles(control_, XCB_CLIP_ORDERING_UNSORTED, serverGc_, 0, 0, 0, nullptr);
+        SyncCounters::Set(control_, cancel_, generation_);
+        xcb_flush(control_);
+    }
     stop_ = true;
     wake_.notify_all();
-    // The pacing thread only ever waits on this lock or writes a request.
+    // The pacing thread only ever waits on this lock, writes requests, or
+    // waits for the server to go through them.
     idle_.wait(lock, [this] { return !playing_; });
 }
 

@@ -23,10 +23,10 @@ namespace kelto::ui {
 // cells; each character rides a sine wave whose phase moves with X.
 //
 // On X11 the frames of a title are drawn once, kept on the server and copied
-// into the window in turn by a pacing thread of their own, so a frame costs
-// neither a repaint nor a turn of the window's event loop; the next pass of
-// the same title reuses them. The surface's own text follows whenever it is
-// painted or a frame is reported. Wherever that cannot be done (another
+// into the window in turn, paced by the server itself (see FrameReel), so a
+// frame costs neither a repaint nor a turn of the window's event loop; the
+// next pass of the same title reuses them. The surface's own text follows
+// whenever it is painted or a frame is reported. Wherever that cannot be done (another
 // window system, a moved or resized strip, a fractional scale) the pass
 // draws each frame on the window's thread as the surface's own repaint.
 class ScrollPass : public QObject {

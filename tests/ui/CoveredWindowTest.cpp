@@ -45,10 +45,13 @@ TEST(CoveredWindow, PaintsNothingWhileCoveredAndPaintsAgainWhenShown) {
     PaintCounter counter;
     strip->installEventFilter(&counter);
 
-    ScrollPass* pass =
-        ScrollText(strip, QStringLiteral("Kelto Sound of Sixty"), 12, 1, 0.1, QColor(0, 0, 255));
-    ASSERT_NE(pass, nullptr);
+    // A pass listened to from its start reports, and so paints, every frame.
+    const QString title = QStringLiteral("Kelto Sound of Sixty");
+    ASSERT_NE(ScrollText(strip, title, 12, 1, 0.1, QColor(0, 0, 255)), nullptr);
+    StopScrolling(strip);
+    auto* pass = new ScrollPass(strip, title, 1, 0.1);
     QSignalSpy frames(pass, &ScrollPass::frameDrawn);
+    pass->start();
     ASSERT_TRUE(QTest::qWaitFor([&] { return counter.paints >= 3; }, 60000));
 
     QWidget cover;

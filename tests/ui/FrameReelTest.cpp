@@ -7,6 +7,7 @@
 #include <QTest>
 #include <cstdlib>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "ui/FrameReel.h"
@@ -112,6 +113,67 @@ TEST_F(ReelStrip, AStripMovedMidPassFinishesThePassFrameByFrame) {
     for (int i = 0; i < frameCount; ++i) {
         ASSERT_DOUBLE_EQ(xs[static_cast<std::size_t>(i)], startX - ScrollPass::kStep * i) << i;
     }
+}
+
+// The server's pixels as the toolkit's opaque 32-bit image.
+QImage AsImage(const std::vector<std::uint8_t>& pixels, QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            const std::size_t at = (static_cast<std::size_t>(y) * size.width() + x) * 4;
+            line[x] = qRgb(pixels[at + 2], pixels[at + 1], pixels[at]);
+        }
+    }
+    return image;
+}
+
+// With nobody listening for frames the server paces the pass: what the
+// strip shows at any moment is one of its frames, later ones as time goes
+// on, until the pass ends on its last.
+TEST_F(ReelStrip, TheServerPacesAPassNobodyListensToFrameAfterFrame) {
+    const QString title = QStringLiteral("Kelto Sound of Sixty");
+    ASSERT_NE(ScrollText(strip, title, 12, 0, 0.1, kBlue), nullptr);
+    StopScrolling(strip);
+    const ScrollPass::Plan plan = ScrollPass::PlanFor(*strip, title);
+    const std::shared_ptr<FrameReel> reel = ScrollPass::ReelFor(*strip, plan, 0.1);
+    ASSERT_NE(reel, nullptr);
+    if (!reel->ServerPaced()) GTEST_SKIP() << "the X server has no synchronisation extension";
+    const std::optional<FrameReel::Target> target = ScrollPass::ReelTarget(*strip);
+    ASSERT_TRUE(target);
+    std::vector<QImage> frames;
+    for (int i = 0; i < plan.frameCount; ++i) {
+        ScrollPass::DrawFrame(*strip, plan.characters, plan.startX - ScrollPass::kStep * i, 0.1);
+        frames.push_back(strip->drawingAreaImage().convertToFormat(QImage::Format_RGB32));
+    }
+    // Frames of the strip before the pass must not count as the pass's own.
+    ScrollPass::DrawFrame(*strip, plan.characters, plan.startX, 0.1);
+    strip->repaint();
+
+    ScrollPass* pass = ScrollText(strip, title, 12, 3, 0.1, kBlue);
+    ASSERT_NE(pass, nullptr);
+    QSignalSpy finished(pass, &ScrollPass::finished);
+    std::vector<int> seen;
+    const auto sample = [&] {
+        const QImage shown = AsImage(ServerPixels(*target, reel->size()), reel->size());
+        int match = -1;
+        for (int i = 0; i < plan.frameCount && match < 0; ++i) {
+            if (frames[static_cast<std::size_t>(i)] == shown) match = i;
+        }
+        seen.push_back(match);
+        return !finished.isEmpty();
+    };
+    ASSERT_TRUE(QTest::qWaitFor(sample, 120000));
+    sample();
+    ASSERT_FALSE(seen.empty());
+    for (std::size_t i = 0; i < seen.size(); ++i) {
+        ASSERT_GE(seen[i], 0) << "sample " << i << " is none of the frames";
+        if (i > 0) {
+            ASSERT_GE(seen[i], seen[i - 1]) << "sample " << i << " went back";
+        }
+    }
+    EXPECT_EQ(seen.back(), plan.frameCount - 1);
+    EXPECT_GT(std::set<int>(seen.begin(), seen.end()).size(), 3u);
 }
 
 }  // namespace
