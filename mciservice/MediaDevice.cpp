@@ -102,7 +102,9 @@ GstClockTime MediaDevice::CurrentTime() const {
 }
 
 void MediaDevice::Poll() {
-    if (window_ && window_->TakeExposed()) {
+    // A file without pictures has nothing to redraw, and asking the display
+    // costs a round of the X connection on every command.
+    if (window_ && Info().hasVideo && window_->TakeExposed()) {
         pipeline_->Redraw();
     }
     const PlaybackPipeline::Events events = pipeline_->Drain();
