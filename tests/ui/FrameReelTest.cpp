@@ -5,6 +5,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <set>
@@ -92,26 +93,44 @@ TEST_F(ReelStrip, EveryFrameFromTheServerIsThePictureTheToolkitPaints) {
 }
 
 // A strip that moves while its pass plays from the reel: the pass goes on
-// where it stopped, drawing each frame itself, and every frame is reported
-// once, in order.
+// where it stopped, drawing each frame itself, to its end. Listened to from
+// its start, every frame is reported once, in order; paced by the server,
+// with a listener only later, the frames after the move carry on from where
+// the server had got to.
 TEST_F(ReelStrip, AStripMovedMidPassFinishesThePassFrameByFrame) {
-    // The strip's font and colour as a pass leaves them; then a pass that is
-    // listened to from its very first frame.
+    // The strip's font and colour as a pass leaves them.
     ASSERT_NE(ScrollText(strip, QStringLiteral("Sixty"), 12, 1, 0.1, kBlue), nullptr);
     StopScrolling(strip);
-    auto* pass = new ScrollPass(strip, QStringLiteral("Sixty"), 1, 0.1);
-    std::vector<double> xs;
-    QObject::connect(pass, &ScrollPass::frameDrawn, [&](double x) { xs.push_back(x); });
-    QSignalSpy finished(pass, &ScrollPass::finished);
-    pass->start();
-    const int frameCount = pass->frameCount();
-    const double startX = pass->startX();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return pass->framesDrawn() >= 10; }, 60000));
-    strip->move(200, 60);
-    ASSERT_TRUE(finished.wait(60000) || !finished.isEmpty());
-    ASSERT_EQ(static_cast<int>(xs.size()), frameCount);
-    for (int i = 0; i < frameCount; ++i) {
-        ASSERT_DOUBLE_EQ(xs[static_cast<std::size_t>(i)], startX - ScrollPass::kStep * i) << i;
+    for (const bool listenFromStart : {true, false}) {
+        SCOPED_TRACE(listenFromStart ? "listened to from the start" : "paced by the server");
+        auto* pass = new ScrollPass(strip, QStringLiteral("Sixty"), 1, 0.1);
+        std::vector<double> xs;
+        const auto listen = [&] {
+            QObject::connect(pass, &ScrollPass::frameDrawn, [&](double x) { xs.push_back(x); });
+        };
+        if (listenFromStart) listen();
+        QSignalSpy finished(pass, &ScrollPass::finished);
+        pass->start();
+        if (!listenFromStart) listen();
+        const int frameCount = pass->frameCount();
+        const double startX = pass->startX();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return pass->framesDrawn() >= 10; }, 60000));
+        strip->move(strip->pos() + QPoint(-4, 3));
+        ASSERT_TRUE(finished.wait(60000) || !finished.isEmpty());
+        ASSERT_FALSE(xs.empty());
+        const auto first = static_cast<int>(std::lround((startX - xs.front()) / ScrollPass::kStep));
+        if (listenFromStart) {
+            EXPECT_EQ(first, 0);
+        } else {
+            EXPECT_GE(first, 10);
+        }
+        ASSERT_EQ(static_cast<int>(xs.size()), frameCount - first);
+        for (int i = first; i < frameCount; ++i) {
+            ASSERT_DOUBLE_EQ(xs[static_cast<std::size_t>(i - first)],
+                             startX - ScrollPass::kStep * i)
+                << i;
+        }
+        EXPECT_EQ(pass->framesDrawn(), frameCount);
     }
 }
 
