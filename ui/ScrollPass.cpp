@@ -241,22 +241,19 @@ bool ScrollPass::playFromReel() {
     onReel_ = true;
     surface_->installEventFilter(this);
     surface_->window()->installEventFilter(this);
-    // Queued calls carry the frames back to this thread; one to this object
-    // is dropped if the object has gone by then. Frames are reported one by
-    // one only to a listener there was at the start; without one, the server
-    // paces the whole pass and nothing here wakes until its end.
+    // Queued calls carry the frames back to this thread, and are dropped if
+    // this object has gone by then. Frames are reported one by one only to a
+    // listener there was at the start; without one, the server paces the whole pass and nothing
+    // here wakes until its end.
     std::function<void(int)> shown;
     if (reportFrames_.load()) {
         shown = [this](int index) {
-            QMetaObject::invokeMethod(
-                this, [this, index] { onReelFrame(index); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, "onReelFrame", Qt::QueuedConnection, Q_ARG(int, index));
         };
     }
     reel_->Play(0, std::chrono::nanoseconds(static_cast<std::int64_t>(delaySeconds_ * 1e9)),
-                *target, std::move(shown), [this] {
-                    QMetaObject::invokeMethod(
-                        this, [this] { onReelEnded(); }, Qt::QueuedConnection);
-                });
+                *target, std::move(shown),
+                [this] { QMetaObject::invokeMethod(this, "onReelEnded", Qt::QueuedConnection); });
     return true;
 }
 

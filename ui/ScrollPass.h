@@ -87,8 +87,9 @@ private:
     void waitForNextFrame();
     void finish();
     bool playFromReel();
-    void onReelFrame(int index);
-    void onReelEnded();
+    // Called from the pacing thread through the event queue.
+    Q_INVOKABLE void onReelFrame(int index);
+    Q_INVOKABLE void onReelEnded();
     // Stops the reel and goes on, where it stopped, on the window's thread.
     void leaveReel();
     void stopReel();
