@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -58,23 +59,30 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, 60000));
     }
 
+    // A pass of `title` sets the strip's font and colour and leaves its frames
+    // behind; the reel and where it draws are then looked up as a pass would.
+    void LeaveFramesOf(const QString& title) {
+        ASSERT_NE(ScrollText(strip, title, 12, 3, 0.1, kBlue), nullptr);
+        StopScrolling(strip);
+        plan = ScrollPass::PlanFor(*strip, title);
+        reel = ScrollPass::ReelFor(*strip, plan, 0.1);
+        ASSERT_NE(reel, nullptr) << "no reel on an X server that takes the toolkit's pixels";
+        target = ScrollPass::ReelTarget(*strip);
+        ASSERT_TRUE(target);
+    }
+
     QWidget window;
     PictureBox* strip = nullptr;
+    ScrollPass::Plan plan;
+    std::shared_ptr<FrameReel> reel;
+    std::optional<FrameReel::Target> target;
 };
 
 // Every frame of a pass, copied from the reel, against the same frame as the
 // toolkit paints it: the two must be the same pixels on the screen.
 TEST_F(ReelStrip, EveryFrameFromTheServerIsThePictureTheToolkitPaints) {
-    const QString title = QStringLiteral("Kelto \u00e9t\u00e9 Wq|gy_ 12");
-    // A pass sets the strip's font and colour and leaves its frames behind.
-    ASSERT_NE(ScrollText(strip, title, 12, 3, 0.1, kBlue), nullptr);
-    StopScrolling(strip);
-    const ScrollPass::Plan plan = ScrollPass::PlanFor(*strip, title);
-    const std::shared_ptr<FrameReel> reel = ScrollPass::ReelFor(*strip, plan, 0.1);
-    ASSERT_NE(reel, nullptr) << "no reel on an X server that takes the toolkit's pixels";
+    ASSERT_NO_FATAL_FAILURE(LeaveFramesOf(QStringLiteral("Kelto \u00e9t\u00e9 Wq|gy_ 12")));
     EXPECT_EQ(ScrollPass::ReelFor(*strip, plan, 0.1), reel) << "the next pass of a title redraws";
-    const std::optional<FrameReel::Target> target = ScrollPass::ReelTarget(*strip);
-    ASSERT_TRUE(target);
     ASSERT_EQ(reel->count(), plan.frameCount);
 
     int framesWithInk = 0;
@@ -152,14 +160,8 @@ QImage AsImage(const std::vector<std::uint8_t>& pixels, QSize size) {
 // on, until the pass ends on its last.
 TEST_F(ReelStrip, TheServerPacesAPassNobodyListensToFrameAfterFrame) {
     const QString title = QStringLiteral("Kelto Sound of Sixty");
-    ASSERT_NE(ScrollText(strip, title, 12, 0, 0.1, kBlue), nullptr);
-    StopScrolling(strip);
-    const ScrollPass::Plan plan = ScrollPass::PlanFor(*strip, title);
-    const std::shared_ptr<FrameReel> reel = ScrollPass::ReelFor(*strip, plan, 0.1);
-    ASSERT_NE(reel, nullptr);
+    ASSERT_NO_FATAL_FAILURE(LeaveFramesOf(title));
     if (!reel->ServerPaced()) GTEST_SKIP() << "the X server has no synchronisation extension";
-    const std::optional<FrameReel::Target> target = ScrollPass::ReelTarget(*strip);
-    ASSERT_TRUE(target);
     std::vector<QImage> frames;
     for (int i = 0; i < plan.frameCount; ++i) {
         ScrollPass::DrawFrame(*strip, plan.characters, plan.startX - ScrollPass::kStep * i, 0.1);
