@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -126,6 +128,61 @@ TEST(SampleClipsTest, ExistingFileIsReplacedWhole) {
     const std::vector<std::uint8_t> written{std::istreambuf_iterator<char>(in), {}};
     EXPECT_EQ(written, MakeMidiFile(SampleTune(), 2000, 4));
     EXPECT_EQ(dir.Names().size(), 1u);
+}
+
+// A stand-in for the clip tool that ends its first attempts the ways a
+// failing encoder ends its process, then hands over to the real tool.
+void WriteFlakyTool(const fs::path& script, const fs::path& counter, int failures) {
+    std::ofstream(script) << "#!/bin/sh\n"
+                          << "n=$(cat '" << counter.string() << "' 2>/dev/null || echo 0)\n"
+                          << "n=$((n + 1)); echo $n > '" << counter.string() << "'\n"
+                          << "case $n in\n"
+                          << "  1) [ " << failures << " -ge 1 ] && kill -KILL $$ ;;\n"
+                          << "  2) [ " << failures << " -ge 2 ] && exit 1 ;;\n"
+                          << "  *) [ " << failures << " -ge 3 ] && exit 1 ;;\n"
+                          << "esac\n"
+                          << "exec '" << KELTO_MAKE_CLIP_TOOL << "' \"$@\"\n";
+    fs::permissions(script, fs::perms::owner_all);
+}
+
+// The MPEG multiplexer ends its whole process when it rejects its input;
+// whoever asked for the clip must outlive that and get the clip from a retry.
+TEST(SampleClipsTest, AnEncoderEndingItsProcessCostsOnlyThatAttempt) {
+    ScratchDir dir;
+    const fs::path tool = dir.Path() / "tool.sh";
+    const fs::path counter = dir.Path() / "attempts";
+    ClipRecipe vob;
+    vob.kind = ClipKind::Vob;
+    vob.durationMs = 1000;
+    vob.solidRgb = 0x00ff00;
+    ::setenv("KELTO_MAKE_CLIP_TOOL", tool.c_str(), 1);
+
+    WriteFlakyTool(tool, counter, 2);
+    const fs::path clip = dir.Path() / "out" / "green.vob";
+    WriteClip(vob, clip);
+    EXPECT_EQ(std::ifstream(counter).get(), '3');
+    mciservice::MciService service;
+    Ask(service, "open \"" + clip.string() + "\" type MPEGVideo alias v");
+    Ask(service, "set v time format ms");
+    EXPECT_NEAR(std::stoll(Ask(service, "status v length")), 1000, 150);
+    Ask(service, "close v");
+
+    WriteFlakyTool(tool, counter, 3);
+    fs::remove(counter);
+    try {
+        WriteClip(vob, dir.Path() / "out" / "never.vob");
+        ADD_FAILURE() << "a clip no attempt made was reported as made";
+    } catch (const std::runtime_error& error) {
+        EXPECT_NE(std::string(error.what()).find("exited with 1"), std::string::npos)
+            << error.what();
+    }
+    ::unsetenv("KELTO_MAKE_CLIP_TOOL");
+    EXPECT_EQ(std::ifstream(counter).get(), '3');
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(dir.Path() / "out")) {
+        left.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(left, std::vector<std::string>{"green.vob"});
 }
 
 }  // namespace
