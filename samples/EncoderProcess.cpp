@@ -16,6 +16,7 @@
 #include <system_error>
 #include <vector>
 
+#include "samples/GstClipEncoder.h"
 #include "samples/RecipeArgs.h"
 
 extern char** environ;
@@ -29,13 +30,10 @@ std::string ToolPath() {
     return chosen != nullptr && *chosen != '\0' ? chosen : KELTO_MAKE_CLIP_TOOL;
 }
 
-// Inside the child the encoder has its own bound per attempt and three
-// attempts; this covers those plus the child's start under sanitizers, so it
+// Covers every attempt the child makes plus its start under sanitizers, so it
 // only ever ends a child that has hung outright.
 std::chrono::milliseconds ChildBound(const ClipRecipe& recipe) {
-    const auto pixels = static_cast<long long>(recipe.width) * recipe.height;
-    const long long perSecond = pixels > 320LL * 240 ? 8000 : 4000;
-    return std::chrono::milliseconds(3 * (10000 + perSecond * recipe.durationMs / 1000) + 60000);
+    return kEncodeAttempts * EncodeAttemptBound(recipe) + std::chrono::seconds(60);
 }
 
 class Child {

@@ -24,16 +24,6 @@ using mciservice::GstPtr;
 
 constexpr int kFps = 25;
 constexpr int kTuneRate = 44100;
-// The MPEG multiplexer stalls now and then (about one encode in thirty on a
-// loaded machine), so an attempt gets a bound that scales with the clip: ample
-// for software encoding on a busy machine, short enough to retry a stall.
-GstClockTime EncodeTimeout(const ClipRecipe& recipe) {
-    const auto pixels = static_cast<GstClockTime>(recipe.width) * recipe.height;
-    const GstClockTime perSecond =
-        pixels > GstClockTime{320} * 240 ? 8 * GST_SECOND : 4 * GST_SECOND;
-    return 10 * GST_SECOND + perSecond * static_cast<GstClockTime>(recipe.durationMs) / 1000;
-}
-
 // Unbounded, so a muxer waiting for one stream never starves while the other
 // stream's queue sits full.
 constexpr const char* kQueue = "queue max-size-buffers=0 max-size-bytes=0 max-size-time=0";
@@ -160,7 +150,7 @@ void Encode(const ClipRecipe& recipe, const std::filesystem::path& target) {
     }
     GstPtr<GstBus> bus{gst_element_get_bus(pipeline.get())};
     GstMessagePtr message{gst_bus_timed_pop_filtered(
-        bus.get(), EncodeTimeout(recipe),
+        bus.get(), static_cast<GstClockTime>(EncodeAttemptBound(recipe).count()) * GST_MSECOND,
         static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR))};
     if (!message) {
         // A stalled multiplexer holds its streaming threads; the handle waits
@@ -178,18 +168,26 @@ void Encode(const ClipRecipe& recipe, const std::filesystem::path& target) {
 
 }  // namespace
 
+// The MPEG multiplexer stalls now and then (about one encode in thirty on a
+// loaded machine), so an attempt gets a bound that scales with the clip: ample
+// for software encoding on a busy machine, short enough to retry a stall.
+std::chrono::milliseconds EncodeAttemptBound(const ClipRecipe& recipe) {
+    const auto pixels = static_cast<long long>(recipe.width) * recipe.height;
+    const long long msPerSecond = pixels > 320LL * 240 ? 8000 : 4000;
+    return std::chrono::milliseconds(10000 + msPerSecond * recipe.durationMs / 1000);
+}
+
 // Starting an encoder fails now and then when many processes start GStreamer
 // at once (seen in a parallel test run on a fresh machine), and the MPEG
 // multiplexer sometimes stalls; the encode itself is deterministic, so a few
 // fresh attempts are the honest remedy.
 void EncodeWithGStreamer(const ClipRecipe& recipe, const std::filesystem::path& target) {
-    constexpr int kAttempts = 3;
     for (int attempt = 1;; ++attempt) {
         try {
             Encode(recipe, target);
             return;
         } catch (const std::runtime_error&) {
-            if (attempt == kAttempts) {
+            if (attempt == kEncodeAttempts) {
                 throw;
             }
         }

@@ -1,10 +1,16 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 
 #include "samples/ClipEncoder.h"
 
 namespace kelto::samples {
+
+// How long one attempt at `recipe` may take, and how many attempts an encode
+// makes, before it gives up.
+std::chrono::milliseconds EncodeAttemptBound(const ClipRecipe& recipe);
+inline constexpr int kEncodeAttempts = 3;
 
 // Encodes `recipe` into `target` in this process, retrying a start that fails
 // or an encode that stalls. Throws std::runtime_error when every attempt
