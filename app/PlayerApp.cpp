@@ -4,12 +4,12 @@
 #include <QTimer>
 #include <utility>
 
+#include "mciservice/MediaContentProbe.h"
 #include "mciservice/ServicePlatform.h"
 #include "platform/widgets/ListBox.h"
 #include "platform/widgets/NativeWindowRect.h"
 #include "platform/widgets/asxToolbar.h"
 #include "platform/widgets/cpvSlider.h"
-#include "playlist/MediaFiles.h"
 #include "ui/CoveredWindow.h"
 #include "ui/FileDrop.h"
 
@@ -19,14 +19,20 @@ std::unique_ptr<platform::MciPlatform> PlayerApp::MakeServicePlatform() {
     return std::make_unique<mciservice::ServicePlatform>(&platform::NativeWindowRect);
 }
 
+std::unique_ptr<platform::MediaProbe> PlayerApp::MakeMediaProbe() {
+    return std::make_unique<mciservice::MediaContentProbe>();
+}
+
 PlayerApp::PlayerApp(std::unique_ptr<platform::MciPlatform> platform,
-                     const playlist::PlaylistFiles& files)
+                     const playlist::PlaylistFiles& files,
+                     std::unique_ptr<platform::MediaProbe> probe)
     : platform_(std::move(platform)),
+      probe_(std::move(probe)),
       media_(*platform_),
       form_(std::make_unique<ui::Form1>()),
       playback_(*form_, media_),
       editor_(
-          *form_, [this] { playback_.PlaySelected(); }, files),
+          *form_, [this] { playback_.PlaySelected(); }, files, *probe_),
       lifecycle_(*form_, media_, files),
       refresh_(*form_, media_),
       endOfMedia_(*form_, media_, playback_),
@@ -92,7 +98,7 @@ void PlayerApp::Connect() {
     drop->Watch(form.List1->viewport());
     drop->Watch(form.Picture1);
     QObject::connect(drop, &ui::FileDrop::filesDropped, context, [this](const QStringList& paths) {
-        editor_.AppendFiles(playlist::ExpandFolders(paths));
+        editor_.AppendDropped(paths);
     });
 }
 

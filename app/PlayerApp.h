@@ -9,6 +9,7 @@
 
 #include "mci/ModuleMultimedia.h"
 #include "platform/MciPlatform.h"
+#include "platform/MediaProbe.h"
 #include "player/PlaybackControl.h"
 #include "playlist/PlaylistEditor.h"
 #include "playlist/PlaylistFiles.h"
@@ -33,10 +34,14 @@ public:
     // The media service this process runs itself, placing video into the
     // window through the window system's own window rectangles.
     static std::unique_ptr<platform::MciPlatform> MakeServicePlatform();
+    // Tells media by content with the media engine's own type finders.
+    static std::unique_ptr<platform::MediaProbe> MakeMediaProbe();
 
-    // `platform` serves every media command; the playlist is kept in `files`.
+    // `platform` serves every media command; the playlist is kept in `files`;
+    // `probe` decides which files may join it.
     explicit PlayerApp(std::unique_ptr<platform::MciPlatform> platform = MakeServicePlatform(),
-                       const playlist::PlaylistFiles& files = playlist::PlaylistFiles());
+                       const playlist::PlaylistFiles& files = playlist::PlaylistFiles(),
+                       std::unique_ptr<platform::MediaProbe> probe = MakeMediaProbe());
     PlayerApp(const PlayerApp&) = delete;
     PlayerApp& operator=(const PlayerApp&) = delete;
     ~PlayerApp();
@@ -64,6 +69,7 @@ private:
     void Connect();
 
     std::unique_ptr<platform::MciPlatform> platform_;
+    std::unique_ptr<platform::MediaProbe> probe_;
     mci::ModuleMultimedia media_;
     std::unique_ptr<ui::Form1> form_;
     player::PlaybackControl playback_;

@@ -10,6 +10,7 @@
 #include "app/DisplayCheck.h"
 #include "app/PlayerApp.h"
 #include "desktop/FolderClaim.h"
+#include "mciservice/MediaContentProbe.h"
 #include "playlist/PlaylistEditor.h"
 
 int main(int argc, char** argv) {
@@ -30,7 +31,10 @@ int main(int argc, char** argv) {
     std::fputs(answer.text.c_str(), stderr);
     QStringList given;
     for (const std::string& file : answer.files) given.append(QString::fromStdString(file));
-    const QStringList files = kelto::playlist::PlaylistEditor::Acceptable(given);
+    // Files that are not media are named here, before they could be handed
+    // to a player already running in this folder.
+    const QStringList files = kelto::playlist::PlaylistEditor::Acceptable(
+        given, *kelto::app::PlayerApp::MakeMediaProbe());
 
     const QDBusConnection bus = QDBusConnection::sessionBus();
     kelto::desktop::FolderClaim claim(QDir::currentPath(), bus);

@@ -9,7 +9,6 @@
 #include "mci/ArithmeticOverflow.h"
 #include "mci/CheckedArithmetic.h"
 #include "player/ResultLabel.h"
-#include "playlist/MediaFiles.h"
 
 namespace kelto::desktop {
 
@@ -152,7 +151,7 @@ QString MediaCommands::OpenUri(const QString& uri) {
         return QStringLiteral("only local files (file:///...) can be opened: %1").arg(uri);
     }
     const QString path = url.toLocalFile();
-    if (const QString why = playlist::RefusalOf(path); !why.isEmpty()) {
+    if (const QString why = parts_.editor.RefusalOf(path); !why.isEmpty()) {
         return QStringLiteral("%1: %2").arg(path, why);
     }
     parts_.editor.AppendAndPlay({path});

@@ -3,6 +3,8 @@
 #include <QDBusError>
 #include <QUrl>
 
+#include "ui/MediaKinds.h"
+
 namespace kelto::desktop {
 
 namespace {
@@ -53,9 +55,9 @@ QString MprisRootAdaptor::desktopEntry() const { return QStringLiteral("kelto-pl
 QStringList MprisRootAdaptor::supportedUriSchemes() const { return {QStringLiteral("file")}; }
 
 QStringList MprisRootAdaptor::supportedMimeTypes() const {
-    return {QStringLiteral("audio/mpeg"),  QStringLiteral("audio/mp2"),
-            QStringLiteral("audio/x-wav"), QStringLiteral("audio/midi"),
-            QStringLiteral("video/mpeg"),  QStringLiteral("video/x-msvideo")};
+    QStringList types;
+    for (const char* type : ui::kMediaMimeTypes) types.append(QString::fromLatin1(type));
+    return types;
 }
 
 void MprisRootAdaptor::Raise() { commands_.Raise(); }

@@ -50,12 +50,37 @@ void OnElementSetup(GstElement*, GstElement* element, gpointer) {
 // device left alone for hours does not pile up messages. A message dropped
 // here is ours to release; each holds a reference to the element that sent
 // it, so one kept would keep the whole pipeline alive after its close.
+// Whether `message` says that a stream of sound or pictures found no decoder.
+// The engine then plays the rest of the file (the sound of a film whose
+// picture it cannot decode) and calls that success; for the player it is a
+// file that cannot be played as it is, like any other. Subtitles and other
+// streams the player never shows do not count.
+bool IsMissingDecoder(GstMessage* message) {
+    const GstStructure* structure = gst_message_get_structure(message);
+    if (GST_MESSAGE_TYPE(message) != GST_MESSAGE_ELEMENT || structure == nullptr ||
+        !gst_structure_has_name(structure, "missing-plugin")) {
+        return false;
+    }
+    const char* type = gst_structure_get_string(structure, "type");
+    if (type == nullptr || std::string_view(type) != "decoder") return false;
+    GstCaps* rawCaps = nullptr;
+    if (!gst_structure_get(structure, "detail", GST_TYPE_CAPS, &rawCaps, nullptr)) return false;
+    const GstCapsPtr caps{rawCaps};
+    if (gst_caps_is_empty(caps.get()) || gst_caps_is_any(caps.get())) return false;
+    const std::string_view kind = gst_structure_get_name(gst_caps_get_structure(caps.get(), 0));
+    return kind.starts_with("audio/") || kind.starts_with("video/");
+}
+
 GstBusSyncReply FilterMessages(GstBus*, GstMessage* message, gpointer) {
     switch (GST_MESSAGE_TYPE(message)) {
         case GST_MESSAGE_EOS:
         case GST_MESSAGE_ERROR:
         case GST_MESSAGE_ASYNC_DONE:
             return GST_BUS_PASS;
+        case GST_MESSAGE_ELEMENT:
+            if (IsMissingDecoder(message)) return GST_BUS_PASS;
+            gst_message_unref(message);
+            return GST_BUS_DROP;
         default:
             gst_message_unref(message);
             return GST_BUS_DROP;
@@ -141,8 +166,10 @@ bool MediaPipeline::Preroll(GstClockTime deadline) {
     if (gst_element_set_state(playbin_.get(), GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
         return false;
     }
-    const auto wanted =
-        static_cast<GstMessageType>(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR | GST_MESSAGE_EOS);
+    // The only element messages the bus lets through are missing decoders,
+    // which come while the file is taken apart, before the preroll is done.
+    const auto wanted = static_cast<GstMessageType>(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR |
+                                                    GST_MESSAGE_EOS | GST_MESSAGE_ELEMENT);
     for (GstClockTime now = gst_util_get_timestamp(); now < deadline;
          now = gst_util_get_timestamp()) {
         GstMessagePtr message{

@@ -2,17 +2,13 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <array>
 
 namespace kelto::playlist {
 
 namespace {
-
-// The extensions of the file dialog's filter, "mpge" included as it is there.
-constexpr std::array<const char*, 9> kExtensions = {"mp3", "mp2",  "wav", "midi", "mid",
-                                                    "mpg", "mpge", "avi", "vob"};
 
 // Runs of digits compare by their value, everything else letter by letter
 // without regard to case; the system's collation is not used, for in the C
@@ -51,20 +47,29 @@ bool NaturallyBefore(const QString& a, const QString& b) {
     return a < b;
 }
 
+bool IsMedia(const QString& path, const platform::MediaProbe& probe) {
+    return probe.Examine(QFile::encodeName(path).toStdString()).isMedia;
+}
+
 }  // namespace
 
-bool HasMediaExtension(const QString& path) {
-    const QString suffix = QFileInfo(path).suffix();
-    return std::any_of(kExtensions.begin(), kExtensions.end(), [&](const char* extension) {
-        return suffix.compare(QLatin1String(extension), Qt::CaseInsensitive) == 0;
-    });
+QString MediaRefusalOf(const QString& path, const platform::MediaProbe& probe) {
+    const platform::MediaContent content = probe.Examine(QFile::encodeName(path).toStdString());
+    if (content.isMedia) return {};
+    const QFileInfo info(path);
+    if (info.exists() && info.size() == 0) return QStringLiteral("not a media file (it is empty)");
+    if (content.kind.empty()) {
+        return QStringLiteral("not a media file (its content is of no kind the media engine knows)");
+    }
+    return QStringLiteral("not a media file (its content is %1)")
+        .arg(QString::fromStdString(content.kind));
 }
 
 bool FitsPlaylistLine(const QString& text) {
     return !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'));
 }
 
-QString RefusalOf(const QString& path) {
+QString RefusalOf(const QString& path, const platform::MediaProbe& probe) {
     if (path.isEmpty()) return QStringLiteral("no file name");
     if (!FitsPlaylistLine(path)) {
         return QStringLiteral("its name has a line break, which the playlist files cannot hold");
@@ -72,21 +77,16 @@ QString RefusalOf(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists()) return QStringLiteral("no such file");
     if (!info.isFile()) return QStringLiteral("not a regular file");
-    if (!HasMediaExtension(path)) {
-        return QStringLiteral(
-            "not a kind the player offers (mp3, mp2, wav, mid, midi, mpg, "
-            "mpge, avi, vob)");
-    }
-    return {};
+    return MediaRefusalOf(path, probe);
 }
 
-QStringList MediaFilesBelow(const QString& folder) {
+QStringList MediaFilesBelow(const QString& folder, const platform::MediaProbe& probe) {
     const QDir base(folder);
     QStringList below;
     QDirIterator it(folder, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        if (HasMediaExtension(path)) below.append(base.relativeFilePath(path));
+        if (IsMedia(path, probe)) below.append(base.relativeFilePath(path));
     }
     std::sort(below.begin(), below.end(), NaturallyBefore);
     QStringList paths;
@@ -95,11 +95,11 @@ QStringList MediaFilesBelow(const QString& folder) {
     return paths;
 }
 
-QStringList ExpandFolders(const QStringList& paths) {
+QStringList ExpandFolders(const QStringList& paths, const platform::MediaProbe& probe) {
     QStringList expanded;
     for (const QString& path : paths) {
         if (QFileInfo(path).isDir()) {
-            expanded.append(MediaFilesBelow(path));
+            expanded.append(MediaFilesBelow(path, probe));
         } else {
             expanded.append(path);
         }

@@ -23,8 +23,11 @@ void ReportRefused(const QString& path, const QString& why) {
 }  // namespace
 
 PlaylistEditor::PlaylistEditor(ui::Form1& form, std::function<void()> playSelected,
-                               PlaylistFiles files)
-    : form_(form), playSelected_(std::move(playSelected)), files_(std::move(files)) {}
+                               PlaylistFiles files, const platform::MediaProbe& probe)
+    : form_(form),
+      playSelected_(std::move(playSelected)),
+      files_(std::move(files)),
+      probe_(probe) {}
 
 void PlaylistEditor::asxToolbar2_Click(int index, const QString&) {
     switch (index) {
@@ -47,8 +50,11 @@ void PlaylistEditor::Add() {
     if (dialog == nullptr || !dialog->ShowOpen()) return;
     const QString path = dialog->FileName();
     if (path.isEmpty()) return;
-    if (!FitsPlaylistLine(path)) {
-        ReportRefused(path, RefusalOf(path));
+    // The dialog only offers files that are there; what they hold is
+    // another matter once "All files" is chosen.
+    const QString why = FitsPlaylistLine(path) ? MediaRefusalOf(path, probe_) : RefusalOf(path);
+    if (!why.isEmpty()) {
+        ReportRefused(path, why);
         return;
     }
     QString title = dialog->FileTitle();
@@ -80,10 +86,11 @@ void PlaylistEditor::Clear() {
     SaveQuietly();
 }
 
-QStringList PlaylistEditor::Acceptable(const QStringList& paths) {
+QStringList PlaylistEditor::Acceptable(const QStringList& paths,
+                                       const platform::MediaProbe& probe) {
     QStringList accepted;
     for (const QString& path : paths) {
-        if (const QString why = RefusalOf(path); !why.isEmpty()) {
+        if (const QString why = playlist::RefusalOf(path, probe); !why.isEmpty()) {
             ReportRefused(path, why);
         } else {
             accepted.append(QFileInfo(path).absoluteFilePath());
@@ -92,8 +99,16 @@ QStringList PlaylistEditor::Acceptable(const QStringList& paths) {
     return accepted;
 }
 
+QString PlaylistEditor::RefusalOf(const QString& path) const {
+    return playlist::RefusalOf(path, probe_);
+}
+
+int PlaylistEditor::AppendDropped(const QStringList& paths) {
+    return AppendFiles(ExpandFolders(paths, probe_));
+}
+
 int PlaylistEditor::AppendFiles(const QStringList& paths) {
-    const QStringList accepted = Acceptable(paths);
+    const QStringList accepted = Acceptable(paths, probe_);
     if (accepted.isEmpty()) return -1;
     QStringList titles;
     for (const QString& path : accepted) titles.append(QFileInfo(path).fileName());

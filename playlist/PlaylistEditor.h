@@ -3,6 +3,7 @@
 #include <QString>
 #include <functional>
 
+#include "platform/MediaProbe.h"
 #include "playlist/PlaylistFiles.h"
 #include "ui/Form1.h"
 
@@ -23,14 +24,18 @@ public:
 
     // `playSelected` plays the entry selected in List2. Every edit is saved
     // to `files` at once, so an edit survives the program being killed.
-    PlaylistEditor(ui::Form1& form, std::function<void()> playSelected, PlaylistFiles files);
+    // `probe` tells media files from others on every road in; it must
+    // outlive the editor.
+    PlaylistEditor(ui::Form1& form, std::function<void()> playSelected, PlaylistFiles files,
+                   const platform::MediaProbe& probe);
 
     // Dispatches on the index alone; the key is ignored. Unknown indexes do
     // nothing.
     void asxToolbar2_Click(int index, const QString& key);
 
     // Asks for one file and appends it, selected. A cancelled dialog adds
-    // nothing.
+    // nothing; a file that is not media (the dialog's "All files" shows any)
+    // is named on standard error with the reason, and not added.
     void Add();
     // Removes the selected entry from both lists; nothing is selected after.
     // Nothing happens when nothing is selected.
@@ -45,7 +50,11 @@ public:
     int AppendFiles(const QStringList& paths);
     // The files AppendFiles would take, as absolute paths, each refused one
     // named on standard error.
-    static QStringList Acceptable(const QStringList& paths);
+    static QStringList Acceptable(const QStringList& paths, const platform::MediaProbe& probe);
+    // Why `path` cannot join the playlist (RefusalOf with this editor's probe).
+    QString RefusalOf(const QString& path) const;
+    // AppendFiles with each folder replaced by the media files below it.
+    int AppendDropped(const QStringList& paths);
     // AppendFiles, then the first appended entry is selected and played.
     // False when nothing was appended; the selection and playback are then
     // left alone.
@@ -63,6 +72,7 @@ private:
     ui::Form1& form_;
     std::function<void()> playSelected_;
     PlaylistFiles files_;
+    const platform::MediaProbe& probe_;
 };
 
 }  // namespace kelto::playlist

@@ -67,8 +67,44 @@ std::string ExtensionOf(ClipKind kind) {
             return ".avi";
         case ClipKind::Vob:
             return ".vob";
+        case ClipKind::Mp4:
+            return ".mp4";
+        case ClipKind::M4a:
+            return ".m4a";
+        case ClipKind::Mkv:
+            return ".mkv";
+        case ClipKind::WebM:
+            return ".webm";
+        case ClipKind::Ogg:
+            return ".ogg";
+        case ClipKind::Opus:
+            return ".opus";
+        case ClipKind::Flac:
+            return ".flac";
     }
     return {};
+}
+
+bool HasPicture(ClipKind kind) {
+    switch (kind) {
+        case ClipKind::Mpeg1:
+        case ClipKind::Avi:
+        case ClipKind::Vob:
+        case ClipKind::Mp4:
+        case ClipKind::Mkv:
+        case ClipKind::WebM:
+            return true;
+        case ClipKind::Mp3:
+        case ClipKind::Mp2:
+        case ClipKind::Wav:
+        case ClipKind::Midi:
+        case ClipKind::M4a:
+        case ClipKind::Ogg:
+        case ClipKind::Opus:
+        case ClipKind::Flac:
+            return false;
+    }
+    return false;
 }
 
 void WriteClip(const ClipRecipe& recipe, const std::filesystem::path& target) {

@@ -7,7 +7,10 @@
 
 namespace kelto::samples {
 
-enum class ClipKind { Mp3, Mp2, Wav, Midi, Mpeg1, Avi, Vob };
+// The first seven are the kinds the file dialog has always named; the rest are
+// what people have today: MP4 (H.264 + AAC), M4A (AAC), MKV (H.264 + Vorbis),
+// WebM (VP9 + Opus), Ogg Vorbis, Opus and FLAC.
+enum class ClipKind { Mp3, Mp2, Wav, Midi, Mpeg1, Avi, Vob, Mp4, M4a, Mkv, WebM, Ogg, Opus, Flac };
 
 // What a made clip sounds like.
 enum class ClipSound {
@@ -29,8 +32,12 @@ struct ClipRecipe {
     std::optional<std::uint32_t> solidRgb;
 };
 
-// ".mp3", ".mp2", ".wav", ".mid", ".mpg", ".avi", ".vob"
+// ".mp3", ".mp2", ".wav", ".mid", ".mpg", ".avi", ".vob", ".mp4", ".m4a",
+// ".mkv", ".webm", ".ogg", ".opus", ".flac"
 std::string ExtensionOf(ClipKind kind);
+
+// Whether clips of that kind carry pictures.
+bool HasPicture(ClipKind kind);
 
 // Makes the clip at `target`, replacing what is there. It is written under a
 // private name beside `target` and renamed when complete, so a reader never

@@ -27,6 +27,11 @@ constexpr int kTuneRate = 44100;
 // Unbounded, so a muxer waiting for one stream never starves while the other
 // stream's queue sits full.
 constexpr const char* kQueue = "queue max-size-buffers=0 max-size-bytes=0 max-size-time=0";
+// Without B-frames, and a key frame every second, so that a short clip seeks
+// cleanly and its length is that of its pictures.
+constexpr const char* kH264 =
+    "x264enc speed-preset=ultrafast bframes=0 key-int-max=25 ! h264parse";
+constexpr const char* kAac = "audioconvert ! avenc_aac ! aacparse";
 
 std::string ToneSource(int durationMs, int rate) {
     // 10 ms buffers, so the length comes out exact for any whole number of them.
@@ -86,6 +91,29 @@ std::string PipelineFor(const ClipRecipe& recipe) {
                    AudioSource(recipe, 44100) +
                    " ! lamemp3enc target=bitrate bitrate=128 cbr=true ! " + kQueue +
                    " ! avimux name=mux ! filesink name=sink";
+        case ClipKind::Mp4:
+            return VideoSource(recipe) + " ! " + kH264 + " ! " + kQueue + " ! mux. " +
+                   AudioSource(recipe, 44100) + " ! " + kAac + " ! " + kQueue +
+                   " ! mp4mux name=mux ! filesink name=sink";
+        case ClipKind::M4a:
+            return AudioSource(recipe, 44100) + " ! " + kAac + " ! mp4mux ! filesink name=sink";
+        case ClipKind::Mkv:
+            return VideoSource(recipe) + " ! " + kH264 + " ! " + kQueue + " ! mux. " +
+                   AudioSource(recipe, 44100) + " ! audioconvert ! vorbisenc ! " + kQueue +
+                   " ! matroskamux name=mux ! filesink name=sink";
+        case ClipKind::WebM:
+            // The fastest settings: a test clip needs no quality.
+            return VideoSource(recipe) + " ! vp9enc deadline=1 cpu-used=8 ! " + kQueue +
+                   " ! mux. " + AudioSource(recipe, 48000) + " ! audioconvert ! opusenc ! " +
+                   kQueue + " ! webmmux name=mux ! filesink name=sink";
+        case ClipKind::Ogg:
+            return AudioSource(recipe, 44100) +
+                   " ! audioconvert ! vorbisenc ! oggmux ! filesink name=sink";
+        case ClipKind::Opus:
+            return AudioSource(recipe, 48000) +
+                   " ! audioconvert ! opusenc ! oggmux ! filesink name=sink";
+        case ClipKind::Flac:
+            return AudioSource(recipe, 44100) + " ! audioconvert ! flacenc ! filesink name=sink";
         case ClipKind::Midi:
             break;
     }

@@ -11,7 +11,7 @@ namespace kelto::samples {
 
 namespace {
 
-constexpr std::array<std::pair<ClipKind, std::string_view>, 7> kKinds{{
+constexpr std::array<std::pair<ClipKind, std::string_view>, 14> kKinds{{
     {ClipKind::Mp3, "mp3"},
     {ClipKind::Mp2, "mp2"},
     {ClipKind::Wav, "wav"},
@@ -19,6 +19,13 @@ constexpr std::array<std::pair<ClipKind, std::string_view>, 7> kKinds{{
     {ClipKind::Mpeg1, "mpeg1"},
     {ClipKind::Avi, "avi"},
     {ClipKind::Vob, "vob"},
+    {ClipKind::Mp4, "mp4"},
+    {ClipKind::M4a, "m4a"},
+    {ClipKind::Mkv, "mkv"},
+    {ClipKind::WebM, "webm"},
+    {ClipKind::Ogg, "ogg"},
+    {ClipKind::Opus, "opus"},
+    {ClipKind::Flac, "flac"},
 }};
 
 template <typename Number>

@@ -13,6 +13,7 @@
 #include "tests/app/LoggingPlatform.h"
 #include "tests/support/files/TempFolder.h"
 #include "tests/support/media/TestClips.h"
+#include "tests/support/media/WithdrawnDecoders.h"
 
 namespace kelto::app {
 namespace {
@@ -136,6 +137,101 @@ TEST_F(AppEndToEndTest, AutoReplayStartsTheSameEntryAgain) {
     EXPECT_EQ(OpenCount(other), 0);
     EXPECT_EQ(app->form().List1->currentRow(), 0);
     app->form().close();
+}
+
+// The kinds people have today, each through the whole player: taken on the
+// command line's road, opened, its picture in Picture1 at its size, its length
+// right to a frame, a seek that goes back, then to its end into Auto Replay
+// and on into the next entry.
+class NewKindEndToEndTest : public AppEndToEndTest,
+                            public ::testing::WithParamInterface<ClipKind> {};
+
+TEST_P(NewKindEndToEndTest, OpensShowsSeeksReplaysAndMovesOn) {
+    const auto dir = testing::DefaultClipDir();
+    const auto clip = testing::MakeClip(GetParam(), dir, 1000);
+    const auto next = testing::MakeClip(ClipKind::Wav, dir, 1000);
+    StartWith({});
+    ui::Form1& form = app->form();
+    app->OpenFiles({QString::fromStdString(clip.string()), QString::fromStdString(next.string())});
+    ASSERT_EQ(form.List2->texts(), QStringList({QString::fromStdString(clip.string()),
+                                                QString::fromStdString(next.string())}));
+    EXPECT_EQ(OpenCount(clip), 1);
+    ASSERT_EQ(form.LbResult->text(), "Result calling Function is : Success");
+    ASSERT_TRUE(form.TimerMisc->isActive());
+
+    // The length, in frames for a picture (25 a second), in milliseconds for sound.
+    const int length = form.LbTotalFrames->text().toInt();
+    if (testing::HasPicture(GetParam())) {
+        EXPECT_EQ(form.state.videoWidth, 320);
+        EXPECT_EQ(form.state.videoHeight, 240);
+        EXPECT_EQ(form.Picture1->size(), QSize(320, 240));
+        EXPECT_NEAR(length, 25, 1);
+        EXPECT_EQ(form.LbFramesPerSecond->text(), "25");
+    } else {
+        EXPECT_EQ(form.state.videoWidth, -1);
+        EXPECT_NEAR(length, 1000, 40);
+    }
+
+    // The slider's seek to its start takes playback back from past the middle.
+    // No event runs between the two reads and the seek, so the end of the
+    // file cannot be handled in between.
+    mci::ModuleMultimedia& media = app->media();
+    std::int32_t before = 0;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            before = media.GetPosition("movie");
+            return before >= length / 2;
+        },
+        kDeadlineMs));
+    form.cpvSlider1->setValue(0);
+    app->playback().cpvSlider1_Change();
+    EXPECT_EQ(form.LbResult->text(), "Result calling Function is : Success");
+    EXPECT_LT(media.GetPosition("movie"), before);
+
+    // To its end and into Auto Replay, then, without it, on to the next entry.
+    form.Check->setChecked(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return OpenCount(clip) >= 2; }, kDeadlineMs));
+    EXPECT_EQ(form.List1->currentRow(), 0);
+    EXPECT_EQ(OpenCount(next), 0);
+    form.Check->setChecked(false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return OpenCount(next) == 1; }, kDeadlineMs));
+    EXPECT_EQ(form.List1->currentRow(), 1);
+    form.close();
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, NewKindEndToEndTest,
+                         ::testing::Values(ClipKind::Mp4, ClipKind::M4a, ClipKind::Mkv,
+                                           ClipKind::WebM, ClipKind::Ogg, ClipKind::Opus,
+                                           ClipKind::Flac),
+                         [](const ::testing::TestParamInfo<ClipKind>& info) {
+                             return testing::ExtensionOf(info.param).substr(1);
+                         });
+
+// Without a decoder for its pictures a film joins the playlist (it is media)
+// but does not play: the result label tells of the failure as it does for a
+// damaged file, and nothing waits for it.
+TEST_F(AppEndToEndTest, AFilmWithoutItsDecoderFailsAsADamagedFileDoes) {
+    const auto clip = testing::MakeClip(ClipKind::Mp4, testing::DefaultClipDir(), 1000);
+    // The head of the same film: taken for a film by its content, unplayable.
+    const auto damaged = folder / "damaged.mp4";
+    WriteBytes(damaged, ReadBytes(clip).substr(0, 4096));
+    StartWith({});
+    ui::Form1& form = app->form();
+
+    app->OpenFiles({QString::fromStdString(damaged.string())});
+    const QString damagedResult = form.LbResult->text();
+    EXPECT_NE(damagedResult, "Result calling Function is : Success");
+    EXPECT_FALSE(form.TimerMisc->isActive());
+
+    const testing::WithdrawnDecoders h264("video/x-h264");
+    ASSERT_GT(h264.Count(), 0);
+    app->OpenFiles({QString::fromStdString(clip.string())});
+    EXPECT_EQ(form.List1->count(), 2);
+    EXPECT_EQ(form.List1->currentRow(), 1);
+    EXPECT_EQ(OpenCount(clip), 0);
+    EXPECT_EQ(form.LbResult->text(), damagedResult);
+    EXPECT_FALSE(form.TimerMisc->isActive());
+    form.close();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QImage>
 #include <QMimeData>
 #include <QTest>
 #include <QUrl>
@@ -11,11 +12,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/fakes/RecordingMciPlatform.h"
 #include "tests/support/fakes/ScriptedDialog.h"
 #include "tests/support/files/TempFolder.h"
+#include "tests/support/media/TestClips.h"
 
 namespace kelto::app {
 namespace {
@@ -113,7 +116,11 @@ TEST_F(AppWiringTest, DoubleClickAndPlayButtonOpenTheSelectedPath) {
 }
 
 TEST_F(AppWiringTest, PlaylistBarEditsAndSaves) {
-    dialog->Queue(QString("/m/new one.mid"));
+    TempFolder media;
+    const auto chosen = media / "new one.mid";
+    std::filesystem::copy_file(
+        testing::MakeClip(testing::ClipKind::Midi, testing::DefaultClipDir()), chosen);
+    dialog->Queue(QString::fromStdString(chosen.string()));
     form().asxToolbar2->button(1)->click();
     EXPECT_EQ(form().List1->count(), 4);
     EXPECT_EQ(form().List2->currentRow(), 3);
@@ -193,10 +200,23 @@ bool Drop(QMimeData& data, QWidget* on) {
 TEST_F(AppWiringTest, DroppedFilesAndFoldersJoinThePlaylistAndBadNamesNeverDo) {
     TempFolder media;
     std::filesystem::create_directories(media / "album" / "disc 2");
-    for (const char* name : {"album/track 10.mp3", "album/track 9.MP3", "album/cover.jpg",
-                             "album/disc 2/intro.wav", "single.avi", "two\nlines.mp3"}) {
-        WriteBytes(media / name, "");
+    const auto clips = testing::DefaultClipDir();
+    const std::string mp3 = ReadBytes(testing::MakeClip(testing::ClipKind::Mp3, clips));
+    const std::string wav = ReadBytes(testing::MakeClip(testing::ClipKind::Wav, clips));
+    const std::string webm = ReadBytes(testing::MakeClip(testing::ClipKind::WebM, clips));
+    for (const auto& [name, bytes] : std::vector<std::pair<std::string, std::string>>{
+             {"album/track 10.mp3", mp3},
+             {"album/track 9.MP3", mp3},
+             {"album/notes.mp3", "liner notes, not a song\n"},
+             {"album/disc 2/intro.wav", wav},
+             {"single.webm", webm},
+             {"two\nlines.mp3", mp3},
+             {"song.mp3", "la la la\n"},
+             {"empty.ogg", ""}}) {
+        WriteBytes(media / name, bytes);
     }
+    QImage(8, 8, QImage::Format_RGB32).save(QString::fromStdString((media / "cover.mp3").string()),
+                                            "PNG");
     const auto url = [&](const std::string& name) {
         return QUrl::fromLocalFile(QString::fromStdString((media / name).string()));
     };
@@ -210,28 +230,37 @@ TEST_F(AppWiringTest, DroppedFilesAndFoldersJoinThePlaylistAndBadNamesNeverDo) {
     EXPECT_FALSE(Drop(remote, form().List1->viewport()));
     EXPECT_EQ(form().List1->count(), 3);
 
+    // Media by content joins; what is not media is named, one line each, with
+    // why; inside a folder it is passed over in silence.
     QMimeData files;
-    files.setUrls(
-        {url("album"), QUrl("http://example.org/b.mp3"), url("single.avi"), url("two\nlines.mp3")});
+    files.setUrls({url("album"), QUrl("http://example.org/b.mp3"), url("single.webm"),
+                   url("two\nlines.mp3"), url("song.mp3"), url("cover.mp3"), url("empty.ogg")});
     ::testing::internal::CaptureStderr();
     EXPECT_TRUE(Drop(files, form().List1->viewport()));
     const std::string refused = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(std::count(refused.begin(), refused.end(), '\n'), 1) << refused;
-    EXPECT_NE(refused.find("two\\nlines.mp3"), std::string::npos) << refused;
+    EXPECT_EQ(std::count(refused.begin(), refused.end(), '\n'), 4) << refused;
+    EXPECT_NE(refused.find("two\\nlines.mp3: its name has a line break"), std::string::npos)
+        << refused;
+    EXPECT_NE(refused.find("song.mp3: not a media file"), std::string::npos) << refused;
+    EXPECT_NE(refused.find("cover.mp3: not a media file (its content is image/png)"),
+              std::string::npos)
+        << refused;
+    EXPECT_NE(refused.find("empty.ogg: not a media file (it is empty)"), std::string::npos)
+        << refused;
 
     EXPECT_EQ(form().List1->texts(), QStringList({"a.mp3", "b, c.wav", "d.avi", "intro.wav",
-                                                  "track 9.MP3", "track 10.mp3", "single.avi"}));
+                                                  "track 9.MP3", "track 10.mp3", "single.webm"}));
     EXPECT_EQ(form().List1->currentRow(), 6);
     // On the video area as on the list.
     QMimeData again;
-    again.setUrls({url("single.avi")});
+    again.setUrls({url("single.webm")});
     EXPECT_TRUE(Drop(again, form().Picture1));
     EXPECT_EQ(form().List1->count(), 8);
     const std::string root = media.path().string();
     EXPECT_EQ(ReadBytes(folder / "pl2.txt"),
               "/m/a.mp3\r\n/m/b, c.wav\r\n/m/d.avi\r\n" + root + "/album/disc 2/intro.wav\r\n" +
                   root + "/album/track 9.MP3\r\n" + root + "/album/track 10.mp3\r\n" + root +
-                  "/single.avi\r\n" + root + "/single.avi\r\n");
+                  "/single.webm\r\n" + root + "/single.webm\r\n");
     EXPECT_TRUE(platform->commands().empty());
 
     // The dialog's road: such a name is refused too, and nothing is saved.
@@ -240,6 +269,14 @@ TEST_F(AppWiringTest, DroppedFilesAndFoldersJoinThePlaylistAndBadNamesNeverDo) {
     ::testing::internal::CaptureStderr();
     form().asxToolbar2->button(1)->click();
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("line break"), std::string::npos);
+    EXPECT_EQ(form().List1->count(), 8);
+    EXPECT_EQ(ReadBytes(folder / "pl2.txt"), saved);
+    // And so is a file that is not media, which the dialog's "All files" offers.
+    dialog->Queue(QString::fromStdString((media / "song.mp3").string()));
+    ::testing::internal::CaptureStderr();
+    form().asxToolbar2->button(1)->click();
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("song.mp3: not a media file"),
+              std::string::npos);
     EXPECT_EQ(form().List1->count(), 8);
     EXPECT_EQ(ReadBytes(folder / "pl2.txt"), saved);
 }

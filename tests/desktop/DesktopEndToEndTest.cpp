@@ -110,17 +110,21 @@ TEST_F(DesktopEndToEndTest, CommandLineFilesPlayAndPlayerctlDrivesThePlayerAsIts
     const auto video = MakeClip(ClipKind::Mpeg1, dir, 20000);
     const auto melody = MakeClip(ClipKind::Mp3, dir, 10000);
     WriteBytes(playlistFolder / "notes.txt", "not media");
+    WriteBytes(playlistFolder / "song.mp3", "la la la\n");
     FakeScreenSaver screenSaver(bus);
     SignalLog signalLog(bus);
 
-    auto player =
-        Start({Q(video), Q(melody), QStringLiteral("notes.txt"), QStringLiteral("missing.wav")});
+    auto player = Start({Q(video), Q(melody), QStringLiteral("notes.txt"),
+                         QStringLiteral("missing.wav"), QStringLiteral("song.mp3")});
     ASSERT_TRUE(WaitForStatus(QStringLiteral("Playing"))) << player->StandardError().toStdString();
     EXPECT_EQ(Title(bus), Q(video.filename()));
     const QString errors = player->StandardError();
     EXPECT_TRUE(errors.contains(QStringLiteral("notes.txt"))) << errors.toStdString();
     EXPECT_TRUE(errors.contains(QStringLiteral("missing.wav"))) << errors.toStdString();
-    EXPECT_EQ(errors.count(QStringLiteral("not added")), 2) << errors.toStdString();
+    // Named like a song, but text: its content decides.
+    EXPECT_TRUE(errors.contains(QStringLiteral("song.mp3: not a media file")))
+        << errors.toStdString();
+    EXPECT_EQ(errors.count(QStringLiteral("not added")), 3) << errors.toStdString();
     // Appended under their names and saved at once, as Add saves.
     EXPECT_EQ(Playlist(), video.filename().string() + "\r\n" + melody.filename().string() +
                               "\r\n|" + video.string() + "\r\n" + melody.string() + "\r\n");
@@ -224,7 +228,26 @@ TEST_F(DesktopEndToEndTest, BadCallsAnswerWithErrorsOrNothingAndNeverTouchThePla
     const QDBusMessage twoLines =
         Player(QStringLiteral("OpenUri"), {QUrl::fromLocalFile(broken).toString()});
     EXPECT_EQ(twoLines.type(), QDBusMessage::ErrorMessage);
+    WriteBytes(playlistFolder / "song.mp3", "la la la\n");
+    const QDBusMessage text = Player(QStringLiteral("OpenUri"),
+                                     {QUrl::fromLocalFile(Q(playlistFolder / "song.mp3")).toString()});
+    EXPECT_EQ(text.type(), QDBusMessage::ErrorMessage);
+    EXPECT_TRUE(text.errorMessage().contains(QStringLiteral("not a media file")))
+        << text.errorMessage().toStdString();
     EXPECT_EQ(Playlist(), saved);
+    // The kinds offered to the desktop are those of the menu entry, today's among them.
+    const QStringList offered =
+        bus.Call(kMpris, kPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                 QStringLiteral("Get"), {kRoot, QStringLiteral("SupportedMimeTypes")})
+            .arguments()
+            .value(0)
+            .value<QDBusVariant>()
+            .variant()
+            .toStringList();
+    for (const char* type : {"audio/mpeg", "video/mpeg", "video/mp4", "video/webm",
+                             "video/x-matroska", "audio/ogg", "audio/flac"}) {
+        EXPECT_TRUE(offered.contains(QLatin1String(type))) << type;
+    }
     EXPECT_EQ(Status(bus), QStringLiteral("Stopped"));
 
     // A run of random calls with arguments good and bad, seeded so that a

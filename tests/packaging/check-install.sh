@@ -48,7 +48,8 @@ else
         grep -qxF "$line" "$desktop" || fail "menu entry lacks the line $line"
     done
     # A file manager offers the player for these files only if it says so.
-    for type in audio/mpeg audio/mp2 audio/x-wav audio/midi video/mpeg video/x-msvideo; do
+    for type in audio/mpeg audio/mp2 audio/x-wav audio/midi video/mpeg video/x-msvideo \
+        video/mp4 audio/mp4 video/x-matroska video/webm audio/ogg audio/x-opus+ogg audio/flac; do
         grep -q "^MimeType=.*$type;" "$desktop" || fail "menu entry does not open $type"
     done
 fi
@@ -61,6 +62,11 @@ else
         fail "software centre description is invalid: $report"
     grep -q "<launchable type=\"desktop-id\">kelto-player.desktop</launchable>" "$metainfo" ||
         fail "software centre description does not name the menu entry"
+    # The same kinds as the menu entry, for both are made from one list.
+    described=$(sed -n 's|^ *<mediatype>\(.*\)</mediatype>$|\1|p' "$metainfo" | sort | tr '\n' ';')
+    offered=$(sed -n 's|^MimeType=||p' "$desktop" | tr ';' '\n' | sed '/^$/d' | sort | tr '\n' ';')
+    [ -n "$described" ] && [ "$described" = "$offered" ] ||
+        fail "software centre describes the kinds \"$described\", the menu entry \"$offered\""
 fi
 
 for page in kelto-player mcisend; do

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "tests/support/fakes/ListedMediaProbe.h"
 #include "tests/support/fakes/ScriptedDialog.h"
 #include "tests/support/files/TempFolder.h"
 #include "ui/Form1.h"
@@ -15,6 +16,7 @@
 namespace kelto::playlist {
 namespace {
 
+using kelto::testing::ListedMediaProbe;
 using kelto::testing::ReadBytes;
 using kelto::testing::ScriptedDialog;
 using kelto::testing::TempFolder;
@@ -25,7 +27,7 @@ class PlaylistEditorTest : public ::testing::Test {
 protected:
     PlaylistEditorTest()
         : editor(
-              form, [this] { played << CurrentPath(); }, PlaylistFiles(folder.path())) {
+              form, [this] { played << CurrentPath(); }, PlaylistFiles(folder.path()), probe) {
         auto scripted = std::make_unique<ScriptedDialog>();
         dialog = scripted.get();
         form.setCommonDialog(std::move(scripted));
@@ -53,6 +55,7 @@ protected:
     }
 
     TempFolder folder;
+    ListedMediaProbe probe;
     ui::Form1 form;
     ScriptedDialog* dialog = nullptr;
     QStringList played;
@@ -90,6 +93,19 @@ TEST_F(PlaylistEditorTest, EveryEditIsSavedAtOnce) {
     EXPECT_EQ(ReadBytes(folder / "pl1.txt"), "");
     EXPECT_EQ(ReadBytes(folder / "pl2.txt"), "");
     EXPECT_EQ(folder.Names(), (std::set<std::string>{"pl1.txt", "pl2.txt"}));
+}
+
+TEST_F(PlaylistEditorTest, TheDialogsChoiceJoinsOnlyWhenItIsMedia) {
+    probe.MarkNotMedia("/m/notes.mp3");
+    AddFiles({"/m/a.mp3"});
+    ::testing::internal::CaptureStderr();
+    AddFiles({"/m/notes.mp3"});
+    const std::string refused = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(refused, "kelto-player: not added: /m/notes.mp3: not a media file "
+                       "(its content is text/plain)\n");
+    EXPECT_EQ(form.List2->texts(), QStringList{"/m/a.mp3"});
+    ExpectSelected(0);
+    EXPECT_EQ(ReadBytes(folder / "pl2.txt"), "/m/a.mp3\r\n");
 }
 
 TEST_F(PlaylistEditorTest, CancelledDialogAddsNothing) {

@@ -202,7 +202,12 @@ TEST(Form1Layout, TimersAndDialogFilter) {
     EXPECT_EQ(form.Timerscroll->interval(), 5000);
     EXPECT_FALSE(form.Timerscroll->isActive());
 
-    EXPECT_EQ(Form1::DialogFilter().size(), 221);
+    // The classic ten entries, character for character, then the two added ones.
+    EXPECT_EQ(Form1::DialogFilter().left(222),
+              "All audio |*.mp3;*.mp2;*.wav;*.midi;*.mid|All video |*.mpg;*.mpge;*.avi;*.vob|"
+              "mp3 (*.mp3)|*.mp3|wav (*.wav)|*.wav|avi(*.avi)|*.avi|mpg(*.mpg)|*.mpg|"
+              "mpge(*.mpge)|*.mpge|mid(*.mid)|*.mid|midi(*.midi)|*.midi|DVD(*.vob)|*.vob|");
+    EXPECT_TRUE(Form1::DialogFilter().endsWith("|All files|*"));
     auto* dialog = dynamic_cast<platform::CommonDialog*>(form.CommonDialog1);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->Filter(), Form1::DialogFilter());

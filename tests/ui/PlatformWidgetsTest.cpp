@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
+
 #include "platform/widgets/FileFilter.h"
 #include "platform/widgets/PropertyBag.h"
 #include "ui/Form1.h"
@@ -7,8 +9,20 @@
 namespace kelto::platform {
 namespace {
 
-TEST(FileFilter, TheDialogFilterStringBecomesTenQtFiltersInOrder) {
-    const QStringList filters = QtNameFilters(ui::Form1::DialogFilter());
+TEST(FileFilter, TheDialogFilterStringBecomesTwelveQtFiltersInOrder) {
+    QStringList filters = QtNameFilters(ui::Form1::DialogFilter());
+    ASSERT_EQ(filters.size(), 12) << filters.join('\n').toStdString();
+    // Every kind the classic entries name is among all media files, and the
+    // kinds the player plays today beyond them.
+    const QString allMedia = filters[10];
+    EXPECT_TRUE(allMedia.startsWith("All media files (*.mp3 *.mp2 *.wav *.midi *.mid *.mpg *.mpge"))
+        << allMedia.toStdString();
+    for (const char* pattern : {"*.avi", "*.vob", "*.mp4", "*.m4a", "*.mkv", "*.webm", "*.ogg",
+                                "*.opus", "*.flac"}) {
+        EXPECT_TRUE(allMedia.split(QRegularExpression("[ ()]")).contains(pattern)) << pattern;
+    }
+    EXPECT_EQ(filters[11], "All files (*)");
+    filters.resize(10);
     const QStringList expected = {
         "All audio (*.mp3 *.mp2 *.wav *.midi *.mid)",
         "All video (*.mpg *.mpge *.avi *.vob)",

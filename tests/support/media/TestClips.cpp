@@ -25,6 +25,20 @@ std::string NameOf(ClipKind kind) {
             return "pattern-avi";
         case ClipKind::Vob:
             return "pattern-program";
+        case ClipKind::Mp4:
+            return "pattern-h264-aac";
+        case ClipKind::M4a:
+            return "tone-aac";
+        case ClipKind::Mkv:
+            return "pattern-h264-vorbis";
+        case ClipKind::WebM:
+            return "pattern-vp9-opus";
+        case ClipKind::Ogg:
+            return "tone-vorbis";
+        case ClipKind::Opus:
+            return "tone-opus";
+        case ClipKind::Flac:
+            return "tone-flac";
     }
     return "clip";
 }

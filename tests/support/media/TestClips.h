@@ -11,7 +11,8 @@ namespace kelto::testing {
 // The clip generator is the product's own (samples/); tests add a shared
 // folder and reuse of clips already made.
 using ClipKind = kelto::samples::ClipKind;
-using kelto::samples::ExtensionOf;  // ".mp3", ".mp2", ".wav", ".mid", ".mpg", ".avi", ".vob"
+using kelto::samples::ExtensionOf;  // ".mp3", ".mp2", ".wav", ".mid", ".mpg", ".avi", ".vob", ...
+using kelto::samples::HasPicture;
 
 // Creates (once; reused if already there) a short clip of that kind in `dir`
 // and returns its path. Video clips are 320x240 at 25 fps, a test pattern with

@@ -1,0 +1,39 @@
+# The kinds of media the player offers to open, in one place: the menu entry's
+# MimeType=, the software centre's <provides><mediatype>, the desktop media
+# controls' SupportedMimeTypes and the file dialog's "All media files" entry
+# are all made from these lists. Whether a given file is taken is decided by
+# its content (mciservice/MediaContentProbe), not by these lists.
+
+# Media types as the desktop's shared MIME database names them (no aliases:
+# the menu entry's validator takes those for mistakes).
+set(KELTO_MEDIA_MIME_TYPES
+  audio/mpeg
+  audio/mp2
+  audio/x-wav
+  audio/midi
+  audio/mp4
+  audio/aac
+  audio/flac
+  audio/ogg
+  audio/x-vorbis+ogg
+  audio/x-opus+ogg
+  audio/webm
+  audio/x-matroska
+  audio/x-aiff
+  video/mpeg
+  video/x-msvideo
+  video/mp4
+  video/quicktime
+  video/x-matroska
+  video/webm
+  video/ogg
+  video/3gpp
+  video/mp2t
+)
+
+# File name patterns of the same kinds, for the dialog's "All media files".
+set(KELTO_MEDIA_FILE_PATTERNS
+  *.mp3 *.mp2 *.wav *.midi *.mid *.mpg *.mpge *.mpeg *.avi *.vob
+  *.mp4 *.m4a *.m4v *.mov *.mkv *.mka *.webm *.ogg *.oga *.ogv *.opus *.flac
+  *.aac *.aif *.aiff *.ts *.3gp
+)
