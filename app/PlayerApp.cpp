@@ -97,9 +97,8 @@ void PlayerApp::Connect() {
     auto* drop = new ui::FileDrop(&form);
     drop->Watch(form.List1->viewport());
     drop->Watch(form.Picture1);
-    QObject::connect(drop, &ui::FileDrop::filesDropped, context, [this](const QStringList& paths) {
-        editor_.AppendDropped(paths);
-    });
+    QObject::connect(drop, &ui::FileDrop::filesDropped, context,
+                     [this](const QStringList& paths) { editor_.AppendDropped(paths); });
 }
 
 }  // namespace kelto::app

@@ -40,9 +40,12 @@ private:
 // Containers the engine names neither audio/ nor video/ although sound or
 // pictures are all they carry. ID3 and APE tags stand before (or after)
 // compressed sound, and the engine looks past them.
-constexpr std::array<std::string_view, 6> kMediaContainers = {
-    "application/ogg", "application/x-id3",           "application/x-apetag",
-    "application/mxf", "application/vnd.rn-realmedia", "application/x-annodex"};
+constexpr std::array<std::string_view, 6> kMediaContainers = {"application/ogg",
+                                                              "application/x-id3",
+                                                              "application/x-apetag",
+                                                              "application/mxf",
+                                                              "application/vnd.rn-realmedia",
+                                                              "application/x-annodex"};
 
 bool IsMediaKind(std::string_view kind) {
     if (kind.starts_with("audio/") || kind.starts_with("video/")) return true;
@@ -103,10 +106,9 @@ platform::MediaContent MediaContentProbe::Examine(const std::string& path) const
     if (!carrier) return {};
     g_object_set_qdata(G_OBJECT(carrier.get()), FileQuark(), &file);
     GstTypeFindProbability probability = GST_TYPE_FIND_NONE;
-    const GstCapsPtr caps{gst_type_find_helper_get_range(GST_OBJECT(carrier.get()), nullptr,
-                                                         &ReadRange,
-                                                         static_cast<guint64>(info.st_size),
-                                                         nullptr, &probability)};
+    const GstCapsPtr caps{
+        gst_type_find_helper_get_range(GST_OBJECT(carrier.get()), nullptr, &ReadRange,
+                                       static_cast<guint64>(info.st_size), nullptr, &probability)};
     if (!caps || gst_caps_is_empty(caps.get()) || gst_caps_is_any(caps.get())) return {};
     platform::MediaContent content;
     content.kind = gst_structure_get_name(gst_caps_get_structure(caps.get(), 0));

@@ -59,7 +59,8 @@ QString MediaRefusalOf(const QString& path, const platform::MediaProbe& probe) {
     const QFileInfo info(path);
     if (info.exists() && info.size() == 0) return QStringLiteral("not a media file (it is empty)");
     if (content.kind.empty()) {
-        return QStringLiteral("not a media file (its content is of no kind the media engine knows)");
+        return QStringLiteral(
+            "not a media file (its content is of no kind the media engine knows)");
     }
     return QStringLiteral("not a media file (its content is %1)")
         .arg(QString::fromStdString(content.kind));

@@ -25,10 +25,9 @@ bool FitsPlaylistLine(const QString& text);
 // it can. The path is taken as it stands, not resolved against any folder.
 QString RefusalOf(const QString& path, const platform::MediaProbe& probe);
 
-// Every media file below `folder`, at any depth, in natural name order ("clip 9" before "clip 10"), compared by the path below
-// `folder`. Hidden files are left out; linked folders are not entered, so a
-// link loop ends.
-// Other files are passed over without a word: a folder of music holds covers
+// Every media file below `folder`, at any depth, in natural name order ("clip 9" before "clip 10"),
+// compared by the path below `folder`. Hidden files are left out; linked folders are not entered,
+// so a link loop ends. Other files are passed over without a word: a folder of music holds covers
 // and notes as well.
 QStringList MediaFilesBelow(const QString& folder, const platform::MediaProbe& probe);
 

@@ -29,8 +29,7 @@ constexpr int kTuneRate = 44100;
 constexpr const char* kQueue = "queue max-size-buffers=0 max-size-bytes=0 max-size-time=0";
 // Without B-frames, and a key frame every second, so that a short clip seeks
 // cleanly and its length is that of its pictures.
-constexpr const char* kH264 =
-    "x264enc speed-preset=ultrafast bframes=0 key-int-max=25 ! h264parse";
+constexpr const char* kH264 = "x264enc speed-preset=ultrafast bframes=0 key-int-max=25 ! h264parse";
 constexpr const char* kAac = "audioconvert ! avenc_aac ! aacparse";
 
 std::string ToneSource(int durationMs, int rate) {

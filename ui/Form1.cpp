@@ -82,7 +82,8 @@ const QString& Form1::DialogFilter() {
             "mp3 (*.mp3)|*.mp3|wav (*.wav)|*.wav|avi(*.avi)|*.avi|mpg(*.mpg)|*.mpg|"
             "mpge(*.mpge)|*.mpge|mid(*.mid)|*.mid|midi(*.midi)|*.midi|DVD(*.vob)|*.vob|"
             "All media files|") +
-        QLatin1String(kMediaFilePatterns.data(), static_cast<qsizetype>(kMediaFilePatterns.size())) +
+        QLatin1String(kMediaFilePatterns.data(),
+                      static_cast<qsizetype>(kMediaFilePatterns.size())) +
         QStringLiteral("|All files|*");
     return filter;
 }

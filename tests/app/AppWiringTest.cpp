@@ -215,8 +215,8 @@ TEST_F(AppWiringTest, DroppedFilesAndFoldersJoinThePlaylistAndBadNamesNeverDo) {
              {"empty.ogg", ""}}) {
         WriteBytes(media / name, bytes);
     }
-    QImage(8, 8, QImage::Format_RGB32).save(QString::fromStdString((media / "cover.mp3").string()),
-                                            "PNG");
+    QImage(8, 8, QImage::Format_RGB32)
+        .save(QString::fromStdString((media / "cover.mp3").string()), "PNG");
     const auto url = [&](const std::string& name) {
         return QUrl::fromLocalFile(QString::fromStdString((media / name).string()));
     };

@@ -229,8 +229,9 @@ TEST_F(DesktopEndToEndTest, BadCallsAnswerWithErrorsOrNothingAndNeverTouchThePla
         Player(QStringLiteral("OpenUri"), {QUrl::fromLocalFile(broken).toString()});
     EXPECT_EQ(twoLines.type(), QDBusMessage::ErrorMessage);
     WriteBytes(playlistFolder / "song.mp3", "la la la\n");
-    const QDBusMessage text = Player(QStringLiteral("OpenUri"),
-                                     {QUrl::fromLocalFile(Q(playlistFolder / "song.mp3")).toString()});
+    const QDBusMessage text =
+        Player(QStringLiteral("OpenUri"),
+               {QUrl::fromLocalFile(Q(playlistFolder / "song.mp3")).toString()});
     EXPECT_EQ(text.type(), QDBusMessage::ErrorMessage);
     EXPECT_TRUE(text.errorMessage().contains(QStringLiteral("not a media file")))
         << text.errorMessage().toStdString();

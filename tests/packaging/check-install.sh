@@ -65,8 +65,9 @@ else
     # The same kinds as the menu entry, for both are made from one list.
     described=$(sed -n 's|^ *<mediatype>\(.*\)</mediatype>$|\1|p' "$metainfo" | sort | tr '\n' ';')
     offered=$(sed -n 's|^MimeType=||p' "$desktop" | tr ';' '\n' | sed '/^$/d' | sort | tr '\n' ';')
-    [ -n "$described" ] && [ "$described" = "$offered" ] ||
+    if [ -z "$described" ] || [ "$described" != "$offered" ]; then
         fail "software centre describes the kinds \"$described\", the menu entry \"$offered\""
+    fi
 fi
 
 for page in kelto-player mcisend; do

@@ -101,8 +101,9 @@ TEST_F(PlaylistEditorTest, TheDialogsChoiceJoinsOnlyWhenItIsMedia) {
     ::testing::internal::CaptureStderr();
     AddFiles({"/m/notes.mp3"});
     const std::string refused = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(refused, "kelto-player: not added: /m/notes.mp3: not a media file "
-                       "(its content is text/plain)\n");
+    EXPECT_EQ(refused,
+              "kelto-player: not added: /m/notes.mp3: not a media file "
+              "(its content is text/plain)\n");
     EXPECT_EQ(form.List2->texts(), QStringList{"/m/a.mp3"});
     ExpectSelected(0);
     EXPECT_EQ(ReadBytes(folder / "pl2.txt"), "/m/a.mp3\r\n");

@@ -40,8 +40,8 @@ protected:
 TEST_F(MediaContentProbeTest, EveryKindThePlayerPlaysIsMediaWhateverItsName) {
     for (ClipKind kind :
          {ClipKind::Mp3, ClipKind::Mp2, ClipKind::Wav, ClipKind::Midi, ClipKind::Mpeg1,
-          ClipKind::Avi, ClipKind::Vob, ClipKind::Mp4, ClipKind::M4a, ClipKind::Mkv,
-          ClipKind::WebM, ClipKind::Ogg, ClipKind::Opus, ClipKind::Flac}) {
+          ClipKind::Avi, ClipKind::Vob, ClipKind::Mp4, ClipKind::M4a, ClipKind::Mkv, ClipKind::WebM,
+          ClipKind::Ogg, ClipKind::Opus, ClipKind::Flac}) {
         const auto clip = Clip(kind);
         const platform::MediaContent found = probe_.Examine(clip.string());
         EXPECT_TRUE(found.isMedia) << clip << " found to be " << found.kind;

@@ -17,8 +17,8 @@ TEST(FileFilter, TheDialogFilterStringBecomesTwelveQtFiltersInOrder) {
     const QString allMedia = filters[10];
     EXPECT_TRUE(allMedia.startsWith("All media files (*.mp3 *.mp2 *.wav *.midi *.mid *.mpg *.mpge"))
         << allMedia.toStdString();
-    for (const char* pattern : {"*.avi", "*.vob", "*.mp4", "*.m4a", "*.mkv", "*.webm", "*.ogg",
-                                "*.opus", "*.flac"}) {
+    for (const char* pattern :
+         {"*.avi", "*.vob", "*.mp4", "*.m4a", "*.mkv", "*.webm", "*.ogg", "*.opus", "*.flac"}) {
         EXPECT_TRUE(allMedia.split(QRegularExpression("[ ()]")).contains(pattern)) << pattern;
     }
     EXPECT_EQ(filters[11], "All files (*)");

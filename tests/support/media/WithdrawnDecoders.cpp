@@ -19,8 +19,7 @@ WithdrawnDecoders::WithdrawnDecoders(const std::string& caps)
     const mciservice::GstCapsPtr wanted{gst_caps_from_string(caps.c_str())};
     GList* decoders =
         gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_DECODER, GST_RANK_NONE);
-    GList* matching =
-        gst_element_factory_list_filter(decoders, wanted.get(), GST_PAD_SINK, FALSE);
+    GList* matching = gst_element_factory_list_filter(decoders, wanted.get(), GST_PAD_SINK, FALSE);
     for (GList* item = matching; item != nullptr; item = item->next) {
         auto* feature = GST_PLUGIN_FEATURE(item->data);
         const guint rank = gst_plugin_feature_get_rank(feature);
@@ -34,7 +33,8 @@ WithdrawnDecoders::WithdrawnDecoders(const std::string& caps)
 }
 
 WithdrawnDecoders::~WithdrawnDecoders() {
-    for (auto& [feature, rank] : withdrawn_->ranks) gst_plugin_feature_set_rank(feature.get(), rank);
+    for (auto& [feature, rank] : withdrawn_->ranks)
+        gst_plugin_feature_set_rank(feature.get(), rank);
 }
 
 int WithdrawnDecoders::Count() const { return static_cast<int>(withdrawn_->ranks.size()); }
