@@ -242,6 +242,24 @@ TEST_P(Playlist, NextEntriesStayFullScreen) {
     s.ExpectClosesCleanly();
 }
 
+const Setup kPlainScreen{false, "1"};
+
+// Films of the kinds people have today land in the video area at their own
+// size, each in turn as the playlist moves on.
+TEST(TodaysKinds, PicturesLandInTheVideoAreaAtTheirSize) {
+    const auto dir = testing::DefaultClipDir();
+    OnScreen s(kPlainScreen,
+               {testing::MakeSolidClip(0xff0000, dir, 1500, testing::ClipKind::Mp4),
+                testing::MakeSolidClip(0xffff00, dir, 1500, testing::ClipKind::Mkv),
+                testing::MakeSolidClip(0xff00ff, dir, 1500, testing::ClipKind::WebM)});
+    s.PlayRow(0);
+    ASSERT_TRUE(s.player.WaitForCommand("play movie"));
+    EXPECT_TRUE(s.ShowsPicture(kRed, s.PlayedPicture(), s.VideoRegion()));
+    EXPECT_TRUE(s.ShowsPicture(kYellow, s.PlayedPicture(), s.VideoRegion()));
+    EXPECT_TRUE(s.ShowsPicture(kMagenta, s.PlayedPicture(), s.VideoRegion()));
+    s.ExpectClosesCleanly();
+}
+
 INSTANTIATE_TEST_SUITE_P(Screens, Display,
                          ::testing::Values(Setup{false, "1"}, Setup{false, "2"},
                                            Setup{false, "1.5"}),

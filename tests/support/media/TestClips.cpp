@@ -76,16 +76,15 @@ std::filesystem::path MakeClip(ClipKind kind, const std::filesystem::path& dir, 
 }
 
 std::filesystem::path MakeSolidClip(std::uint32_t rgb, const std::filesystem::path& dir,
-                                    int durationMs) {
+                                    int durationMs, ClipKind kind) {
     samples::ClipRecipe recipe;
-    recipe.kind = ClipKind::Mpeg1;
+    recipe.kind = kind;
     recipe.durationMs = durationMs;
     recipe.solidRgb = rgb & 0xffffffU;
     char colour[8];
     std::snprintf(colour, sizeof colour, "%06x", static_cast<unsigned>(*recipe.solidRgb));
-    return MadeOnce(
-        recipe, dir / ("solid-" + std::string(colour) + "-" + std::to_string(durationMs) + "ms" +
-                       ExtensionOf(ClipKind::Mpeg1)));
+    return MadeOnce(recipe, dir / ("solid-" + std::string(colour) + "-" +
+                                   std::to_string(durationMs) + "ms" + ExtensionOf(kind)));
 }
 
 }  // namespace kelto::testing

@@ -22,11 +22,11 @@ using kelto::samples::HasPicture;
 std::filesystem::path MakeClip(ClipKind kind, const std::filesystem::path& dir,
                                int durationMs = 1000);
 
-// The same for an MPEG-1 clip (320x240, 25 fps, with a tone) whose every
-// picture is the one colour `rgb` (0xRRGGBB), so that a screenshot shows
-// exactly where the picture lands.
+// The same for a clip with pictures (320x240, 25 fps, with a tone; MPEG-1
+// unless `kind` says otherwise) whose every picture is the one colour `rgb`
+// (0xRRGGBB), so that a screenshot shows exactly where the picture lands.
 std::filesystem::path MakeSolidClip(std::uint32_t rgb, const std::filesystem::path& dir,
-                                    int durationMs = 1000);
+                                    int durationMs = 1000, ClipKind kind = ClipKind::Mpeg1);
 
 // A folder under the build tree shared by every test that needs clips.
 std::filesystem::path DefaultClipDir();
