@@ -48,6 +48,12 @@ set(kelto_runtime_depends
   fonts-liberation2)
 list(JOIN kelto_runtime_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 
+# The shipped programs resolve every symbol at start and then make their
+# relocation tables read-only, as Debian's hardened builds do.
+foreach(program kelto-player mcisend)
+  target_link_options(${program} PRIVATE LINKER:-z,relro,-z,now)
+endforeach()
+
 # Debian wants stripped programs and directories and control files with
 # ordinary modes whatever the builder's umask.
 set(CPACK_STRIP_FILES ON)

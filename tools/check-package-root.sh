@@ -11,6 +11,7 @@ version=$2
 video=$(pwd)/$3
 midi=$(pwd)/$4
 work=$(pwd)
+started=$(date +%s)
 export DEBIAN_FRONTEND=noninteractive
 export LC_ALL=C.UTF-8
 
@@ -19,7 +20,7 @@ fail() {
     exit 1
 }
 step() {
-    echo "== $*"
+    echo "== [$(($(date +%s) - started)) s in the root] $*"
 }
 
 # Polls for up to $1 seconds for the command that follows to succeed.
@@ -134,3 +135,4 @@ while IFS= read -r path; do
 done <files-before.txt
 [ "$left" -eq 0 ] || fail "$left path(s) of the package remain after purge"
 echo "$(wc -l <files-before.txt) paths listed before purge, none of the package's left"
+step "done"

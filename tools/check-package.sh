@@ -50,10 +50,12 @@ for clip in kelto-test-pattern.mpg kelto-tune.mid; do
         exit 1
     }
 done
-echo "== a clean Debian 12 root (mmdebstrap), and the package in it"
+echo "== [$(($(date +%s) - start)) s] a clean Debian 12 root (mmdebstrap), and the package in it"
 # shellcheck disable=SC2016,SC2086 # $1 is mmdebstrap's, in the hooks' own shell; the sources are words
+# dpkg need not sync every file of a root that is thrown away: the few
+# hundred packages the Depends pull in unpack in a fraction of the time.
 mmdebstrap --variant=apt --quiet \
-    --aptopt='Acquire::Check-Valid-Until "false"' \
+    --aptopt='Acquire::Check-Valid-Until "false"' --dpkgopt=force-unsafe-io \
     --customize-hook='mkdir -p "$1/tmp/kelto-check"' \
     --customize-hook="copy-in $build/$deb $samples/kelto-test-pattern.mpg $samples/kelto-tune.mid $root/tools/check-package-root.sh /tmp/kelto-check" \
     --customize-hook="chroot \"\$1\" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root sh -c 'cd /tmp/kelto-check && sh check-package-root.sh $deb $version kelto-test-pattern.mpg kelto-tune.mid'" \
