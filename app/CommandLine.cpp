@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "KeltoVersion.h"
+
 namespace kelto::app {
 
 namespace {
@@ -45,7 +47,7 @@ CommandLineAnswer AnswerCommandLine(const std::vector<std::string>& args) {
         } else if (options && (arg == "--help" || arg == "-h")) {
             return {true, 0, kUsage, {}};
         } else if (options && arg == "--version") {
-            return {true, 0, "kelto-player " KELTO_VERSION "\n", {}};
+            return {true, 0, std::string("kelto-player ") + kVersion + "\n", {}};
         } else if (options && arg.size() > 1 && arg[0] == '-') {
             answer.text += "kelto-player: ignoring unknown option " + arg +
                            " (a file whose name starts with '-' goes after --)\n";

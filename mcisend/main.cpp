@@ -6,12 +6,13 @@
 #include <iostream>
 #include <string>
 
+#include "KeltoVersion.h"
 #include "mciservice/MciService.h"
 
 namespace {
 
 void PrintUsage() {
-    std::cout << "Usage: mcisend [COMMAND]...\n"
+    std::cout << "Usage: mcisend [--help] [--version] [COMMAND]...\n"
                  "Sends each COMMAND (or, with none, each line of standard input) to the media\n"
                  "control service and prints the return code, a TAB, and the reply text (code 0)\n"
                  "or the error text. All devices are closed at the end.\n"
@@ -30,6 +31,10 @@ void Run(kelto::mciservice::MciService& service, const std::string& command) {
 int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         PrintUsage();
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::cout << "mcisend " << kelto::kVersion << '\n';
         return 0;
     }
     // Videos opened without a parent get a window of their own when a display

@@ -1,12 +1,13 @@
 #!/bin/sh
-# Usage: check-install.sh BUILD_DIR
+# Usage: check-install.sh BUILD_DIR VERSION
 # Installs the build into a fresh prefix and checks that a desktop finds
 # everything where it looks: both programs, runnable from there, the menu
 # entry (valid, naming the installed program and icon, opening the player's
 # media types), the software centre's description, the manual pages and the
-# icon itself.
+# icon itself. VERSION is the one CMake holds; both programs must print it.
 set -u
 build=$1
+version=$2
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/kelto-install-test.XXXXXX")
 trap 'rm -rf "$prefix"' EXIT
 failures=0
@@ -27,8 +28,13 @@ for program in kelto-player mcisend; do
     [ -x "$prefix/bin/$program" ] || fail "$prefix/bin/$program is not an installed program"
 done
 # Runnable from the prefix, without the build tree.
-"$prefix/bin/kelto-player" --version 2>&1 | grep -q "^kelto-player [0-9]" ||
-    fail "installed kelto-player --version does not answer"
+for program in kelto-player mcisend; do
+    answer=$("$prefix/bin/$program" --version 2>/dev/null)
+    [ "$answer" = "$program $version" ] ||
+        fail "installed $program --version said \"$answer\", not \"$program $version\""
+    "$prefix/bin/$program" --help 2>&1 | grep -q "^Usage: $program " ||
+        fail "installed $program --help shows no usage"
+done
 answer=$(echo "status nothing mode" | "$prefix/bin/mcisend" 2>/dev/null)
 case "$answer" in
     [1-9]*"	"*) ;;
@@ -71,7 +77,7 @@ else
 fi
 
 for page in kelto-player mcisend; do
-    man_page="$prefix/share/man/man1/$page.1"
+    man_page="$prefix/share/man/man1/$page.1.gz"
     if [ ! -f "$man_page" ]; then
         fail "no manual page at $man_page"
         continue
@@ -83,6 +89,12 @@ for page in kelto-player mcisend; do
     LC_ALL=C.UTF-8 MANWIDTH=80 man -E UTF-8 -l "$man_page" 2>/dev/null | grep -q "^NAME" ||
         fail "manual page $page does not render"
 done
+
+doc="$prefix/share/doc/kelto-player"
+for file in copyright changelog.gz; do
+    [ -s "$doc/$file" ] || fail "no $doc/$file"
+done
+gzip -t "$doc/changelog.gz" 2>/dev/null || fail "changelog.gz is not gzip"
 
 icon="$prefix/share/icons/hicolor/32x32/apps/kelto-player.png"
 if [ ! -f "$icon" ]; then
