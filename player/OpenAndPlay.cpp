@@ -6,7 +6,6 @@
 #include "player/ResultLabel.h"
 #include "player/TimerSwitch.h"
 #include "player/TotalTime.h"
-#include "player/UnknownOnOverflow.h"
 #include "ui/Twips.h"
 
 namespace kelto::player {
@@ -36,49 +35,34 @@ void PlaybackControl::OpenSelected() {
 void PlaybackControl::FillInformationBlock() {
     ui::PlayerState& s = form_.state;
     const std::string& alias = s.deviceAlias;
-    s.videoWidth = UnknownOnOverflow([&] { return mm_.GetDestinationSize(alias, "cx"); });
-    s.videoHeight = UnknownOnOverflow([&] { return mm_.GetDestinationSize(alias, "cy"); });
+    s.videoWidth = mm_.GetDestinationSize(alias, "cx");
+    s.videoHeight = mm_.GetDestinationSize(alias, "cy");
     // Each label asks afresh rather than reusing the fields just stored.
-    form_.LbActualCx->setText(
-        DecimalText(UnknownOnOverflow([&] { return mm_.GetDestinationSize(alias, "cx"); })));
-    form_.LbActualCy->setText(
-        DecimalText(UnknownOnOverflow([&] { return mm_.GetDestinationSize(alias, "cy"); })));
+    form_.LbActualCx->setText(DecimalText(mm_.GetDestinationSize(alias, "cx")));
+    form_.LbActualCy->setText(DecimalText(mm_.GetDestinationSize(alias, "cy")));
     // The seek reads its frame rate back from this label.
-    form_.LbFramesPerSecond->setText(
-        DecimalText(UnknownOnOverflow([&] { return mm_.GetFramesPerSecond(alias); })));
-    form_.LbTotalFrames->setText(
-        DecimalText(UnknownOnOverflow([&] { return mm_.GetLengthFrames(alias); })));
+    form_.LbFramesPerSecond->setText(DecimalText(mm_.GetFramesPerSecond(alias)));
+    form_.LbTotalFrames->setText(DecimalText(mm_.GetLengthFrames(alias)));
 
-    const TotalTime total =
-        TotalTimeFromMs(UnknownOnOverflow([&] { return mm_.GetLengthMs(alias); }));
+    const TotalTime total = TotalTimeFromMs(mm_.GetLengthMs(alias));
     s.totalSeconds = total.seconds;
     s.totalMinutes = total.minutes;
     s.totalSecondsRemainder = total.remainder;
     s.totalSecondsText = total.remainderText;
     form_.LbTotalTime->setText(QString::fromStdString(TotalTimeLabel(total)));
 
-    form_.LbCurrentRate->setText(
-        DecimalText(UnknownOnOverflow([&] { return mm_.GetPlaySpeed(alias); })) +
-        QStringLiteral(" %"));
+    form_.LbCurrentRate->setText(DecimalText(mm_.GetPlaySpeed(alias)) + QStringLiteral(" %"));
 }
 
 void PlaybackControl::PlayWhole() {
     ui::PlayerState& s = form_.state;
-    try {
-        s.lastResult = mm_.PlayMedia(s.deviceAlias, "", "");
-    } catch (const mci::ArithmeticOverflow&) {
-        // The length in frames did not fit: play to an unknown end, as after a
-        // refused length query, and let the service answer for it.
-        s.lastResult = mm_.PlayMedia(s.deviceAlias, "", mci::Decimal(-1));
-    }
+    s.lastResult = mm_.PlayMedia(s.deviceAlias, "", "");
     ShowResult();
 }
 
 void PlaybackControl::SizeVideoArea() {
     const std::string& alias = form_.state.deviceAlias;
-    auto size = [&](const char* which) {
-        return UnknownOnOverflow([&] { return mm_.GetDestinationSize(alias, which); });
-    };
+    auto size = [&](const char* which) { return mm_.GetDestinationSize(alias, which); };
     if (size("cx") == -1) return;
     // A playlist watched full screen stays full screen from one entry to the
     // next: the new picture covers the screen as EnterFullScreen placed the last.
@@ -88,13 +72,12 @@ void PlaybackControl::SizeVideoArea() {
     }
     const std::int32_t width = size("cx");
     const std::int32_t height = size("cy");
-    try {
-        ui::setWidthTwips(form_.Picture1, mci::Mul32(width, ui::kTwipsPerPixel));
-        ui::setHeightTwips(form_.Picture1, mci::Mul32(height, ui::kTwipsPerPixel));
-    } catch (const mci::ArithmeticOverflow&) {
-        // A picture size beyond any screen: Picture1 keeps what it has.
-        return;
-    }
+    const auto widthTwips = mci::Mul32(width, ui::kTwipsPerPixel);
+    const auto heightTwips = mci::Mul32(height, ui::kTwipsPerPixel);
+    // A picture size beyond any screen: Picture1 keeps what it has.
+    if (!widthTwips || !heightTwips) return;
+    ui::setWidthTwips(form_.Picture1, *widthTwips);
+    ui::setHeightTwips(form_.Picture1, *heightTwips);
     // The service shows the picture at its own size in device pixels; on a
     // screen scaled by the desktop the video area is larger than that, so the
     // picture is put over the whole of it.
@@ -105,12 +88,10 @@ void PlaybackControl::SizeVideoArea() {
 
 void PlaybackControl::PutVideoOverArea() {
     ui::Form1& f = form_;
-    try {
-        // Width and height 0: the command layer measures Picture1.
-        f.state.lastResult =
-            mm_.PutVideoWindow(f.Picture1Handle(), f.state.deviceAlias, 0, 0, 0, 0);
-    } catch (const mci::ArithmeticOverflow&) {
-        // A window rectangle beyond 32 bits cannot be placed; nothing was sent.
+    // Width and height 0: the command layer measures Picture1. A rectangle
+    // beyond 32 bits cannot be placed; nothing was sent then.
+    if (auto result = mm_.PutVideoWindow(f.Picture1Handle(), f.state.deviceAlias, 0, 0, 0, 0)) {
+        f.state.lastResult = std::move(*result);
     }
 }
 

@@ -13,15 +13,11 @@ void PlaybackControl::cpvSlider1_Change() {
     const double framesPerSecond = form_.LbFramesPerSecond->text().toDouble(&isNumber);
     if (!isNumber || !std::isfinite(framesPerSecond)) return;
     const std::int32_t value = form_.cpvSlider1->value();
-    std::int32_t target = 0;
-    try {
-        // Two seconds a step for every file, so a step is the same jump whatever the length.
-        target = mci::RoundToInt32(2.0 * framesPerSecond * value);
-    } catch (const mci::ArithmeticOverflow&) {
-        return;
-    }
+    // Two seconds a step for every file, so a step is the same jump whatever the length.
+    const std::optional<std::int32_t> target = mci::RoundToInt32(2.0 * framesPerSecond * value);
+    if (!target) return;
     ui::PlayerState& s = form_.state;
-    s.lastResult = mm_.SeekAndPlay(s.deviceAlias, target);
+    s.lastResult = mm_.SeekAndPlay(s.deviceAlias, *target);
     ShowLastResult(form_);
 }
 

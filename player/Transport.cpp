@@ -63,7 +63,8 @@ void PlaybackControl::StopPlayback() {
 void PlaybackControl::ToggleSlowMotion() {
     ui::PlayerState& s = form_.state;
     const bool slow = form_.asxToolbar1->ButtonChecked(ui::Form1::kSlowMotionButton);
-    s.lastResult = mm_.SetPlaySpeed(s.deviceAlias, slow ? kNormalPercent : kSlowMotionPercent);
+    // Ten times either speed fits 32 bits, so the command always goes out.
+    s.lastResult = *mm_.SetPlaySpeed(s.deviceAlias, slow ? kNormalPercent : kSlowMotionPercent);
     ShowLastResult(form_);
     form_.asxToolbar1->setButtonChecked(
         ui::Form1::kSlowMotionButton,
