@@ -1,7 +1,5 @@
 #include "status/EndOfMedia.h"
 
-#include "player/TimerSwitch.h"
-
 namespace kelto::status {
 
 EndOfMedia::EndOfMedia(ui::Form1& form, mci::ModuleMultimedia& mm,
@@ -15,8 +13,8 @@ void EndOfMedia::TimerAtEndFile_Timer() {
     if (!mm_.IsAtEnd(form_.state.deviceAlias, knownLength)) return;
 
     // The poll stays on at the end: ticking Auto Replay then replays the last entry within 0.5 s.
-    player::SwitchOff(form_.TimerMisc);
-    player::SwitchOff(form_.Timerscroll);
+    form_.TimerMisc->stop();
+    form_.Timerscroll->stop();
     if (form_.Check->checkState() == Qt::Checked) {
         playback_.PlaySelected();
         return;

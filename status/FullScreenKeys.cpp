@@ -2,7 +2,6 @@
 
 #include "mci/CheckedArithmetic.h"
 #include "player/ResultLabel.h"
-#include "player/TimerSwitch.h"
 #include "ui/Twips.h"
 
 namespace kelto::status {
@@ -81,7 +80,7 @@ void FullScreenKeys::StopAndLeaveFullScreen() {
     s.lastResult = mm_.StopMedia(s.deviceAlias);
     player::ShowLastResult(form_);
     RestoreVideoArea();
-    player::SwitchOff(form_.TimerMisc);
+    form_.TimerMisc->stop();
 }
 
 }  // namespace kelto::status

@@ -1,10 +1,13 @@
+#include "player/PlaybackControl.h"
+
+#include <QTimer>
+#include <cmath>
+
 #include "mci/CheckedArithmetic.h"
 #include "mci/CommandResult.h"
 #include "platform/widgets/ListBox.h"
 #include "platform/widgets/NativeWindowRect.h"
-#include "player/PlaybackControl.h"
 #include "player/ResultLabel.h"
-#include "player/TimerSwitch.h"
 #include "player/TotalTime.h"
 #include "ui/Twips.h"
 
@@ -12,24 +15,31 @@ namespace kelto::player {
 
 namespace {
 
+// Switching a running timer on must not restart its interval: a tick that is
+// nearly due would otherwise be pushed back on every call.
+void SwitchOn(QTimer* timer) {
+    if (!timer->isActive()) timer->start();
+}
+
 std::string SelectedText(const platform::ListBox* list) {
     return list->text(list->currentRow()).toStdString();
 }
 
 QString DecimalText(std::int32_t value) { return QString::fromStdString(mci::Decimal(value)); }
 
+constexpr std::int32_t kSlowMotionPercent = 40;
+constexpr std::int32_t kNormalPercent = 100;
+
 }  // namespace
 
 PlaybackControl::PlaybackControl(ui::Form1& form, mci::ModuleMultimedia& mm)
     : form_(form), mm_(mm) {}
 
-void PlaybackControl::ShowResult() { ShowLastResult(form_); }
-
 void PlaybackControl::OpenSelected() {
     ui::PlayerState& s = form_.state;
     s.lastResult = mm_.OpenMedia(form_.Picture1Handle(), s.deviceAlias, SelectedText(form_.List2),
                                  s.deviceType);
-    ShowResult();
+    ShowLastResult(form_);
 }
 
 void PlaybackControl::FillInformationBlock() {
@@ -57,7 +67,7 @@ void PlaybackControl::FillInformationBlock() {
 void PlaybackControl::PlayWhole() {
     ui::PlayerState& s = form_.state;
     s.lastResult = mm_.PlayMedia(s.deviceAlias, "", "");
-    ShowResult();
+    ShowLastResult(form_);
 }
 
 void PlaybackControl::SizeVideoArea() {
@@ -136,6 +146,100 @@ void PlaybackControl::PlaySelectedFullScreen() {
     SwitchOn(form_.TimerMisc);
     EnterFullScreen();
     SwitchOn(form_.Timerscroll);
+}
+
+void PlaybackControl::asxToolbar1_Click(int index, const QString& /*key*/) {
+    switch (index) {
+        case 1:
+            PlaySelected();
+            break;
+        case 2:
+            TogglePause();
+            break;
+        case 3:
+            StopPlayback();
+            break;
+        case 4:
+            ToggleSlowMotion();
+            break;
+        case 5:
+            EnterFullScreen();
+            break;
+        default:
+            break;
+    }
+}
+
+void PlaybackControl::TogglePause() {
+    ui::PlayerState& s = form_.state;
+    if (!form_.asxToolbar1->ButtonChecked(ui::Form1::kPauseButton)) {
+        s.lastResult = mm_.PauseMedia(s.deviceAlias);
+        ShowLastResult(form_);
+        // Timerscroll runs on: the paused file stays open, so its title keeps scrolling.
+        form_.TimerMisc->stop();
+    } else {
+        s.lastResult = mm_.ResumeMedia(s.deviceAlias);
+        ShowLastResult(form_);
+        SwitchOn(form_.TimerMisc);
+    }
+    // The flag follows the user's wish, not the service's answer: after a
+    // refused pause the next press asks for a resume.
+    form_.asxToolbar1->setButtonChecked(ui::Form1::kPauseButton,
+                                        !form_.asxToolbar1->ButtonChecked(ui::Form1::kPauseButton));
+}
+
+void PlaybackControl::StopPlayback() {
+    ui::PlayerState& s = form_.state;
+    form_.asxToolbar1->setButtonChecked(ui::Form1::kPauseButton, false);
+    s.lastResult = mm_.StopMedia(s.deviceAlias);
+    ShowLastResult(form_);
+    form_.TimerMisc->stop();
+    form_.asxToolbar1->setButtonChecked(ui::Form1::kPauseButton, false);
+}
+
+void PlaybackControl::ToggleSlowMotion() {
+    ui::PlayerState& s = form_.state;
+    const bool slow = form_.asxToolbar1->ButtonChecked(ui::Form1::kSlowMotionButton);
+    // Ten times either speed fits 32 bits, so the command always goes out.
+    s.lastResult = *mm_.SetPlaySpeed(s.deviceAlias, slow ? kNormalPercent : kSlowMotionPercent);
+    ShowLastResult(form_);
+    form_.asxToolbar1->setButtonChecked(
+        ui::Form1::kSlowMotionButton,
+        !form_.asxToolbar1->ButtonChecked(ui::Form1::kSlowMotionButton));
+}
+
+void PlaybackControl::EnterFullScreen() {
+    ui::Form1& f = form_;
+    f.setMaximised(true);
+    ui::setTopTwips(f.Picture1, 0);
+    ui::setLeftTwips(f.Picture1, 0);
+    // Read after maximising: the window's size is now the whole screen's.
+    ui::setHeightTwips(f.Picture1, ui::HeightTwips(&f));
+    ui::setWidthTwips(f.Picture1, ui::WidthTwips(&f));
+    // Full screen shows the picture, not the playlist and buttons over it.
+    // txtfull keeps the keyboard focus while covered.
+    f.setVideoAreaOnTop(true);
+    PutVideoOverArea();
+    f.txtfull->setFocus(Qt::OtherFocusReason);
+}
+
+void PlaybackControl::cpvSlider1_Change() {
+    // The label is empty before the first open; a frame rate that is not a
+    // number gives no target to go to, so the change is ignored.
+    bool isNumber = false;
+    const double framesPerSecond = form_.LbFramesPerSecond->text().toDouble(&isNumber);
+    if (!isNumber || !std::isfinite(framesPerSecond)) return;
+    const std::int32_t value = form_.cpvSlider1->value();
+    // Two seconds a step for every file, so a step is the same jump whatever the length.
+    const std::optional<std::int32_t> target = mci::RoundToInt32(2.0 * framesPerSecond * value);
+    if (!target) return;
+    ui::PlayerState& s = form_.state;
+    s.lastResult = mm_.SeekAndPlay(s.deviceAlias, *target);
+    ShowLastResult(form_);
+}
+
+void PlaybackControl::asxToolbar3_Click(int index, const QString& /*key*/) {
+    if (index == 1) form_.close();
 }
 
 }  // namespace kelto::player
