@@ -6,7 +6,6 @@
 #include <cmath>
 #include <limits>
 
-#include "mci/ArithmeticOverflow.h"
 #include "mci/CheckedArithmetic.h"
 #include "player/ResultLabel.h"
 
@@ -97,24 +96,14 @@ std::int64_t MediaCommands::SeekTo(std::int64_t positionUs) {
     const std::string& alias = form.state.deviceAlias;
     // The device counts in frames (in milliseconds for sound): the target is
     // put into its format from its own two lengths.
-    std::int32_t lengthFrames = -1;
-    std::int32_t lengthMs = -1;
-    try {
-        lengthMs = parts_.media.GetLengthMs(alias);
-        lengthFrames = parts_.media.GetLengthFrames(alias);
-    } catch (const mci::ArithmeticOverflow&) {
-        return -1;
-    }
+    const std::int32_t lengthMs = parts_.media.GetLengthMs(alias);
+    const std::int32_t lengthFrames = parts_.media.GetLengthFrames(alias);
     if (lengthMs <= 0 || lengthFrames <= 0) return -1;
     const double frames =
         static_cast<double>(positionUs) / 1000.0 * lengthFrames / static_cast<double>(lengthMs);
-    std::int32_t target = 0;
-    try {
-        target = mci::RoundToInt32(frames);
-    } catch (const mci::ArithmeticOverflow&) {
-        return -1;
-    }
-    if (target > lengthFrames) target = lengthFrames;
+    const std::optional<std::int32_t> rounded = mci::RoundToInt32(frames);
+    if (!rounded) return -1;
+    const std::int32_t target = std::min(*rounded, lengthFrames);
     form.state.lastResult = parts_.media.SeekAndPlay(alias, target);
     player::ShowLastResult(form);
     watch_.Refresh();

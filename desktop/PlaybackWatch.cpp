@@ -1,12 +1,8 @@
 #include "desktop/PlaybackWatch.h"
 
-#include "player/UnknownOnOverflow.h"
-
 namespace kelto::desktop {
 
 namespace {
-
-using player::UnknownOnOverflow;
 
 PlaybackStatus StatusOfMode(const std::string& mode) {
     if (mode == "playing" || mode == "seeking") return PlaybackStatus::Playing;
@@ -25,8 +21,7 @@ PlaybackWatch::PlaybackWatch(PlayerParts parts, QObject* parent) : QObject(paren
 
 std::int64_t PlaybackWatch::PositionUs() {
     if (!current_.open || !parts_.form.TimerAtEndFile->isActive()) return -1;
-    const std::int32_t ms = UnknownOnOverflow(
-        [&] { return parts_.media.GetPositionMs(parts_.form.state.deviceAlias); });
+    const std::int32_t ms = parts_.media.GetPositionMs(parts_.form.state.deviceAlias);
     return ms < 0 ? -1 : std::int64_t{ms} * 1000;
 }
 
@@ -53,9 +48,9 @@ PlaybackSnapshot PlaybackWatch::Take() {
     now.open = !mode.empty();
     if (!now.open) return now;
     now.status = StatusOfMode(mode);
-    const std::int32_t percent = UnknownOnOverflow([&] { return mm.GetPlaySpeed(alias); });
+    const std::int32_t percent = mm.GetPlaySpeed(alias);
     if (percent > 0) now.rate = percent / 100.0;
-    const std::int32_t volume = UnknownOnOverflow([&] { return mm.GetVolume(alias); });
+    const std::int32_t volume = mm.GetVolume(alias);
     if (volume >= 0) now.volume = volume / 1000.0;
 
     // Length and picture only change with the file, so they are asked again
@@ -66,9 +61,9 @@ PlaybackSnapshot PlaybackWatch::Take() {
         now.lengthUs = current_.lengthUs;
         now.video = current_.video;
     } else {
-        const std::int32_t ms = UnknownOnOverflow([&] { return mm.GetLengthMs(alias); });
+        const std::int32_t ms = mm.GetLengthMs(alias);
         now.lengthUs = ms > 0 ? std::int64_t{ms} * 1000 : 0;
-        now.video = UnknownOnOverflow([&] { return mm.GetDestinationSize(alias, "cx"); }) != -1;
+        now.video = mm.GetDestinationSize(alias, "cx") != -1;
     }
     return now;
 }

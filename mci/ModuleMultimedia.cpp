@@ -40,7 +40,7 @@ std::string AsciiLower(std::string text) {
 }
 
 std::int32_t TextToInt32(const std::string& text) {
-    return RoundToInt32(ReadReplyNumber(text.data(), text.size()));
+    return RoundToInt32(ReadReplyNumber(text.data(), text.size())).value_or(-1);
 }
 
 }  // namespace
@@ -62,12 +62,12 @@ std::string ModuleMultimedia::SendCommand(const std::string& command) {
     return ErrorText(code);
 }
 
-std::int32_t ModuleMultimedia::QueryStatus(const std::string& command, char* reply) {
-    const std::uint32_t code = platform_.mciSendStringA(command, reply, kReplyCapacity, 0);
-    if (code != 0) {
+std::optional<std::int32_t> ModuleMultimedia::QueryStatus(const std::string& command) {
+    ReplyBuffer reply{};
+    if (platform_.mciSendStringA(command, reply.data(), kReplyCapacity, 0) != 0) {
         return -1;
     }
-    return RoundToInt32(ReadReplyNumber(reply, kReplyCapacity));
+    return RoundToInt32(ReadReplyNumber(reply.data(), kReplyCapacity));
 }
 
 std::string ModuleMultimedia::OpenMedia(std::int32_t parentWindow, const std::string& alias,
@@ -82,7 +82,7 @@ std::string ModuleMultimedia::OpenMedia(std::int32_t parentWindow, const std::st
     if (length <= kShortPathCapacity) {
         shortPath.assign(shortBuffer.data(), length);
     }
-    // "Alias" and "Style" keep their capitals: the fuzz seeds and command logs hold this text.
+    // "Alias" and "Style" keep their capitals, "type" and "parent" do not: the player's wording.
     const std::string command = "open " + shortPath + " type " + deviceType + " Alias " + alias +
                                 " parent " + Decimal(parentWindow) + " Style " +
                                 Decimal(kChildWindowStyle);
@@ -92,12 +92,14 @@ std::string ModuleMultimedia::OpenMedia(std::int32_t parentWindow, const std::st
 std::string ModuleMultimedia::PlayMedia(const std::string& alias, const std::string& from,
                                         const std::string& to) {
     const std::string start = from.empty() ? "0" : from;
+    // A length that does not fit 32 bits is as unknown as a refused one: -1.
     const std::string end = to.empty() ? Decimal(GetLengthFrames(alias)) : to;
     return SendCommand(
         FitToLength("play " + alias + " from " + start + " to " + end, kPlayCommandLength));
 }
 
-// Verbs capitalised as the fuzz seeds hold them ("Close", "Play"); the service matches any case.
+// The command words keep the letter case the player has always sent ("Close", but "play" in
+// PlayMedia and "Play" in SeekAndPlay); the service matches any case, a command log does not.
 std::string ModuleMultimedia::CloseMedia(const std::string& alias) {
     return SendCommand("Close " + alias);
 }
@@ -123,16 +125,21 @@ std::string ModuleMultimedia::SeekAndPlay(const std::string& alias, std::int32_t
     return seekCode == 0 ? std::string(kSuccess) : ErrorText(seekCode);
 }
 
-std::string ModuleMultimedia::PutVideoWindow(std::int32_t window, const std::string& alias,
-                                             std::int32_t x, std::int32_t y, std::int32_t width,
-                                             std::int32_t height) {
+std::optional<std::string> ModuleMultimedia::PutVideoWindow(std::int32_t window,
+                                                            const std::string& alias,
+                                                            std::int32_t x, std::int32_t y,
+                                                            std::int32_t width,
+                                                            std::int32_t height) {
     // Either side 0 measures both: callers pass 0, 0, 0, 0 to mean "fill the whole window".
     if (width == 0 || height == 0) {
         // A window that does not exist leaves the rectangle empty: 0 by 0.
         platform::WindowRect rect;
         platform_.GetWindowRect(window, rect);
-        width = Sub32(rect.right, rect.left);
-        height = Sub32(rect.bottom, rect.top);
+        const auto measuredWidth = Sub32(rect.right, rect.left);
+        const auto measuredHeight = Sub32(rect.bottom, rect.top);
+        if (!measuredWidth || !measuredHeight) return std::nullopt;
+        width = *measuredWidth;
+        height = *measuredHeight;
     }
     return SendCommand("put " + alias + " window at " + Decimal(x) + " " + Decimal(y) + " " +
                        Decimal(width) + " " + Decimal(height));
@@ -168,20 +175,26 @@ std::int32_t ModuleMultimedia::GetDestinationSize(const std::string& alias,
 
 std::string ModuleMultimedia::CloseAllMedia() { return SendCommand("Close All"); }
 
-std::string ModuleMultimedia::SetPlaySpeed(const std::string& alias, std::int32_t speed) {
+std::optional<std::string> ModuleMultimedia::SetPlaySpeed(const std::string& alias,
+                                                          std::int32_t speed) {
     // The service counts speed in thousandths of normal.
-    const std::int32_t thousandths = Mul32(speed, 10);
+    const std::optional<std::int32_t> thousandths = Mul32(speed, 10);
+    if (!thousandths) return std::nullopt;
     return SendCommand(
-        FitToLength("set " + alias + " speed " + Decimal(thousandths), kSpeedCommandLength));
+        FitToLength("set " + alias + " speed " + Decimal(*thousandths), kSpeedCommandLength));
 }
 
-std::int32_t ModuleMultimedia::GetLengthFrames(const std::string& alias) {
+std::optional<std::int32_t> ModuleMultimedia::LengthFrames(const std::string& alias) {
     ReplyBuffer reply{};
     // A device that refuses frames keeps its own format; the length then comes
     // in that format, which every other query shares.
     platform_.mciSendStringA("set " + alias + " time format frames", reply.data(), kReplyCapacity,
                              0);
-    return QueryStatus("status " + alias + " length", reply.data());
+    return QueryStatus("status " + alias + " length");
+}
+
+std::int32_t ModuleMultimedia::GetLengthFrames(const std::string& alias) {
+    return LengthFrames(alias).value_or(-1);
 }
 
 std::int32_t ModuleMultimedia::GetLengthMs(const std::string& alias) {
@@ -198,40 +211,27 @@ std::int32_t ModuleMultimedia::QueryInMilliseconds(const std::string& alias, con
     if (code != 0) {
         return -1;
     }
-    return RoundToInt32(ReadReplyNumber(reply.data(), kReplyCapacity));
+    return RoundToInt32(ReadReplyNumber(reply.data(), kReplyCapacity)).value_or(-1);
 }
 
 std::int32_t ModuleMultimedia::GetPosition(const std::string& alias) {
-    ReplyBuffer reply{};
-    return QueryStatus("status " + alias + " position", reply.data());
+    return QueryStatus("status " + alias + " position").value_or(-1);
 }
 
 std::int32_t ModuleMultimedia::GetPercentPlayed(const std::string& alias) {
     // Called on every status tick: an unreadable value must not stop the
-    // timer, so every arithmetic failure reads as 0 per cent.
-    std::int32_t length = 0;
-    std::int32_t position = 0;
-    try {
-        length = GetLengthFrames(alias);
-    } catch (const ArithmeticOverflow&) {
-        length = 0;
-    }
-    try {
-        position = GetPosition(alias);
-    } catch (const ArithmeticOverflow&) {
-        position = 0;
-    }
+    // timer, so every arithmetic failure reads as 0 per cent, and a reply too
+    // large for 32 bits counts as 0 (not as unknown) on the way there.
+    const std::int32_t length = LengthFrames(alias).value_or(0);
+    const std::int32_t position = QueryStatus("status " + alias + " position").value_or(0);
     if (length == -1 || position == -1) {
         return -1;
     }
-    if (length == 0) {
+    const std::optional<std::int32_t> hundredfold = Mul32(position, 100);
+    if (length == 0 || !hundredfold) {
         return 0;
     }
-    try {
-        return RoundToInt32(static_cast<double>(Mul32(position, 100)) / length);
-    } catch (const ArithmeticOverflow&) {
-        return 0;
-    }
+    return RoundToInt32(static_cast<double>(*hundredfold) / length).value_or(0);
 }
 
 std::int32_t ModuleMultimedia::GetFramesPerSecond(const std::string& alias) {
@@ -241,7 +241,7 @@ std::int32_t ModuleMultimedia::GetFramesPerSecond(const std::string& alias) {
         return -1;
     }
     const double seconds = static_cast<double>(milliseconds) / 1000.0;
-    return RoundToInt32(static_cast<double>(frames) / seconds);
+    return RoundToInt32(static_cast<double>(frames) / seconds).value_or(-1);
 }
 
 std::int32_t ModuleMultimedia::GetPlaySpeed(const std::string& alias) {
@@ -253,7 +253,7 @@ std::int32_t ModuleMultimedia::GetPlaySpeed(const std::string& alias) {
         return -1;
     }
     // Thousandths of normal speed to per cent, rounding only once at the end.
-    return RoundToInt32(ReadReplyNumber(reply.data(), kReplyCapacity) / 10.0);
+    return RoundToInt32(ReadReplyNumber(reply.data(), kReplyCapacity) / 10.0).value_or(-1);
 }
 
 bool ModuleMultimedia::IsAtEnd(const std::string& alias, std::int32_t& knownLength) {
@@ -281,8 +281,7 @@ std::int32_t ModuleMultimedia::GetPositionMs(const std::string& alias) {
 }
 
 std::int32_t ModuleMultimedia::GetVolume(const std::string& alias) {
-    ReplyBuffer reply{};
-    return QueryStatus("status " + alias + " volume", reply.data());
+    return QueryStatus("status " + alias + " volume").value_or(-1);
 }
 
 std::string ModuleMultimedia::SetVolume(const std::string& alias, std::int32_t thousandths) {

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
-#include "mci/ArithmeticOverflow.h"
 #include "mci/CommandResult.h"
 #include "platform/MciPlatform.h"
 
@@ -17,9 +17,10 @@ namespace kelto::mci {
 // answered code 0, otherwise the service's error text as the full 128-byte
 // buffer (text, then NULs). Use IsSuccess() and ResultDisplayText() on it.
 //
-// Numeric queries return -1 when the service refused the status command. They
-// leave the device counting in frames (GetPosition and GetPlaySpeed do not
-// touch the time format), so positions exchanged anywhere are frame numbers.
+// Numeric queries return -1 when the service refused the status command or
+// when the value does not fit 32 bits: callers print it and skip what needs
+// the value, whichever the reason. They leave the device counting in frames (GetPosition and
+// GetPlaySpeed do not touch the time format), so positions exchanged anywhere are frame numbers.
 class ModuleMultimedia {
 public:
     explicit ModuleMultimedia(platform::MciPlatform& platform);
@@ -30,8 +31,7 @@ public:
     std::string OpenMedia(std::int32_t parentWindow, const std::string& alias,
                           const std::string& filePath, const std::string& deviceType);
     // Empty `from` means "0"; empty `to` means the length in frames (-1 when
-    // unknown). Non-empty values are inserted unchanged. May raise
-    // ArithmeticOverflow from the length query.
+    // unknown). Non-empty values are inserted unchanged.
     std::string PlayMedia(const std::string& alias, const std::string& from, const std::string& to);
     std::string CloseMedia(const std::string& alias);
     std::string PauseMedia(const std::string& alias);
@@ -39,25 +39,26 @@ public:
     std::string ResumeMedia(const std::string& alias);
     // Seeks, then plays whatever the seek's outcome; the result is the seek's.
     std::string SeekAndPlay(const std::string& alias, std::int32_t position);
-    // A width or height of 0 takes both from `window`'s rectangle.
-    std::string PutVideoWindow(std::int32_t window, const std::string& alias, std::int32_t x,
-                               std::int32_t y, std::int32_t width, std::int32_t height);
+    // A width or height of 0 takes both from `window`'s rectangle; nullopt,
+    // with nothing sent, when that rectangle's size does not fit 32 bits.
+    std::optional<std::string> PutVideoWindow(std::int32_t window, const std::string& alias,
+                                              std::int32_t x, std::int32_t y, std::int32_t width,
+                                              std::int32_t height);
     // `which` is "cx" (width) or "cy" (height), in any letter case. Returns -1
     // for any other `which` (nothing is sent), a refused command, or a reply
     // that does not hold four numbers.
     std::int32_t GetDestinationSize(const std::string& alias, const std::string& which);
     std::string CloseAllMedia();
-    // `speed` is in per cent of normal speed. Raises ArithmeticOverflow, before
-    // anything is sent, when ten times `speed` leaves the 32-bit range.
-    std::string SetPlaySpeed(const std::string& alias, std::int32_t speed);
+    // `speed` is in per cent of normal speed. nullopt, with nothing sent, when
+    // ten times `speed` leaves the 32-bit range.
+    std::optional<std::string> SetPlaySpeed(const std::string& alias, std::int32_t speed);
 
-    // The queries below raise ArithmeticOverflow for a reply (or a derived
-    // value) outside the 32-bit range, except GetPercentPlayed.
     std::int32_t GetLengthFrames(const std::string& alias);
     std::int32_t GetLengthMs(const std::string& alias);
     std::int32_t GetPosition(const std::string& alias);
     // Whole per cent of the length, not capped at 100; -1 when the length or
-    // position is unknown; 0 when the arithmetic fails (0 length, overflow).
+    // position is refused; 0 when the arithmetic fails (0 length, overflow,
+    // a reply too large for 32 bits).
     std::int32_t GetPercentPlayed(const std::string& alias);
     // Whole frames per second; -1 when either length is unknown or the length
     // in milliseconds is 0.
@@ -82,7 +83,9 @@ public:
 private:
     std::string SendCommand(const std::string& command);
     std::string ErrorText(std::uint32_t code);
-    std::int32_t QueryStatus(const std::string& command, char* reply);
+    // -1 when the service refused `command`; nullopt when its reply does not fit 32 bits.
+    std::optional<std::int32_t> QueryStatus(const std::string& command);
+    std::optional<std::int32_t> LengthFrames(const std::string& alias);
     // "status <alias> <item>" asked in milliseconds, the device left in frames.
     std::int32_t QueryInMilliseconds(const std::string& alias, const char* item);
 

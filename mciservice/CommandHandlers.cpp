@@ -6,6 +6,7 @@
 #include "mciservice/DeviceTable.h"
 #include "mciservice/ErrorCodes.h"
 #include "mciservice/MciService.h"
+#include "mciservice/ShortPathTable.h"
 
 namespace kelto::mciservice::handlers {
 
@@ -51,8 +52,10 @@ std::uint32_t Open(CommandContext& context) {
     options.opener = &context.options.pipelineOpener;
     options.audioSinks = context.audioSinks;
     std::unique_ptr<MediaDevice> device;
-    if (const std::uint32_t rc = MediaDevice::Open(std::string(file.text), options, device);
-        rc != mcierr::kNone) {
+    // A short name is opened as the path it stands for; the alias it gives
+    // without "alias" stays the name that was sent.
+    const std::string path(context.shortPaths.LongForm(file.text));
+    if (const std::uint32_t rc = MediaDevice::Open(path, options, device); rc != mcierr::kNone) {
         return rc;
     }
     // The reply is the device's number ("1" for the first), the language's answer to an open.

@@ -12,6 +12,7 @@ namespace kelto::mciservice {
 class AudioSinkProbe;
 class DeviceTable;
 class MediaDevice;
+class ShortPathTable;
 struct ServiceOptions;
 
 // Everything a command handler may use.
@@ -19,6 +20,7 @@ struct CommandContext {
     DeviceTable& devices;
     const ServiceOptions& options;
     AudioSinkProbe* audioSinks;  // null when opens go through a stand-in
+    const ShortPathTable& shortPaths;
     const Token& deviceName;
     const Arguments& args;
     MediaDevice* device;  // the addressed device; null for "open" and "all"

@@ -100,8 +100,8 @@ std::uint32_t MciService::Dispatch(std::string_view command, std::string& reply)
             return mcierr::kMissingParameter;
         }
     }
-    CommandContext context{*devices_, options_, audioSinks_.get(), line.device, args, device,
-                           all,       reply};
+    CommandContext context{
+        *devices_, options_, audioSinks_.get(), shortPaths_, line.device, args, device, all, reply};
     return entry->handler(context);
 }
 

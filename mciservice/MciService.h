@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "mciservice/ServiceOptions.h"
+#include "mciservice/ShortPathTable.h"
 
 namespace kelto::mciservice {
 
@@ -31,10 +32,14 @@ public:
 
     std::size_t OpenDeviceCount() const;
 
+    // The short names this service hands out and reads back in open commands.
+    ShortPathTable& ShortPaths() { return shortPaths_; }
+
 private:
     std::uint32_t Dispatch(std::string_view command, std::string& reply);
 
     ServiceOptions options_;
+    ShortPathTable shortPaths_;
     // Declared before the devices, so that it outlives every pipeline that
     // took a sink from it.
     std::unique_ptr<AudioSinkProbe> audioSinks_;

@@ -5,7 +5,6 @@
 #include <string_view>
 
 #include "mciservice/ErrorCodes.h"
-#include "mciservice/ShortPathMapper.h"
 #include "platform/MciErrorTexts.h"
 
 namespace kelto::mciservice {
@@ -13,17 +12,10 @@ namespace kelto::mciservice {
 ServicePlatform::ServicePlatform(WindowRectLookup windowRects)
     : ownService_(std::make_unique<MciService>()),
       service_(ownService_.get()),
-      mapper_(&ShortPathMapper::Shared()),
       windowRects_(std::move(windowRects)) {}
 
 ServicePlatform::ServicePlatform(MciService& service, WindowRectLookup windowRects)
-    : service_(&service),
-      mapper_(&ShortPathMapper::Shared()),
-      windowRects_(std::move(windowRects)) {}
-
-ServicePlatform::ServicePlatform(MciService& service, ShortPathMapper& mapper,
-                                 WindowRectLookup windowRects)
-    : service_(&service), mapper_(&mapper), windowRects_(std::move(windowRects)) {}
+    : service_(&service), windowRects_(std::move(windowRects)) {}
 
 ServicePlatform::~ServicePlatform() = default;
 
@@ -62,7 +54,7 @@ bool ServicePlatform::mciGetErrorStringA(std::uint32_t error, char* buffer, std:
 
 std::uint32_t ServicePlatform::GetShortPathNameA(const std::string& longPath, char* shortPath,
                                                  std::uint32_t bufferLength) {
-    const auto shortForm = mapper_->ShortForm(std::string(longPath.c_str()));
+    const auto shortForm = service_->ShortPaths().ShortForm(std::string(longPath.c_str()));
     if (!shortForm) {
         return 0;
     }

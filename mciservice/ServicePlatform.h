@@ -10,8 +10,6 @@
 
 namespace kelto::mciservice {
 
-class ShortPathMapper;
-
 // The command layer's platform seam served by this process's own MciService.
 class ServicePlatform : public platform::MciPlatform {
 public:
@@ -23,9 +21,6 @@ public:
     explicit ServicePlatform(WindowRectLookup windowRects = {});
     // Uses `service`, which must outlive this object.
     explicit ServicePlatform(MciService& service, WindowRectLookup windowRects = {});
-    // Uses `service` and its own short-path mapper (tests).
-    ServicePlatform(MciService& service, ShortPathMapper& mapper,
-                    WindowRectLookup windowRects = {});
     ~ServicePlatform() override;
 
     MciService& Service() { return *service_; }
@@ -42,7 +37,6 @@ public:
 private:
     std::unique_ptr<MciService> ownService_;
     MciService* service_;
-    ShortPathMapper* mapper_;
     WindowRectLookup windowRects_;
 };
 

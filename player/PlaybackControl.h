@@ -59,7 +59,6 @@ private:
     void SizeVideoArea();
     // Puts the video window over the whole of Picture1 as it stands now.
     void PutVideoOverArea();
-    void ShowResult();
 
     ui::Form1& form_;
     mci::ModuleMultimedia& mm_;

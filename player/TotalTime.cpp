@@ -6,8 +6,8 @@ namespace kelto::player {
 
 TotalTime TotalTimeFromMs(std::int32_t milliseconds) {
     TotalTime total;
-    // Any 32-bit count of milliseconds divided by 1000 fits: this cannot raise.
-    total.seconds = mci::RoundToInt32(static_cast<double>(milliseconds) / 1000.0);
+    // Any 32-bit count of milliseconds divided by 1000 fits: this cannot fail.
+    total.seconds = *mci::RoundToInt32(static_cast<double>(milliseconds) / 1000.0);
     // Floor division: a negative length would still give a remainder of 0..59.
     total.minutes = total.seconds / 60 - (total.seconds % 60 < 0 ? 1 : 0);
     total.remainder = total.seconds - 60 * total.minutes;

@@ -2,19 +2,237 @@
 
 #include <unistd.h>
 
+#include <QProcess>
+#include <QStringList>
+#include <chrono>
 #include <fstream>
 #include <stdexcept>
 #include <string>
 #include <system_error>
+#include <vector>
 
-#include "samples/EncoderProcess.h"
-#include "samples/GstClipEncoder.h"
 #include "samples/MidiFile.h"
 #include "samples/Tune.h"
 
 namespace kelto::samples {
 
 namespace {
+
+using Words = std::vector<std::string>;
+
+constexpr int kFps = 25;
+constexpr int kTuneRate = 44100;
+constexpr int kAttempts = 3;
+
+void Append(Words& words, const Words& more) {
+    words.insert(words.end(), more.begin(), more.end());
+}
+
+// Unbounded, so a muxer waiting for one stream never starves while the other
+// stream's queue sits full.
+const Words kQueue{"queue", "max-size-buffers=0", "max-size-bytes=0", "max-size-time=0"};
+
+// `tunePcm` holds the rendered tune as raw samples when the recipe asks for it.
+Words AudioSource(const ClipRecipe& recipe, int rate, const std::string& tunePcm) {
+    const std::string caps = "audio/x-raw,rate=" + std::to_string(rate) + ",channels=2";
+    if (recipe.sound == ClipSound::Tune) {
+        return {"filesrc",
+                "location=" + tunePcm,
+                "!",
+                "rawaudioparse",
+                "use-sink-caps=false",
+                "format=pcm",
+                "pcm-format=s16le",
+                "sample-rate=" + std::to_string(kTuneRate),
+                "num-channels=1",
+                "!",
+                "audioconvert",
+                "!",
+                "audioresample",
+                "!",
+                caps};
+    }
+    // 10 ms buffers, so the length comes out exact for any whole number of them.
+    return {"audiotestsrc",
+            "wave=sine",
+            "freq=440",
+            "num-buffers=" + std::to_string(recipe.durationMs / 10),
+            "samplesperbuffer=" + std::to_string(rate / 100),
+            "!",
+            caps};
+}
+
+Words VideoSource(const ClipRecipe& recipe) {
+    Words words{"videotestsrc", recipe.solidRgb ? "pattern=solid-color" : "pattern=smpte"};
+    if (recipe.solidRgb) {
+        words.push_back("foreground-color=" +
+                        std::to_string(0xff000000U | (*recipe.solidRgb & 0xffffffU)));
+    }
+    Append(words, {"num-buffers=" + std::to_string(recipe.durationMs * kFps / 1000), "!",
+                   "video/x-raw,format=I420,width=" + std::to_string(recipe.width) +
+                       ",height=" + std::to_string(recipe.height) +
+                       ",framerate=" + std::to_string(kFps) + "/1"});
+    if (recipe.showClock) {
+        Append(words,
+               {"!", "timeoverlay", "halignment=center", "valignment=center", "font-desc=Sans 24"});
+    }
+    return words;
+}
+
+// The whole pipeline as gst-launch-1.0's words: each word is one token to it,
+// so a blank inside a word (a file name, a font) stays in its value.
+Words PipelineFor(const ClipRecipe& recipe, const std::string& target, const std::string& tunePcm) {
+    const Words mp3{"lamemp3enc", "target=bitrate", "bitrate=128", "cbr=true"};
+    const Words mp2{"avenc_mp2", "!", "mpegaudioparse"};
+    // Without B-frames, and a key frame every second, so that a short clip seeks
+    // cleanly and its length is that of its pictures.
+    const Words h264{"x264enc",  "speed-preset=ultrafast", "bframes=0", "key-int-max=25", "!",
+                     "h264parse"};
+    const Words aac{"audioconvert", "!", "avenc_aac", "!", "aacparse"};
+    const Words vorbis{"audioconvert", "!", "vorbisenc"};
+    const Words opus{"audioconvert", "!", "opusenc"};
+    Words words;
+    auto add = [&words](const Words& more) { Append(words, more); };
+    auto muxedVideo = [&](const Words& videoEncoder, int rate, const Words& audioEncoder,
+                          const Words& muxer) {
+        add(VideoSource(recipe));
+        add({"!"});
+        add(videoEncoder);
+        add({"!"});
+        add(kQueue);
+        add({"!", "mux."});
+        add(AudioSource(recipe, rate, tunePcm));
+        add({"!"});
+        add(audioEncoder);
+        add({"!"});
+        add(kQueue);
+        add({"!"});
+        add(muxer);
+        add({"name=mux"});
+    };
+    switch (recipe.kind) {
+        case ClipKind::Mp3:
+            add(AudioSource(recipe, 44100, tunePcm));
+            add({"!"});
+            add(mp3);
+            break;
+        case ClipKind::Mp2:
+            add(AudioSource(recipe, 44100, tunePcm));
+            add({"!", "avenc_mp2"});
+            break;
+        case ClipKind::Wav:
+            add(AudioSource(recipe, 44100, tunePcm));
+            add({"!", "wavenc"});
+            break;
+        case ClipKind::Mpeg1:
+            muxedVideo({"mpeg2enc", "format=0"}, 44100, mp2, {"mplex", "format=0"});
+            break;
+        case ClipKind::Vob:
+            // mplex writes the timestamps a reader needs to find the length.
+            muxedVideo({"mpeg2enc", "format=3"}, 48000, mp2, {"mplex", "format=8"});
+            break;
+        case ClipKind::Avi:
+            muxedVideo({"avenc_mpeg4"}, 44100, mp3, {"avimux"});
+            break;
+        case ClipKind::Mp4:
+            muxedVideo(h264, 44100, aac, {"mp4mux"});
+            break;
+        case ClipKind::M4a:
+            add(AudioSource(recipe, 44100, tunePcm));
+            add({"!"});
+            add(aac);
+            add({"!", "mp4mux"});
+            break;
+        case ClipKind::Mkv:
+            muxedVideo(h264, 44100, vorbis, {"matroskamux"});
+            break;
+        case ClipKind::WebM:
+            // The fastest settings: a test clip needs no quality.
+            muxedVideo({"vp9enc", "deadline=1", "cpu-used=8"}, 48000, opus, {"webmmux"});
+            break;
+        case ClipKind::Ogg:
+            add(AudioSource(recipe, 44100, tunePcm));
+            add({"!"});
+            add(vorbis);
+            add({"!", "oggmux"});
+            break;
+        case ClipKind::Opus:
+            add(AudioSource(recipe, 48000, tunePcm));
+            add({"!"});
+            add(opus);
+            add({"!", "oggmux"});
+            break;
+        case ClipKind::Flac:
+            add(AudioSource(recipe, 44100, tunePcm));
+            add({"!", "audioconvert", "!", "flacenc"});
+            break;
+        case ClipKind::Midi:
+            throw std::logic_error("a MIDI clip is written, not encoded");
+    }
+    add({"!", "filesink", "location=" + target});
+    return words;
+}
+
+// Ample for software encoding on a busy machine, short enough to try again
+// when the MPEG multiplexer stalls, as it now and then does under load.
+std::chrono::milliseconds AttemptBound(const ClipRecipe& recipe) {
+    const auto pixels = static_cast<long long>(recipe.width) * recipe.height;
+    const long long msPerSecond = pixels > 320LL * 240 ? 8000 : 4000;
+    return std::chrono::milliseconds(10000 + msPerSecond * recipe.durationMs / 1000);
+}
+
+// One run of gst-launch-1.0 in a process of its own: the MPEG multiplexer
+// ends its process when it rejects its input, and that must not be ours.
+// Returns what went wrong, or an empty text when the clip was made.
+std::string RunEncoder(const Words& pipeline, std::chrono::milliseconds bound) {
+    QStringList arguments{QStringLiteral("-q"), QStringLiteral("-e")};
+    for (const std::string& word : pipeline) arguments << QString::fromStdString(word);
+    QProcess child;
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QStringLiteral("gst-launch-1.0"), arguments);
+    if (!child.waitForFinished(static_cast<int>(bound.count()))) {
+        if (child.state() == QProcess::NotRunning) {
+            return "gst-launch-1.0 could not be started: " + child.errorString().toStdString();
+        }
+        child.kill();
+        child.waitForFinished();
+        return "gst-launch-1.0 hung and was killed";
+    }
+    if (child.exitStatus() != QProcess::NormalExit) return "gst-launch-1.0 was ended by a signal";
+    if (child.exitCode() != 0) {
+        return "gst-launch-1.0 exited with " + std::to_string(child.exitCode()) + ": " +
+               child.readAll().trimmed().toStdString();
+    }
+    return {};
+}
+
+void Encode(const ClipRecipe& recipe, const std::filesystem::path& target) {
+    const std::string tunePcm = target.string() + ".pcm";
+    if (recipe.sound == ClipSound::Tune) {
+        const std::vector<std::int16_t> samples =
+            RenderTune(SampleTune(), recipe.durationMs, kTuneRate);
+        std::ofstream out(tunePcm, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(samples.data()),
+                  static_cast<std::streamsize>(samples.size() * sizeof(std::int16_t)));
+        if (!out.flush()) throw std::runtime_error("cannot write " + tunePcm);
+    }
+    const Words pipeline = PipelineFor(recipe, target.string(), tunePcm);
+    std::string failure;
+    // The encode is deterministic; what fails now and then is the machine
+    // (a stall or a start under load), so a fresh attempt is the remedy.
+    for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+        failure = RunEncoder(pipeline, AttemptBound(recipe));
+        std::error_code ec;
+        if (failure.empty() && std::filesystem::file_size(target, ec) > 0 && !ec) break;
+        if (failure.empty()) failure = "gst-launch-1.0 wrote nothing";
+    }
+    std::error_code ec;
+    std::filesystem::remove(tunePcm, ec);
+    if (!failure.empty()) {
+        throw std::runtime_error("making " + target.string() + ": " + failure + " (" +
+                                 std::to_string(kAttempts) + " attempts)");
+    }
+}
 
 void WriteMidi(const ClipRecipe& recipe, const std::filesystem::path& target) {
     const auto bytes = recipe.sound == ClipSound::Tune
@@ -37,20 +255,7 @@ void Check(const ClipRecipe& recipe) {
     }
 }
 
-// The MPEG multiplexer ends its whole process when it rejects its input,
-// which it has been seen to do on a busy machine; in a caller such as a test
-// run that would be the end of the caller. Those kinds are made in a process
-// of their own.
-void Encode(const ClipRecipe& recipe, const std::filesystem::path& target) {
-    if (recipe.kind == ClipKind::Mpeg1 || recipe.kind == ClipKind::Vob) {
-        EncodeInOwnProcess(recipe, target);
-    } else {
-        EncodeWithGStreamer(recipe, target);
-    }
-}
-
 }  // namespace
-
 std::string ExtensionOf(ClipKind kind) {
     switch (kind) {
         case ClipKind::Mp3:

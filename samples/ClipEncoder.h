@@ -41,11 +41,13 @@ bool HasPicture(ClipKind kind);
 
 // Makes the clip at `target`, replacing what is there. It is written under a
 // private name beside `target` and renamed when complete, so a reader never
-// sees half a clip and a failed attempt leaves nothing behind. Throws
+// sees half a clip and a failed attempt leaves nothing behind. Every kind but
+// MIDI is encoded by gst-launch-1.0 in a process of its own. Throws
 // std::runtime_error when the clip cannot be made (unknown encoder, disk
-// full, encoding taking longer than a generous bound); std::invalid_argument
-// for a length outside 100 ms to 60 s or a picture outside 16x16 to
-// 1920x1080. A tune longer than the clip is cut at the clip's end.
+// full, encoding taking longer than a generous bound on each of three
+// attempts); std::invalid_argument for a length outside 100 ms to 60 s or a
+// picture outside 16x16 to 1920x1080. A tune longer than the clip is cut at
+// the clip's end.
 void WriteClip(const ClipRecipe& recipe, const std::filesystem::path& target);
 
 }  // namespace kelto::samples

@@ -1,7 +1,5 @@
 #include "status/EndOfMedia.h"
 
-#include "player/TimerSwitch.h"
-
 namespace kelto::status {
 
 EndOfMedia::EndOfMedia(ui::Form1& form, mci::ModuleMultimedia& mm,
@@ -12,17 +10,11 @@ void EndOfMedia::TimerAtEndFile_Timer() {
     // 0: the length is asked afresh on every tick, so a new file's length is
     // never confused with the last one's.
     std::int32_t knownLength = 0;
-    bool atEnd = false;
-    try {
-        atEnd = mm_.IsAtEnd(form_.state.deviceAlias, knownLength);
-    } catch (const mci::ArithmeticOverflow&) {
-        return;
-    }
-    if (!atEnd) return;
+    if (!mm_.IsAtEnd(form_.state.deviceAlias, knownLength)) return;
 
     // The poll stays on at the end: ticking Auto Replay then replays the last entry within 0.5 s.
-    player::SwitchOff(form_.TimerMisc);
-    player::SwitchOff(form_.Timerscroll);
+    form_.TimerMisc->stop();
+    form_.Timerscroll->stop();
     if (form_.Check->checkState() == Qt::Checked) {
         playback_.PlaySelected();
         return;

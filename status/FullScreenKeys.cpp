@@ -2,8 +2,6 @@
 
 #include "mci/CheckedArithmetic.h"
 #include "player/ResultLabel.h"
-#include "player/TimerSwitch.h"
-#include "player/UnknownOnOverflow.h"
 #include "ui/Twips.h"
 
 namespace kelto::status {
@@ -56,22 +54,18 @@ void FullScreenKeys::RestoreVideoArea() {
     ui::setLeftTwips(f.Picture1, kReturnLeftTwips);
     // The size comes from when the file was opened; the query only tells
     // whether there is a picture at all now.
-    const std::int32_t cx =
-        player::UnknownOnOverflow([&] { return mm_.GetDestinationSize(s.deviceAlias, "cx"); });
-    if (cx != -1) {
-        try {
-            const std::int32_t height = mci::Mul32(s.videoHeight, ui::kTwipsPerPixel);
-            const std::int32_t width = mci::Mul32(s.videoWidth, ui::kTwipsPerPixel);
-            ui::setHeightTwips(f.Picture1, height);
-            ui::setWidthTwips(f.Picture1, width);
-        } catch (const mci::ArithmeticOverflow&) {
-            // A stored size beyond any screen: keep the present one.
+    if (mm_.GetDestinationSize(s.deviceAlias, "cx") != -1) {
+        const auto height = mci::Mul32(s.videoHeight, ui::kTwipsPerPixel);
+        const auto width = mci::Mul32(s.videoWidth, ui::kTwipsPerPixel);
+        // A stored size beyond any screen: keep the present one.
+        if (height && width) {
+            ui::setHeightTwips(f.Picture1, *height);
+            ui::setWidthTwips(f.Picture1, *width);
         }
     }
-    try {
-        s.lastResult = mm_.PutVideoWindow(f.Picture1Handle(), s.deviceAlias, 0, 0, 0, 0);
-    } catch (const mci::ArithmeticOverflow&) {
-        // Nothing was sent; the video stays where it is.
+    // nullopt: nothing was sent and the video stays where it is.
+    if (auto result = mm_.PutVideoWindow(f.Picture1Handle(), s.deviceAlias, 0, 0, 0, 0)) {
+        s.lastResult = std::move(*result);
     }
     f.setMaximised(false);
     f.setVideoAreaOnTop(false);
@@ -86,7 +80,7 @@ void FullScreenKeys::StopAndLeaveFullScreen() {
     s.lastResult = mm_.StopMedia(s.deviceAlias);
     player::ShowLastResult(form_);
     RestoreVideoArea();
-    player::SwitchOff(form_.TimerMisc);
+    form_.TimerMisc->stop();
 }
 
 }  // namespace kelto::status

@@ -24,10 +24,10 @@ struct ProgressDisplay {
 // rounded (halves to even); from 59 s upward they are cut. The meter value is
 // half the per cent, kept within 0..50 whatever the service reports.
 //
-// Raises mci::ArithmeticOverflow when totalSeconds x percent leaves the 32-bit
-// range; nothing has been shown then.
-ProgressDisplay ComputeProgressDisplay(std::int32_t percent, std::int32_t totalSeconds,
-                                       std::int32_t totalMinutes,
-                                       const std::string& totalSecondsText);
+// nullopt when totalSeconds x percent leaves the 32-bit range.
+std::optional<ProgressDisplay> ComputeProgressDisplay(std::int32_t percent,
+                                                      std::int32_t totalSeconds,
+                                                      std::int32_t totalMinutes,
+                                                      const std::string& totalSecondsText);
 
 }  // namespace kelto::status

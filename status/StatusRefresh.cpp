@@ -22,14 +22,12 @@ StatusRefresh::StatusRefresh(ui::Form1& form, mci::ModuleMultimedia& mm) : form_
 void StatusRefresh::TimerMisc_Timer() {
     ui::PlayerState& s = form_.state;
     const std::int32_t percent = mm_.GetPercentPlayed(s.deviceAlias);
-    ProgressDisplay d;
-    try {
-        // Everything is worked out before anything is shown, so a failure
-        // leaves the display and the state as they were.
-        d = ComputeProgressDisplay(percent, s.totalSeconds, s.totalMinutes, s.totalSecondsText);
-    } catch (const mci::ArithmeticOverflow&) {
-        return;
-    }
+    // Everything is worked out before anything is shown, so a failure leaves
+    // the display and the state as they were.
+    const std::optional<ProgressDisplay> shown =
+        ComputeProgressDisplay(percent, s.totalSeconds, s.totalMinutes, s.totalSecondsText);
+    if (!shown) return;
+    const ProgressDisplay& d = *shown;
     s.progressPercent = percent;
     if (d.meterValue) form_.Meter31->setValue(*d.meterValue);
     ShowText(form_.LbProgress, d.progressText);

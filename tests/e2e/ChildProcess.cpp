@@ -1,90 +1,77 @@
 #include "tests/e2e/ChildProcess.h"
 
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include <QProcessEnvironment>
+#include <QStringList>
 #include <stdexcept>
 
 namespace kelto::e2e {
 
-namespace {
-
-int StatusOf(int raw) {
-    if (WIFEXITED(raw)) return WEXITSTATUS(raw);
-    if (WIFSIGNALED(raw)) return 128 + WTERMSIG(raw);
-    return -1;
-}
-
-}  // namespace
-
 ChildProcess::ChildProcess(const Options& options) {
     if (options.argv.empty()) throw std::invalid_argument("no program to run");
-    std::vector<std::string> env;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string line(*entry);
-        const std::string name = line.substr(0, line.find('='));
-        if (options.env.count(name) == 0) env.push_back(line);
-    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const auto& [name, value] : options.env) {
-        if (!value.empty()) env.push_back(std::string(name).append("=").append(value));
-    }
-    std::vector<char*> argv;
-    argv.reserve(options.argv.size() + 1);
-    for (const std::string& arg : options.argv) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    envp.reserve(env.size() + 1);
-    for (std::string& line : env) envp.push_back(line.data());
-    envp.push_back(nullptr);
-
-    pid_ = fork();
-    if (pid_ < 0) throw std::runtime_error("fork failed");
-    if (pid_ == 0) {
-        // Its own process group, so that ending it ends whatever it started.
-        setpgid(0, 0);
-        if (!options.workDir.empty() && chdir(options.workDir.c_str()) != 0) _exit(126);
-        const int null = open("/dev/null", O_RDWR);
-        dup2(null, STDIN_FILENO);
-        dup2(options.stdoutFd >= 0 ? options.stdoutFd : null, STDOUT_FILENO);
-        if (!options.log.empty()) {
-            const int log = open(options.log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (log >= 0) dup2(log, STDERR_FILENO);
+        if (value.empty()) {
+            env.remove(QString::fromStdString(name));
         } else {
-            dup2(null, STDERR_FILENO);
+            env.insert(QString::fromStdString(name), QString::fromStdString(value));
         }
-        execve(argv[0], argv.data(), envp.data());
-        _exit(127);
+    }
+    process_.setProcessEnvironment(env);
+    if (!options.workDir.empty()) {
+        process_.setWorkingDirectory(QString::fromStdString(options.workDir.string()));
+    }
+    process_.setStandardInputFile(QProcess::nullDevice());
+    if (!options.readOutput) process_.setStandardOutputFile(QProcess::nullDevice());
+    process_.setStandardErrorFile(options.log.empty()
+                                      ? QProcess::nullDevice()
+                                      : QString::fromStdString(options.log.string()));
+    // Its own process group, so that ending it ends whatever it started.
+    process_.setChildProcessModifier([] { setpgid(0, 0); });
+    QStringList arguments;
+    for (std::size_t i = 1; i < options.argv.size(); ++i) {
+        arguments << QString::fromStdString(options.argv[i]);
+    }
+    process_.start(QString::fromStdString(options.argv[0]), arguments);
+    if (!process_.waitForStarted(60000)) {
+        throw std::runtime_error("cannot start " + options.argv[0] + ": " +
+                                 process_.errorString().toStdString());
     }
 }
 
 ChildProcess::~ChildProcess() { Terminate(); }
 
+std::string ChildProcess::ReadLine(std::chrono::milliseconds ceiling) {
+    WaitUntil(
+        [this] {
+            process_.waitForReadyRead(10);
+            return process_.canReadLine() || process_.state() == QProcess::NotRunning;
+        },
+        ceiling);
+    if (!process_.canReadLine()) return {};
+    return process_.readLine().trimmed().toStdString();
+}
+
 bool ChildProcess::Running() {
-    if (status_) return false;
-    int raw = 0;
-    if (waitpid(pid_, &raw, WNOHANG) == pid_) {
-        status_ = StatusOf(raw);
-        return false;
-    }
-    return true;
+    // Lets the process object see an exit that has happened.
+    process_.waitForFinished(0);
+    return process_.state() != QProcess::NotRunning;
 }
 
 std::optional<int> ChildProcess::WaitForExit(std::chrono::milliseconds ceiling) {
-    WaitUntil([this] { return !Running(); }, ceiling);
-    return status_;
+    if (!WaitUntil([this] { return !Running(); }, ceiling)) return std::nullopt;
+    return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : 128;
 }
 
 void ChildProcess::Terminate() {
     if (!Running()) return;
-    kill(-pid_, SIGTERM);
+    const auto group = static_cast<pid_t>(process_.processId());
+    kill(-group, SIGTERM);
     if (WaitForExit(std::chrono::seconds(10))) return;
-    kill(-pid_, SIGKILL);
-    int raw = 0;
-    waitpid(pid_, &raw, 0);
-    status_ = StatusOf(raw);
+    kill(-group, SIGKILL);
+    process_.waitForFinished(60000);
 }
 
 }  // namespace kelto::e2e

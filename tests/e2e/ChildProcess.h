@@ -1,7 +1,6 @@
 #pragma once
 
-#include <sys/types.h>
-
+#include <QProcess>
 #include <chrono>
 #include <filesystem>
 #include <map>
@@ -11,8 +10,9 @@
 
 namespace kelto::e2e {
 
-// A program run by a test, ended (SIGTERM, then SIGKILL) when the object goes
-// unless it has ended already. Standard error goes to `log` when one is given.
+// A program run by a test in a process group of its own, ended (SIGTERM to
+// the group, then SIGKILL) when the object goes unless it has ended already.
+// Standard error goes to `log` when one is given.
 class ChildProcess {
 public:
     struct Options {
@@ -21,8 +21,8 @@ public:
         std::map<std::string, std::string> env;
         std::filesystem::path workDir;
         std::filesystem::path log;
-        // Standard output goes here when set, e.g. a pipe the caller reads.
-        int stdoutFd = -1;
+        // Standard output is kept for ReadLine() when set, else dropped.
+        bool readOutput = false;
     };
 
     explicit ChildProcess(const Options& options);
@@ -30,16 +30,17 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
     ~ChildProcess();
 
-    pid_t Pid() const { return pid_; }
-    // Exit status once it has ended within `ceiling` (128 + signal for a
-    // signal), nothing if it is still running then.
+    // The first line of standard output that comes within `ceiling`, without
+    // its line break; empty when none came.
+    std::string ReadLine(std::chrono::milliseconds ceiling);
+    // Exit status once it has ended within `ceiling` (128 when a signal ended
+    // it), nothing if it is still running then.
     std::optional<int> WaitForExit(std::chrono::milliseconds ceiling);
     bool Running();
     void Terminate();
 
 private:
-    pid_t pid_ = -1;
-    std::optional<int> status_;
+    QProcess process_;
 };
 
 // Polls `done` every few milliseconds until it holds or `ceiling` has passed;

@@ -58,8 +58,7 @@ PlayerProcess::PlayerProcess(const XDisplay& display,
                                       // checker of a sanitized build sees each one that is lost.
                                       {"G_SLICE", "always-malloc"}},
                               .workDir = folder_,
-                              .log = log_,
-                              .stdoutFd = -1});
+                              .log = log_});
 }
 
 PlayerProcess::~PlayerProcess() {

@@ -4,7 +4,6 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
-#include <poll.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -19,21 +18,6 @@ namespace {
 using namespace std::chrono_literals;
 
 Display* Dpy(void* display) { return static_cast<Display*>(display); }
-
-// Xvfb writes its display number to this descriptor once it accepts clients.
-std::string ReadDisplayNumber(int fd, std::chrono::milliseconds ceiling) {
-    std::string number;
-    const auto deadline = std::chrono::steady_clock::now() + ceiling;
-    while (std::chrono::steady_clock::now() < deadline) {
-        pollfd waiting{fd, POLLIN, 0};
-        if (poll(&waiting, 1, 100) <= 0) continue;
-        char c = 0;
-        if (read(fd, &c, 1) != 1) break;
-        if (c == '\n') return number;
-        number += c;
-    }
-    return {};
-}
 
 }  // namespace
 
@@ -92,8 +76,6 @@ void Image::SavePpm(const std::string& path) const {
 }
 
 XDisplay::XDisplay(int width, int height, bool withWindowManager) : width_(width), height_(height) {
-    int fds[2];
-    if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
     const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
     server_ = std::make_unique<ChildProcess>(
         ChildProcess::Options{.argv = {"/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", screen,
@@ -101,10 +83,9 @@ XDisplay::XDisplay(int width, int height, bool withWindowManager) : width_(width
                               .env = {},
                               .workDir = {},
                               .log = {},
-                              .stdoutFd = fds[1]});
-    close(fds[1]);
-    const std::string number = ReadDisplayNumber(fds[0], 60s);
-    close(fds[0]);
+                              .readOutput = true});
+    // With -displayfd 1, Xvfb writes its display number once it accepts clients.
+    const std::string number = server_->ReadLine(60s);
     if (number.empty()) throw std::runtime_error("Xvfb did not start");
     name_ = ":" + number;
     display_ = XOpenDisplay(name_.c_str());
@@ -125,8 +106,7 @@ XDisplay::XDisplay(int width, int height, bool withWindowManager) : width_(width
             ChildProcess::Options{.argv = {"/usr/bin/openbox", "--sm-disable"},
                                   .env = {{"DISPLAY", name_}},
                                   .workDir = {},
-                                  .log = {},
-                                  .stdoutFd = -1});
+                                  .log = {}});
         const Atom check = XInternAtom(dpy, "_NET_SUPPORTING_WM_CHECK", False);
         const bool up = WaitUntil(
             [&] {

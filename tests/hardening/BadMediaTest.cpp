@@ -4,9 +4,10 @@
 
 #include <grp.h>
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
+#include <QProcess>
 
 #include <cstdio>
 #include <cstdlib>
@@ -177,25 +178,24 @@ TEST_F(BadMediaTest, MissingFileGives275) {
 // root's right to read any file. Returns the child's exit status, or -1 when
 // privileges could not be dropped.
 int RunUnprivileged(const std::string& test) {
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedChannels);
     // Only async-signal-safe calls between fork and exec: the service's
     // threads may hold locks the child would inherit.
-    const std::string filter = "--gtest_filter=" + test;
-    std::fflush(nullptr);
-    const pid_t child = fork();
-    if (child == 0) {
+    child.setChildProcessModifier([] {
         constexpr uid_t kNobody = 65534;
         if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0) {
             _exit(77);
         }
-        execl("/proc/self/exe", "hardening_media_tests", filter.c_str(), nullptr);
-        _exit(77);
-    }
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
-        WEXITSTATUS(status) == 77) {
+    });
+    std::fflush(nullptr);
+    child.start(QStringLiteral("/proc/self/exe"),
+                {QString::fromStdString("--gtest_filter=" + test)});
+    if (!child.waitForFinished(600000) || child.exitStatus() != QProcess::NormalExit ||
+        child.exitCode() == 77) {
         return -1;
     }
-    return WEXITSTATUS(status);
+    return child.exitCode();
 }
 
 TEST_F(BadMediaTest, UnreadableFileGives296) {

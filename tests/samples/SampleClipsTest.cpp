@@ -130,9 +130,10 @@ TEST(SampleClipsTest, ExistingFileIsReplacedWhole) {
     EXPECT_EQ(dir.Names().size(), 1u);
 }
 
-// A stand-in for the clip tool that ends its first attempts the ways a
-// failing encoder ends its process, then hands over to the real tool.
-void WriteFlakyTool(const fs::path& script, const fs::path& counter, int failures) {
+// A gst-launch-1.0 found first on the PATH that ends its first runs the ways a
+// failing encoder ends its process, then hands over to the real one (the rest
+// of the PATH).
+void WriteFlakyEncoder(const fs::path& script, const fs::path& counter, int failures) {
     std::ofstream(script) << "#!/bin/sh\n"
                           << "n=$(cat '" << counter.string() << "' 2>/dev/null || echo 0)\n"
                           << "n=$((n + 1)); echo $n > '" << counter.string() << "'\n"
@@ -141,7 +142,7 @@ void WriteFlakyTool(const fs::path& script, const fs::path& counter, int failure
                           << "  2) [ " << failures << " -ge 2 ] && exit 1 ;;\n"
                           << "  *) [ " << failures << " -ge 3 ] && exit 1 ;;\n"
                           << "esac\n"
-                          << "exec '" << KELTO_MAKE_CLIP_TOOL << "' \"$@\"\n";
+                          << "PATH=${PATH#*:} exec gst-launch-1.0 \"$@\"\n";
     fs::permissions(script, fs::perms::owner_all);
 }
 
@@ -149,15 +150,17 @@ void WriteFlakyTool(const fs::path& script, const fs::path& counter, int failure
 // whoever asked for the clip must outlive that and get the clip from a retry.
 TEST(SampleClipsTest, AnEncoderEndingItsProcessCostsOnlyThatAttempt) {
     ScratchDir dir;
-    const fs::path tool = dir.Path() / "tool.sh";
+    const fs::path bin = dir.Path() / "bin";
+    fs::create_directories(bin);
     const fs::path counter = dir.Path() / "attempts";
     ClipRecipe vob;
     vob.kind = ClipKind::Vob;
     vob.durationMs = 1000;
     vob.solidRgb = 0x00ff00;
-    ::setenv("KELTO_MAKE_CLIP_TOOL", tool.c_str(), 1);
+    const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "/usr/bin";
+    ::setenv("PATH", (bin.string() + ":" + path).c_str(), 1);
 
-    WriteFlakyTool(tool, counter, 2);
+    WriteFlakyEncoder(bin / "gst-launch-1.0", counter, 2);
     const fs::path clip = dir.Path() / "out" / "green.vob";
     WriteClip(vob, clip);
     EXPECT_EQ(std::ifstream(counter).get(), '3');
@@ -167,7 +170,7 @@ TEST(SampleClipsTest, AnEncoderEndingItsProcessCostsOnlyThatAttempt) {
     EXPECT_NEAR(std::stoll(Ask(service, "status v length")), 1000, 150);
     Ask(service, "close v");
 
-    WriteFlakyTool(tool, counter, 3);
+    WriteFlakyEncoder(bin / "gst-launch-1.0", counter, 3);
     fs::remove(counter);
     try {
         WriteClip(vob, dir.Path() / "out" / "never.vob");
@@ -176,13 +179,36 @@ TEST(SampleClipsTest, AnEncoderEndingItsProcessCostsOnlyThatAttempt) {
         EXPECT_NE(std::string(error.what()).find("exited with 1"), std::string::npos)
             << error.what();
     }
-    ::unsetenv("KELTO_MAKE_CLIP_TOOL");
+    ::setenv("PATH", path.c_str(), 1);
     EXPECT_EQ(std::ifstream(counter).get(), '3');
     std::vector<std::string> left;
     for (const auto& entry : fs::directory_iterator(dir.Path() / "out")) {
         left.push_back(entry.path().filename().string());
     }
     EXPECT_EQ(left, std::vector<std::string>{"green.vob"});
+}
+
+// A name with blanks reaches the encoder as one file name, and a tune is heard
+// in a clip made by another process: the sound is not the steady test tone.
+TEST(SampleClipsTest, TuneGoesIntoAClipWithBlanksInItsName) {
+    ScratchDir dir;
+    ClipRecipe wav;
+    wav.kind = ClipKind::Wav;
+    wav.durationMs = 1000;
+    wav.sound = ClipSound::Tune;
+    const fs::path clip = dir.Path() / "a tune here.wav";
+    WriteClip(wav, clip);
+    wav.sound = ClipSound::Tone;
+    WriteClip(wav, dir.Path() / "tone.wav");
+    EXPECT_EQ(dir.Names().size(), 2u);
+    std::ifstream tune(clip, std::ios::binary);
+    std::ifstream tone(dir.Path() / "tone.wav", std::ios::binary);
+    const std::string tuneBytes{std::istreambuf_iterator<char>(tune), {}};
+    const std::string toneBytes{std::istreambuf_iterator<char>(tone), {}};
+    // One second of 16-bit stereo at 44100 Hz and a header each, but other sound.
+    EXPECT_NEAR(static_cast<double>(tuneBytes.size()), 176400.0, 2048);
+    EXPECT_NEAR(static_cast<double>(toneBytes.size()), 176400.0, 2048);
+    EXPECT_NE(tuneBytes.substr(1000, 100000), toneBytes.substr(1000, 100000));
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include <QProcess>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -34,11 +33,16 @@ protected:
 
     // Runs the seeding script as the run command does; its exit status.
     int Seed(const fs::path& samples, const fs::path& target) const {
-        const std::string command = "sh '" + std::string(KELTO_SEED_SCRIPT) + "' '" +
-                                    samples.string() + "' '" + target.string() +
-                                    "' >/dev/null 2>&1";
-        const int status = std::system(command.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        QProcess script;
+        script.setStandardOutputFile(QProcess::nullDevice());
+        script.setStandardErrorFile(QProcess::nullDevice());
+        script.start(QStringLiteral("sh"),
+                     {QStringLiteral(KELTO_SEED_SCRIPT), QString::fromStdString(samples.string()),
+                      QString::fromStdString(target.string())});
+        if (!script.waitForFinished(120000) || script.exitStatus() != QProcess::NormalExit) {
+            return -1;
+        }
+        return script.exitCode();
     }
 
     // A stand-in sample folder; the script only looks at names and sizes.

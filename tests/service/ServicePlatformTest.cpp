@@ -1,12 +1,11 @@
 #include "mciservice/ServicePlatform.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstring>
 #include <set>
 
-#include "mciservice/ShortPathMapper.h"
+#include "mciservice/ShortPathTable.h"
 #include "tests/service/ServiceTestSupport.h"
 
 namespace kelto::mciservice {
@@ -30,8 +29,7 @@ protected:
     }
 
     MciService service_;
-    ShortPathMapper mapper_;
-    ServicePlatform platform_{service_, mapper_};
+    ServicePlatform platform_{service_};
     std::filesystem::path scratch_;
 };
 
@@ -86,7 +84,7 @@ TEST_F(ServicePlatformTest, ErrorStringsFitTheCallersBuffer) {
 TEST_F(ServicePlatformTest, WindowRectComesFromTheGivenLookup) {
     platform::WindowRect none;
     EXPECT_FALSE(platform_.GetWindowRect(42, none));
-    ServicePlatform withLookup(service_, mapper_, [](std::int32_t window, platform::WindowRect& r) {
+    ServicePlatform withLookup(service_, [](std::int32_t window, platform::WindowRect& r) {
         r = {10, 20, 10 + window, 30};
         return window == 42;
     });
@@ -107,7 +105,7 @@ TEST_F(ServicePlatformTest, ShortPathOfMissingFileIsZero) {
 
 TEST_F(ServicePlatformTest, PlainPathGoesAsItIsAndSmallBufferGetsTheSizeNeeded) {
     const std::string path = Clip(ClipKind::Wav).string();
-    ASSERT_TRUE(ShortPathMapper::IsSafe(path)) << "build folder with unusual characters";
+    ASSERT_TRUE(ShortPathTable::IsSafe(path)) << "build folder with unusual characters";
     char buffer[255];
     ASSERT_EQ(platform_.GetShortPathNameA(path, buffer, sizeof buffer), path.size());
     EXPECT_EQ(std::string(buffer), path);
@@ -137,14 +135,23 @@ TEST_F(ServicePlatformTest, AwkwardNamesTravelThroughTheOpenCommand) {
     };
     char buffer[255];
     std::set<std::string> shortForms;
+    std::string lengthOfTheClip;
+    {
+        // The clip copied under each awkward name, opened by its plain name.
+        char reply[128] = {};
+        const std::string open = "open " + Clip(ClipKind::Wav).string() + " alias plain";
+        ASSERT_EQ(platform_.mciSendStringA(open, reply, sizeof reply, 0), 0u);
+        ASSERT_EQ(platform_.mciSendStringA("status plain length", reply, sizeof reply, 0), 0u);
+        lengthOfTheClip = reply;
+        platform_.mciSendStringA("close plain", nullptr, 0, 0);
+    }
     for (const auto& path : names) {
         std::filesystem::copy_file(Clip(ClipKind::Wav), path);
         const std::uint32_t n = platform_.GetShortPathNameA(path.string(), buffer, sizeof buffer);
         ASSERT_GT(n, 0u) << path;
         ASSERT_LT(n, 255u) << path;
         const std::string shortForm(buffer, n);
-        EXPECT_TRUE(ShortPathMapper::IsSafe(shortForm)) << shortForm;
-        EXPECT_TRUE(std::filesystem::equivalent(shortForm, path)) << path;
+        EXPECT_TRUE(ShortPathTable::IsSafe(shortForm)) << shortForm;
         shortForms.insert(shortForm);
 
         std::string open =
@@ -152,6 +159,9 @@ TEST_F(ServicePlatformTest, AwkwardNamesTravelThroughTheOpenCommand) {
         open.resize(255, ' ');
         char reply[128] = {};
         EXPECT_EQ(platform_.mciSendStringA(open, reply, sizeof reply, 0), 0u) << path;
+        // The very file: its length, not just any file's.
+        EXPECT_EQ(platform_.mciSendStringA("status movie length", reply, sizeof reply, 0), 0u);
+        EXPECT_STREQ(reply, lengthOfTheClip.c_str());
         EXPECT_EQ(platform_.mciSendStringA("close movie", nullptr, 0, 0), 0u);
     }
     EXPECT_EQ(shortForms.size(), names.size());
@@ -160,22 +170,18 @@ TEST_F(ServicePlatformTest, AwkwardNamesTravelThroughTheOpenCommand) {
               platform_.GetShortPathNameA(names[0].string(), buffer, sizeof buffer));
 }
 
-TEST_F(ServicePlatformTest, LinksLiveInAPrivateFolderRemovedWithTheMapper) {
-    const auto path = Scratch() / "needs a link.mp3";
-    std::filesystem::copy_file(Clip(ClipKind::Mp3), path);
-    std::filesystem::path folder;
-    {
-        ShortPathMapper mapper;
-        const auto shortForm = mapper.ShortForm(path.string());
-        ASSERT_TRUE(shortForm.has_value());
-        folder = mapper.LinkFolder();
-        EXPECT_EQ(std::filesystem::path(*shortForm).parent_path(), folder);
-        EXPECT_EQ(std::filesystem::path(*shortForm).extension(), ".mp3");
-        struct stat info {};
-        ASSERT_EQ(stat(folder.c_str(), &info), 0);
-        EXPECT_EQ(info.st_mode & 0777, 0700u);
+TEST(ShortPathTableTest, NamesStandOnlyForWhatTheTableHandedOut) {
+    ShortPathTable table;
+    const std::filesystem::path folder = testsupport::ScratchDir();
+    std::filesystem::create_directories(folder / "a b");
+    const auto name = table.ShortForm((folder / "a b").string());
+    ASSERT_TRUE(name.has_value());
+    EXPECT_EQ(table.LongForm(*name), (folder / "a b").string());
+    // Names it never gave out, and every other path, come back as they are.
+    for (const char* other : {"~0", "~01", "~2", "~", "~1x", "/music/~1", "clip.mp3"}) {
+        EXPECT_EQ(table.LongForm(other), other);
     }
-    EXPECT_FALSE(std::filesystem::exists(folder));
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(ServicePlatformTest, RelativePathsBecomeAbsolute) {
