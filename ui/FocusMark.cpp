@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QPalette>
+#include <QTimer>
 #include <QWidget>
 
 namespace kelto::ui {
@@ -36,9 +37,13 @@ bool FocusMark::eventFilter(QObject* watched, QEvent* event) {
     if (widget == nullptr) return false;
     switch (event->type()) {
         case QEvent::KeyPress:
-            if (!keyboardUsed_ && (widget == window_ || window_->isAncestorOf(widget))) {
+            if (widget == window_ || window_->isAncestorOf(widget)) {
                 keyboardUsed_ = true;
-                follow();
+                // After the key has done its work: Tab moves the focus as it is
+                // handled, and a window the desktop has not made active (no
+                // window manager) gets keys without the application's focus
+                // ever changing.
+                QTimer::singleShot(0, this, [this] { follow(); });
             }
             break;
         case QEvent::MouseButtonPress:
@@ -62,11 +67,11 @@ bool FocusMark::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void FocusMark::follow() {
-    QWidget* focus = QApplication::focusWidget();
+    QWidget* focus = window_->focusWidget();
     target_ = focus;
     // In full screen the picture covers the window; there is nothing to mark.
-    const bool show = keyboardUsed_ && focus != nullptr && window_->isAncestorOf(focus) &&
-                      focus->isVisible() && !(window_->windowState() & Qt::WindowMaximized);
+    const bool show = keyboardUsed_ && focus != nullptr && focus != window_ && focus->isVisible() &&
+                      !(window_->windowState() & Qt::WindowMaximized);
     if (!show) {
         for (QWidget* bar : bars_) bar->hide();
         return;

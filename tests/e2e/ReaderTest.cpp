@@ -3,6 +3,7 @@
 // window driven by XTest keys alone.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -160,6 +161,15 @@ TEST(Reader, PlaysPausesAndSeeksWithKeysOnly) {
     const int pausedAt = std::max(0, ElapsedSeconds(paused));
 
     h.Keys("Tab", 5);  // Stop, Slow Motion, Fullscreen, the title strip, the slider
+    // A sighted keyboard user sees where the keys go: a green line along the
+    // slider's top edge, on the black between it and the meter.
+    const Box aboveSlider{h.player.ScreenX(h.window, 10), h.player.ScreenY(h.window, 85), 180, 1};
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return h.display.Screenshot().Count(Rgb{0, 255, 0}, aboveSlider) == 180;
+        },
+        kCeiling));
+    if (std::getenv("KELTO_KEEP_SHOT") != nullptr) h.display.Screenshot().SavePpm("focus.ppm");
     h.Keys("Prior", 2);
     ASSERT_TRUE(h.player.WaitForCommand("seek movie to", 2));
     h.Keys("Tab", 5, "Shift_L");
@@ -176,6 +186,7 @@ TEST(Reader, PlaysPausesAndSeeksWithKeysOnly) {
         },
         kCeiling))
         << "time stayed \"" << time << "\"";
+    std::cout << "paused at \"" << paused << "\", after the seek \"" << time << "\"\n";
     EXPECT_GE(ElapsedSeconds(time), pausedAt + 15)
         << "paused at \"" << paused << "\", then \"" << time << "\"";
     EXPECT_NE(time.find(" / 1:00"), std::string::npos) << time;

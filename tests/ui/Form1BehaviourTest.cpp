@@ -151,8 +151,8 @@ TEST(Form1Keys, KeysPressWhatTheMouseClicksAndTheMarkFollowsTheFocus) {
     ASSERT_EQ(edited.size(), 1);
     EXPECT_EQ(edited[0][0].toInt(), 2);
     EXPECT_EQ(edited[0][1].toString(), QStringLiteral("remove"));
-    // The ring stands round the playlist, just outside it.
-    ASSERT_TRUE(mark->shown());
+    // The ring stands round the playlist, just outside it, once the key is done.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mark->shown(); }));
     const QRect list = form.List1->geometry();
     EXPECT_EQ(mark->ring(), list.adjusted(-2, -2, 2, 2));
 
