@@ -69,8 +69,10 @@ bool FocusMark::eventFilter(QObject* watched, QEvent* event) {
 void FocusMark::follow() {
     QWidget* focus = window_->focusWidget();
     target_ = focus;
-    // In full screen the picture covers the window; there is nothing to mark.
-    const bool show = keyboardUsed_ && focus != nullptr && focus != window_ && focus->isVisible() &&
+    // Only Tab stops are marked: in full screen the focus sits in a key box
+    // under the picture, which is no stop, and the picture covers the window.
+    const bool show = keyboardUsed_ && focus != nullptr && focus != window_ &&
+                      (focus->focusPolicy() & Qt::TabFocus) != 0 && focus->isVisible() &&
                       !(window_->windowState() & Qt::WindowMaximized);
     if (!show) {
         for (QWidget* bar : bars_) bar->hide();

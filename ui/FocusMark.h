@@ -10,7 +10,7 @@ class QWidget;
 
 namespace kelto::ui {
 
-// A ring drawn just outside the control that has the keyboard focus, shown
+// A ring drawn just outside the Tab stop that has the keyboard focus, shown
 // from the first key pressed in the window until the next mouse press. The
 // ring is four thin bars, not one widget over the control: nothing covers the
 // control itself (the title strip copies its frames only where no sibling

@@ -3,7 +3,6 @@
 // window driven by XTest keys alone.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -169,7 +168,6 @@ TEST(Reader, PlaysPausesAndSeeksWithKeysOnly) {
             return h.display.Screenshot().Count(Rgb{0, 255, 0}, aboveSlider) == 180;
         },
         kCeiling));
-    if (std::getenv("KELTO_KEEP_SHOT") != nullptr) h.display.Screenshot().SavePpm("focus.ppm");
     h.Keys("Prior", 2);
     ASSERT_TRUE(h.player.WaitForCommand("seek movie to", 2));
     h.Keys("Tab", 5, "Shift_L");
