@@ -322,6 +322,17 @@ void EnableAccessibility(Form1& form) {
             bar->button(i)->setAccessibleName(bar->button(i)->text().trimmed());
         }
     }
+    // A label with a name of its own no longer announces each new text
+    // itself: the hidden per-cent label is set five times a second, and the
+    // time label is told once a second below.
+    // (The shown ones' names come from their interfaces above; the name set
+    // here only keeps the labels quiet.)
+    for (QLabel* label : form.findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        if (label->accessibleName().isEmpty()) {
+            label->setAccessibleName(label->text().isEmpty() ? QStringLiteral("Status")
+                                                             : label->text());
+        }
+    }
     form.List1->setAccessibleName(QStringLiteral("Playlist"));
     form.txtfull->setAccessibleName(QStringLiteral("Full-screen keys"));
     form.txtfull->setAccessibleDescription(
