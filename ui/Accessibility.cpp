@@ -126,8 +126,8 @@ public:
         switch (t) {
             case QAccessible::Name:
                 return QStringLiteral("Seek");
+            // Readers that speak no value text speak the description.
             case QAccessible::Value:
-                return SliderPositionText(*form_);
             case QAccessible::Description:
                 return SliderPositionText(*form_);
             default:
@@ -218,7 +218,7 @@ QAccessibleInterface* InterfaceFor(const QString&, QObject* object) {
 
 // Tells a listening reader what changed, once a second at most: a change seen
 // within the second goes out, with the value of that moment, when it ends.
-class Announcer : public QObject, public QAccessible::ActivationObserver {
+class Announcer final : public QObject, public QAccessible::ActivationObserver {
 public:
     explicit Announcer(Form1& form) : QObject(&form), form_(form) {
         timer_.setInterval(kAnnounceIntervalMs);
@@ -231,11 +231,14 @@ public:
             QAccessible::updateAccessibility(&event);
         });
         QAccessible::installActivationObserver(this);
-        accessibilityActiveChanged(QAccessible::isActive());
+        run(QAccessible::isActive());
     }
     ~Announcer() override { QAccessible::removeActivationObserver(this); }
 
-    void accessibilityActiveChanged(bool active) override {
+    void accessibilityActiveChanged(bool active) override { run(active); }
+
+private:
+    void run(bool active) {
         if (!active) {
             timer_.stop();
             return;
@@ -244,7 +247,6 @@ public:
         timer_.start();
     }
 
-private:
     struct Seen {
         int slider = 0;
         int meter = 0;
@@ -338,7 +340,7 @@ void EnableAccessibility(Form1& form) {
     form.txtfull->setAccessibleDescription(
         QStringLiteral("F1 play again, F2 pause or resume, F3 stop and leave full screen, "
                        "F4 slow motion, Escape leave full screen"));
-    new Announcer(form);
+    new Announcer(form);  // NOLINT(clang-analyzer-cplusplus.NewDeleteLeaks): the form owns it
 }
 
 }  // namespace kelto::ui

@@ -19,6 +19,9 @@ FocusMark::FocusMark(QWidget* window, const QColor& colour) : QObject(window), w
         bar->setFocusPolicy(Qt::NoFocus);
         bar->hide();
     }
+    afterKey_.setSingleShot(true);
+    afterKey_.setInterval(0);
+    connect(&afterKey_, &QTimer::timeout, this, &FocusMark::follow);
     qApp->installEventFilter(this);
     connect(qApp, &QApplication::focusChanged, this, [this] { follow(); });
 }
@@ -43,7 +46,7 @@ bool FocusMark::eventFilter(QObject* watched, QEvent* event) {
                 // handled, and a window the desktop has not made active (no
                 // window manager) gets keys without the application's focus
                 // ever changing.
-                QTimer::singleShot(0, this, [this] { follow(); });
+                afterKey_.start();
             }
             break;
         case QEvent::MouseButtonPress:

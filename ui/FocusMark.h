@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QRect>
+#include <QTimer>
 #include <array>
 
 class QWidget;
@@ -34,6 +35,7 @@ private:
 
     QWidget* window_;
     bool keyboardUsed_ = false;
+    QTimer afterKey_;
     QPointer<QWidget> target_;
     std::array<QWidget*, 4> bars_{};
 };

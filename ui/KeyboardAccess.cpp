@@ -19,7 +19,9 @@ bool IsReturn(const QKeyEvent* key) {
 // tick box, Return and Delete on a playlist entry.
 class ControlKeys : public QObject {
 public:
-    explicit ControlKeys(Form1& form) : QObject(&form), form_(form) {}
+    ControlKeys(Form1& form, const std::vector<QWidget*>& watched) : QObject(&form), form_(form) {
+        for (QWidget* widget : watched) widget->installEventFilter(this);
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -60,7 +62,6 @@ private:
 }  // namespace
 
 void EnableKeyboardAccess(Form1& form) {
-    auto* keys = new ControlKeys(form);
     std::vector<QWidget*> order;
     for (int i = 1; i <= form.asxToolbar1->buttonCount(); ++i) {
         order.push_back(form.asxToolbar1->button(i));
@@ -82,8 +83,8 @@ void EnableKeyboardAccess(Form1& form) {
             widget != form.cmdclose) {
             widget->setFocusPolicy(Qt::TabFocus);
         }
-        widget->installEventFilter(keys);
     }
+    new ControlKeys(form, order);  // NOLINT(clang-analyzer-cplusplus.NewDeleteLeaks): form's child
     form.cpvSlider1->setFocusPolicy(Qt::StrongFocus);
     // Full screen gives the key box the focus itself; in the window it would
     // be a stop nobody sees.
