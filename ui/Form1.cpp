@@ -9,7 +9,9 @@
 
 #include "platform/widgets/CommonDialog.h"
 #include "platform/widgets/PropertyBag.h"
+#include "ui/Accessibility.h"
 #include "ui/InputCodes.h"
+#include "ui/KeyboardAccess.h"
 #include "ui/MediaKinds.h"
 #include "ui/ModDragForm.h"
 #include "ui/Twips.h"
@@ -99,7 +101,8 @@ Form1::Form1(QWidget* parent)
     Colour(this, kGreen, kBlack);
     resize(TwipsToPixels(kWidthTwips), TwipsToPixels(kHeightTwips));
     createControls();
-    setTabOrderChain();
+    EnableKeyboardAccess(*this);
+    EnableAccessibility(*this);
     focusWatch_ = connect(qApp, &QApplication::focusChanged, this,
                           [this](QWidget*, QWidget* now) { keepFocusInKeyBox(now); });
 }
@@ -262,24 +265,6 @@ void Form1::createControls() {
     LbResult = MakeLabel(this, QStringLiteral("Label1"), 3570, 1890, 3270, 330, false);
 
     TimerAtEndFile->start();
-}
-
-void Form1::setTabOrderChain() {
-    const QWidget* const order[] = {
-        Text1,         LbResult,    cmdclose,      Picture1,     Check,
-        LbProgress,    Picture2,    LbActualCx,    LbActualCy,   LbFramesPerSecond,
-        LbTotalFrames, LbTotalTime, LbCurrentRate, Label1,       List1,
-        List2,         txtfull,     Label2,        lbcurrentime, Meter31,
-    };
-    // Qt refuses to chain a widget that never takes the focus (the labels), so
-    // link the others to each other in the same relative order.
-    QWidget* previous = nullptr;
-    for (const QWidget* entry : order) {
-        auto* widget = const_cast<QWidget*>(entry);
-        if (widget->focusPolicy() == Qt::NoFocus) continue;
-        if (previous != nullptr) QWidget::setTabOrder(previous, widget);
-        previous = widget;
-    }
 }
 
 void Form1::setCommonDialog(std::unique_ptr<platform::FileOpenDialog> dialog) {

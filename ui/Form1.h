@@ -128,7 +128,6 @@ protected:
 private:
     void createControls();
     void keepFocusInKeyBox(QWidget* now);
-    void setTabOrderChain();
 
     std::unique_ptr<platform::FileOpenDialog> commonDialogOwner_;
     std::function<void(QWidget*)> dragHandler_;

@@ -34,7 +34,8 @@ std::filesystem::path NewFolder() {
 
 PlayerProcess::PlayerProcess(const XDisplay& display,
                              const std::vector<std::filesystem::path>& playlist,
-                             const std::string& scaleFactor)
+                             const std::string& scaleFactor,
+                             const std::map<std::string, std::string>& extraEnv)
     : display_(display), scale_(std::stod(scaleFactor)), folder_(NewFolder()) {
     {
         std::ofstream titles(folder_ / "pl1.txt", std::ios::binary);
@@ -45,20 +46,20 @@ PlayerProcess::PlayerProcess(const XDisplay& display,
         }
     }
     log_ = folder_ / "player.log";
-    process_ = std::make_unique<ChildProcess>(
-        ChildProcess::Options{.argv = {PlayerProgram()},
-                              .env = {{"DISPLAY", display.Name()},
-                                      {"QT_QPA_PLATFORM", "xcb"},
-                                      {"QT_SCALE_FACTOR", scaleFactor},
-                                      {"KELTO_MCI_TRACE", "1"},
-                                      {"XDG_RUNTIME_DIR", folder_.string()},
-                                      {"WAYLAND_DISPLAY", ""},
-                                      {"DBUS_SESSION_BUS_ADDRESS", ""},
-                                      // Every object on the heap of its own, so that the leak
-                                      // checker of a sanitized build sees each one that is lost.
-                                      {"G_SLICE", "always-malloc"}},
-                              .workDir = folder_,
-                              .log = log_});
+    std::map<std::string, std::string> env = {
+        {"DISPLAY", display.Name()},
+        {"QT_QPA_PLATFORM", "xcb"},
+        {"QT_SCALE_FACTOR", scaleFactor},
+        {"KELTO_MCI_TRACE", "1"},
+        {"XDG_RUNTIME_DIR", folder_.string()},
+        {"WAYLAND_DISPLAY", ""},
+        {"DBUS_SESSION_BUS_ADDRESS", ""},
+        // Every object on the heap of its own, so that the leak checker of a
+        // sanitized build sees each one that is lost.
+        {"G_SLICE", "always-malloc"}};
+    for (const auto& [name, value] : extraEnv) env[name] = value;
+    process_ = std::make_unique<ChildProcess>(ChildProcess::Options{
+        .argv = {PlayerProgram()}, .env = env, .workDir = folder_, .log = log_});
 }
 
 PlayerProcess::~PlayerProcess() {

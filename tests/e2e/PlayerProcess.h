@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,7 +22,8 @@ public:
     static constexpr const char* kTitle = "Kelto Player 1.0";
 
     PlayerProcess(const XDisplay& display, const std::vector<std::filesystem::path>& playlist,
-                  const std::string& scaleFactor = "1");
+                  const std::string& scaleFactor = "1",
+                  const std::map<std::string, std::string>& extraEnv = {});
     PlayerProcess(const PlayerProcess&) = delete;
     PlayerProcess& operator=(const PlayerProcess&) = delete;
     ~PlayerProcess();

@@ -257,12 +257,19 @@ bool XDisplay::WaitForPointerFree() const {
         60s);
 }
 
-void XDisplay::Key(const std::string& keysym) const {
+void XDisplay::Key(const std::string& keysym, const std::string& modifier) const {
     Display* dpy = Dpy(display_);
-    const KeyCode code = XKeysymToKeycode(dpy, XStringToKeysym(keysym.c_str()));
-    if (code == 0) throw std::invalid_argument("no key for " + keysym);
+    auto keycode = [dpy](const std::string& name) {
+        const KeyCode code = XKeysymToKeycode(dpy, XStringToKeysym(name.c_str()));
+        if (code == 0) throw std::invalid_argument("no key for " + name);
+        return code;
+    };
+    const KeyCode code = keycode(keysym);
+    const KeyCode held = modifier.empty() ? 0 : keycode(modifier);
+    if (held != 0) XTestFakeKeyEvent(dpy, held, True, CurrentTime);
     XTestFakeKeyEvent(dpy, code, True, CurrentTime);
     XTestFakeKeyEvent(dpy, code, False, CurrentTime);
+    if (held != 0) XTestFakeKeyEvent(dpy, held, False, CurrentTime);
     Sync();
 }
 

@@ -81,8 +81,8 @@ public:
     void DoubleClick(int x, int y) const;
     // A press at one point, a move in steps and a release at the other.
     void Drag(int fromX, int fromY, int toX, int toY) const;
-    // By keysym name: "Escape", "F1", ...
-    void Key(const std::string& keysym) const;
+    // By keysym name: "Escape", "F1", ..., held with a modifier's ("Shift_L") when one is given.
+    void Key(const std::string& keysym, const std::string& modifier = "") const;
     // Waits until no client holds the pointer (a window manager ending an
     // interactive move), so that the next click reaches the window under it.
     bool WaitForPointerFree() const;

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <vector>
 
+#include "ui/FocusMark.h"
 #include "ui/Form1.h"
 #include "ui/ScrollPass.h"
 #include "ui/basScroller.h"
@@ -125,6 +126,54 @@ TEST(Form1Keys, TxtfullReportsKeysWithoutSwallowingThem) {
     QTest::keyClicks(form.txtfull, QStringLiteral("xy"));
     EXPECT_EQ(form.txtfull->text(), QStringLiteral("xy"));
     EXPECT_EQ(form.focusWidget(), form.txtfull);
+}
+
+// Return and Delete do with the keyboard what the mouse does, and the green
+// mark shows where the keys go from the first key to the next mouse press.
+TEST(Form1Keys, KeysPressWhatTheMouseClicksAndTheMarkFollowsTheFocus) {
+    Form1 form;
+    form.List1->addItems({QStringLiteral("a.mp3"), QStringLiteral("b.mp3")});
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    auto* mark = form.findChild<FocusMark*>();
+    ASSERT_NE(mark, nullptr);
+    EXPECT_FALSE(mark->shown());
+
+    QSignalSpy played(form.List1, &platform::ListBox::rowDoubleClicked);
+    QSignalSpy edited(form.asxToolbar2, &platform::asxToolbar::ButtonClick);
+    form.List1->setFocus();
+    form.List1->setCurrentRow(1);
+    QTest::keyClick(form.List1, Qt::Key_Return);
+    ASSERT_EQ(played.size(), 1);
+    EXPECT_EQ(played[0][0].toInt(), 1);
+    QTest::keyClick(form.List1, Qt::Key_Delete);
+    ASSERT_EQ(edited.size(), 1);
+    EXPECT_EQ(edited[0][0].toInt(), 2);
+    EXPECT_EQ(edited[0][1].toString(), QStringLiteral("remove"));
+    // The ring stands round the playlist, just outside it, once the key is done.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mark->shown(); }));
+    const QRect list = form.List1->geometry();
+    EXPECT_EQ(mark->ring(), list.adjusted(-2, -2, 2, 2));
+
+    QSignalSpy transport(form.asxToolbar1, &platform::asxToolbar::ButtonClick);
+    form.asxToolbar1->button(2)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(form.asxToolbar1->button(2), Qt::Key_Return);
+    QTest::keyClick(form.asxToolbar1->button(2), Qt::Key_Space);
+    ASSERT_EQ(transport.size(), 2);
+    EXPECT_EQ(transport[0][1].toString(), QStringLiteral("pause"));
+    EXPECT_EQ(transport[1][1].toString(), QStringLiteral("pause"));
+    EXPECT_EQ(mark->ring().center(),
+              form.asxToolbar1->button(2)->geometry().translated(form.asxToolbar1->pos()).center());
+
+    form.Check->setFocus();
+    QTest::keyClick(form.Check, Qt::Key_Return);
+    EXPECT_TRUE(form.Check->isChecked());
+    QTest::keyClick(form.Check, Qt::Key_Space);
+    EXPECT_FALSE(form.Check->isChecked());
+
+    QTest::mouseClick(form.List1->viewport(), Qt::LeftButton);
+    EXPECT_FALSE(mark->shown());
 }
 
 TEST(Form1Close, EmitsQueryUnloadThenUnloadAndEndsARunningPass) {

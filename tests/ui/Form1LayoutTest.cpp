@@ -215,56 +215,33 @@ TEST(Form1Layout, TimersAndDialogFilter) {
     EXPECT_TRUE(dialog->FileTitle().isEmpty());
 }
 
-TEST(Form1Layout, TabOrderAndFirstFocus) {
+TEST(Form1Layout, TabGoesTopToBottomWithTheCloseBarLast) {
     Form1 form;
-    const std::vector<QWidget*> design = {
-        form.Text1,         form.LbResult,
-        form.cmdclose,      form.Picture1,
-        form.Check,         form.LbProgress,
-        form.Picture2,      form.LbActualCx,
-        form.LbActualCy,    form.LbFramesPerSecond,
-        form.LbTotalFrames, form.LbTotalTime,
-        form.LbCurrentRate, form.Label1,
-        form.List1,         form.List2,
-        form.txtfull,       form.Label2,
-        form.lbcurrentime,  form.Meter31,
-    };
-    // Labels and the meter never take the focus; the rest follow the design order.
-    std::vector<QWidget*> focusable;
-    for (QWidget* w : design) {
-        if (qobject_cast<QLabel*>(w) != nullptr || w == form.Meter31) {
-            EXPECT_EQ(w->focusPolicy(), Qt::NoFocus);
-        } else {
-            EXPECT_TRUE(w->focusPolicy() & Qt::TabFocus);
-            focusable.push_back(w);
-        }
+    for (QWidget* w : {static_cast<QWidget*>(form.Label2), static_cast<QWidget*>(form.lbcurrentime),
+                       static_cast<QWidget*>(form.Meter31)}) {
+        EXPECT_EQ(w->focusPolicy(), Qt::NoFocus);
     }
-    // Walk Qt's focus chain from the first entry and keep the named controls.
-    std::vector<QWidget*> chain;
-    QWidget* w = form.Text1;
-    for (int guard = 0; guard < 500 && chain.size() < focusable.size(); ++guard) {
-        if (std::find(focusable.begin(), focusable.end(), w) != focusable.end() &&
-            std::find(chain.begin(), chain.end(), w) == chain.end()) {
-            chain.push_back(w);
-        }
-        w = w->nextInFocusChain();
-    }
-    EXPECT_EQ(chain, focusable);
-
     form.show();
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     EXPECT_EQ(form.focusWidget(), form.Picture1);
 
-    // Tab visits only the shown controls that can hold the focus, in order.
-    const std::vector<QWidget*> stops = {form.Check, form.Picture2, form.List1, form.txtfull,
-                                         form.Picture1};
+    // From the video area, once round: the close bar, then the window top to
+    // bottom. Hidden controls and the key box are passed over.
+    std::vector<QWidget*> stops = {form.asxToolbar3->button(1)};
+    for (int i = 1; i <= 5; ++i) stops.push_back(form.asxToolbar1->button(i));
+    stops.insert(stops.end(), {form.Picture2, form.cpvSlider1, form.Check});
+    for (int i = 1; i <= 3; ++i) stops.push_back(form.asxToolbar2->button(i));
+    stops.insert(stops.end(), {form.List1, form.Picture1});
     for (QWidget* expected : stops) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), expected)
             << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className()
                                             : "none");
     }
+    // A click on a button leaves the focus where it was.
+    QTest::mouseClick(form.asxToolbar1->button(1), Qt::LeftButton);
+    EXPECT_EQ(QApplication::focusWidget(), form.Picture1);
 }
 
 TEST(Form1Layout, VideoAreaIsANativeWindowThatCanBeMeasured) {
