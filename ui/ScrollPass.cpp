@@ -2,6 +2,7 @@
 
 #include <QDataStream>
 #include <QEvent>
+#include <QIODevice>
 #include <QRegion>
 #include <chrono>
 #include <cmath>
