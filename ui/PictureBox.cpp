@@ -141,8 +141,10 @@ const QList<QGlyphRun>& PictureBox::laidOut(const QFont& font, const QString& te
         QTextLine line = layout.createLine();
         if (line.isValid()) {
             line.setLeadingIncluded(true);
-            // The widest line a layout takes: QStaticText's when given no width.
-            line.setLineWidth(std::numeric_limits<int>::max() / 256);
+            // The widest line a layout takes (its fixed-point limit):
+            // QStaticText's when given no width.
+            constexpr int kUnboundedWidth = std::numeric_limits<int>::max() / 256;
+            line.setLineWidth(kUnboundedWidth);
             line.setPosition(QPointF(0.0, 0.0));
         }
         layout.endLayout();
