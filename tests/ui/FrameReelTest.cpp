@@ -155,7 +155,9 @@ TEST_F(ServerStrip, AStripMovedMidPassFinishesThePassFrameByFrame) {
 TEST_F(ServerStrip, AStoppedPassDrawsNothingMore) {
     ScrollPass* pass = ScrollText(strip, QStringLiteral("Kelto Sound of Sixty"), 12, 3, 0.1, kBlue);
     ASSERT_NE(pass, nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return pass->framesDrawn() >= 8; }, 60000));
+    // Well into the strip on the server, however far behind a busy server runs.
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return pass->framesDrawn() >= 8 && HasInk(Shown()); }, 60000));
     // What shows from here on is the server's doing, not the toolkit's.
     strip->setUpdatesEnabled(false);
     StopScrolling(strip);
