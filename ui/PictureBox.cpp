@@ -3,6 +3,8 @@
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextLayout>
+#include <limits>
 #include <utility>
 
 #include "ui/InputCodes.h"
@@ -85,7 +87,7 @@ void PictureBox::print(const QString& text) {
     const QPointF topLeft(area.left() + currentX_ * unitWidthPx(),
                           area.top() + currentY_ * unitHeightPx());
     drawn_.push_back({topLeft, text, foreColor_, drawFont_});
-    currentX_ += textCache_.Advance(drawFont_, text) / unitWidthPx();
+    currentX_ += QFontMetricsF(drawFont_).horizontalAdvance(text) / unitWidthPx();
     update(area);
 }
 
@@ -125,6 +127,32 @@ QImage PictureBox::drawingAreaImage() {
     return image;
 }
 
+// A marquee prints the same few characters dozens of times a second: each
+// is shaped once per font, as the one line QStaticText would lay out.
+const QList<QGlyphRun>& PictureBox::laidOut(const QFont& font, const QString& text) {
+    if (font != laidFont_ || laid_.size() > 512) {
+        laid_.clear();
+        laidFont_ = font;
+    }
+    auto found = laid_.find(text);
+    if (found == laid_.end()) {
+        QTextLayout layout(text, font);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        if (line.isValid()) {
+            line.setLeadingIncluded(true);
+            // The widest line a layout takes (its fixed-point limit):
+            // QStaticText's when given no width.
+            constexpr int kUnboundedWidth = std::numeric_limits<int>::max() / 256;
+            line.setLineWidth(kUnboundedWidth);
+            line.setPosition(QPointF(0.0, 0.0));
+        }
+        layout.endLayout();
+        found = laid_.insert(text, layout.glyphRuns());
+    }
+    return *found;
+}
+
 void PictureBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     paintContent(painter);
@@ -137,9 +165,11 @@ void PictureBox::paintContent(QPainter& painter) {
     }
     painter.setClipRect(drawingArea());
     for (const DrawnText& item : drawn_) {
-        textCache_.Draw(painter, item.font, item.colour, item.topLeft, item.text);
+        painter.setPen(item.colour);
+        for (const QGlyphRun& run : laidOut(item.font, item.text)) {
+            painter.drawGlyphRun(item.topLeft, run);
+        }
     }
-    textCache_.Flush(painter);
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event) {

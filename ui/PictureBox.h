@@ -2,15 +2,17 @@
 
 #include <QColor>
 #include <QFont>
+#include <QGlyphRun>
+#include <QHash>
 #include <QImage>
+#include <QList>
 #include <QPointF>
 #include <QString>
 #include <QWidget>
 
-class QPainter;
 #include <vector>
 
-#include "ui/LaidTextCache.h"
+class QPainter;
 
 namespace kelto::ui {
 
@@ -109,6 +111,7 @@ protected:
 
 private:
     void paintContent(QPainter& painter);
+    const QList<QGlyphRun>& laidOut(const QFont& font, const QString& text);
     double unitWidthPx() const;
     double unitHeightPx() const;
     double unitPx(double characterCellPx) const;
@@ -122,7 +125,8 @@ private:
     double currentX_ = 0;
     double currentY_ = 0;
     std::vector<DrawnText> drawn_;
-    LaidTextCache textCache_;
+    QFont laidFont_;
+    QHash<QString, QList<QGlyphRun>> laid_;
 };
 
 }  // namespace kelto::ui

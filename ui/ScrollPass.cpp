@@ -1,51 +1,58 @@
 #include "ui/ScrollPass.h"
 
+#include <QDataStream>
 #include <QEvent>
-#include <QMetaMethod>
+#include <QIODevice>
 #include <QRegion>
+#include <chrono>
 #include <cmath>
+#include <optional>
 #include <utility>
 
-#include "ui/X11Connection.h"
+#include "ui/FrameReel.h"
 
 namespace kelto::ui {
 
 namespace {
 
-// Everything a reel's pixels depend on: a pass that matches it in all of
-// these would draw the very same frames.
-struct ReelKey {
-    std::vector<QString> characters;
-    double amplitude = 0;
-    double startX = 0;
-    int frameCount = 0;
-    QSize area;
-    qreal ratio = 1;
-    QFont font;
-    QColor fore;
-    QColor back;
-    std::uint32_t window = 0;
+constexpr const char* kNoReelFor = "kelto-no-reel-for";
 
-    bool operator==(const ReelKey&) const = default;
-};
-
-// The last reel made on a surface, a child of it so that it goes with it.
-class ReelShelf : public QObject {
-public:
-    static constexpr const char* kName = "kelto-frame-reel";
-    explicit ReelShelf(QObject* surface) : QObject(surface) { setObjectName(kName); }
-    ReelKey key;
-    std::shared_ptr<FrameReel> reel;
-};
-
-ReelShelf* ShelfOf(PictureBox& surface) {
-    for (QObject* child : surface.children()) {
-        if (child->objectName() == ReelShelf::kName) return static_cast<ReelShelf*>(child);
+// Where the surface's drawing area shows in its native window, or none
+// where frames cannot simply be copied there.
+std::optional<FrameReel::Target> ReelTarget(const PictureBox& surface) {
+    const qreal ratio = surface.devicePixelRatioF();
+    // At a fractional scale the toolkit places the strip on rounded device
+    // pixels of its own choosing; frames would not land where it paints.
+    if (ratio < 1 || std::floor(ratio) != ratio || !surface.isVisible()) return std::nullopt;
+    const QWidget* native = surface.internalWinId() != 0 ? &surface : surface.nativeParentWidget();
+    if (native == nullptr || native->internalWinId() == 0) return std::nullopt;
+    // Windows of their own above the strip (a video area) are clipped by the
+    // server; widgets drawn into the same window are not, so what the strip's
+    // siblings cover is left out. Deeper nesting is not worked out.
+    if (native != &surface && surface.parentWidget() != native) return std::nullopt;
+    const QRect area = surface.drawingArea();
+    QRegion visible(area);
+    if (native != &surface) {
+        const QObjectList& siblings = native->children();
+        for (qsizetype i = siblings.indexOf(const_cast<PictureBox*>(&surface)) + 1;
+             i > 0 && i < siblings.size(); ++i) {
+            const auto* sibling = qobject_cast<const QWidget*>(siblings[i]);
+            if (sibling != nullptr && !sibling->isWindow() && sibling->isVisible() &&
+                sibling->internalWinId() == 0) {
+                visible -= sibling->geometry().translated(-surface.pos());
+            }
+        }
     }
-    return new ReelShelf(&surface);
+    const int scale = static_cast<int>(ratio);
+    FrameReel::Target target;
+    target.window = static_cast<std::uint32_t>(native->internalWinId());
+    target.topLeft = surface.mapTo(native, area.topLeft()) * scale;
+    for (const QRect& r : visible) {
+        const QRect local = r.translated(-area.topLeft());
+        target.visible.emplace_back(local.topLeft() * scale, local.size() * scale);
+    }
+    return target;
 }
-
-bool Whole(qreal value) { return value > 0 && std::floor(value) == value; }
 
 }  // namespace
 
@@ -60,33 +67,22 @@ ScrollPass::ScrollPass(PictureBox* surface, QString text, double delay, double a
     connect(&timer_, &QTimer::timeout, this, &ScrollPass::onTimer);
 }
 
-// The reel stays on the surface for the next pass, which may be playing it by now.
+// The reel stays on the surface for the next pass of the same title.
 ScrollPass::~ScrollPass() {
-    if (onReel_) stopReel();
-}
-
-ScrollPass::Plan ScrollPass::PlanFor(const PictureBox& surface, const QString& text) {
-    Plan plan;
-    // Count characters, not UTF-16 units: a character outside the basic plane
-    // must move as one, not as two broken halves.
-    for (char32_t code : text.toUcs4()) plan.characters.push_back(QString::fromUcs4(&code, 1));
-    const double pitch = surface.fontSize() / 10.0;
-    plan.endX = std::floor(pitch * -static_cast<double>(plan.characters.size()));
-    plan.startX = std::floor(surface.scaleWidth());
-    // Both ends are whole numbers, so the half steps land on the end exactly.
-    plan.frameCount = static_cast<int>(std::lround((plan.startX - plan.endX) / kStep)) + 1;
-    if (plan.frameCount < 1) plan.frameCount = 1;
-    return plan;
+    if (reel_) reel_->Stop();
 }
 
 void ScrollPass::start() {
     if (running_ || surface_.isNull()) return;
-    Plan plan = PlanFor(*surface_, text_);
-    characters_ = std::move(plan.characters);
-    startX_ = plan.startX;
-    endX_ = plan.endX;
-    frameCount_ = plan.frameCount;
-    x_ = startX_;
+    // Count characters, not UTF-16 units: a character outside the basic plane
+    // must move as one, not as two broken halves.
+    characters_.clear();
+    for (char32_t code : text_.toUcs4()) characters_.push_back(QString::fromUcs4(&code, 1));
+    const double pitch = surface_->fontSize() / 10.0;
+    endX_ = std::floor(pitch * -static_cast<double>(characters_.size()));
+    startX_ = std::floor(surface_->scaleWidth());
+    // Both ends are whole numbers, so the half steps land on the end exactly.
+    frameCount_ = std::max(1, static_cast<int>(std::lround((startX_ - endX_) / kStep)) + 1);
     framesDrawn_ = 0;
     running_ = true;
     if (!playFromReel()) waitForNextFrame();
@@ -95,21 +91,20 @@ void ScrollPass::start() {
 void ScrollPass::cancel() {
     if (!running_) return;
     timer_.stop();
-    if (onReel_) {
-        stopReel();
+    if (reel_) {
+        reel_->Stop();
         followReel();
-        onReel_ = false;
+        reel_ = nullptr;
     }
     finish();
 }
 
-double ScrollPass::X() const {
-    if (!onReel_) return x_;
-    const int shown = reel_->Shown();
-    return shown == 0 ? startX_ : xOfFrame(shown - 1);
-}
+int ScrollPass::framesDrawn() const { return reel_ ? reel_->Shown() : framesDrawn_; }
 
-int ScrollPass::framesDrawn() const { return onReel_ ? reel_->Shown() : framesDrawn_; }
+double ScrollPass::X() const {
+    const int drawn = framesDrawn();
+    return drawn == 0 ? startX_ : xOfFrame(drawn - 1);
+}
 
 void ScrollPass::waitForNextFrame() {
     // The pause comes before each frame; the clock is monotonic, so neither
@@ -125,21 +120,18 @@ void ScrollPass::onTimer() {
         finish();
         return;
     }
-    const double waited = static_cast<double>(frameClock_.nsecsElapsed()) / 1e9;
-    if (waited < delaySeconds_) {
-        const double left = delaySeconds_ - waited;
+    const double left = delaySeconds_ - static_cast<double>(frameClock_.nsecsElapsed()) / 1e9;
+    if (left > 0) {
         timer_.start(static_cast<int>(std::ceil(left * 1000.0)));
         return;
     }
-    const double x = xOfFrame(framesDrawn_);
-    drawFrame(x);
+    const double x = xOfFrame(framesDrawn_++);
+    DrawFrame(*surface_, characters_, x, amplitude_);
     // Shown now, in this turn of the event loop rather than the next; a
     // window that is minimised keeps the frame until it is shown again.
     surface_->repaint(surface_->drawingArea());
-    x_ = x;
-    ++framesDrawn_;
     emit frameDrawn(x);
-    if (!running_) return;  // a frameDrawn listener may have cancelled
+    if (!running_) return;  // a listener may have cancelled
     if (framesDrawn_ >= frameCount_) {
         finish();
     } else {
@@ -161,144 +153,66 @@ void ScrollPass::DrawFrame(PictureBox& surface, const std::vector<QString>& char
     }
 }
 
-void ScrollPass::drawFrame(double x) { DrawFrame(*surface_, characters_, x, amplitude_); }
-
-std::optional<FrameReel::Target> ScrollPass::ReelTarget(const PictureBox& surface) {
-    const qreal ratio = surface.devicePixelRatioF();
-    // At a fractional scale the toolkit places the strip on rounded device
-    // pixels of its own choosing; frames would not land where it paints.
-    if (!Whole(ratio) || !surface.isVisible()) return std::nullopt;
-    const QWidget* native = surface.internalWinId() != 0 ? &surface : surface.nativeParentWidget();
-    if (native == nullptr || native->internalWinId() == 0) return std::nullopt;
-    const QRect area = surface.drawingArea();
-    // Windows of their own above the strip (a video area) are clipped by the
-    // server; widgets drawn into the same window are not, so what the strip's
-    // siblings cover is left out. Deeper nesting is not worked out.
-    if (native != &surface && surface.parentWidget() != native) return std::nullopt;
-    QRegion visible(area);
-    if (native != &surface) {
-        const QObjectList& siblings = native->children();
-        for (qsizetype i = siblings.indexOf(const_cast<PictureBox*>(&surface)) + 1;
-             i > 0 && i < siblings.size(); ++i) {
-            const auto* sibling = qobject_cast<const QWidget*>(siblings[i]);
-            if (sibling == nullptr || sibling->isWindow() || !sibling->isVisible() ||
-                sibling->internalWinId() != 0) {
-                continue;
-            }
-            visible -= sibling->geometry().translated(-surface.pos());
-        }
-    }
-    FrameReel::Target target;
-    target.window = static_cast<std::uint32_t>(native->internalWinId());
-    const QPoint at = native == &surface ? area.topLeft() : surface.mapTo(native, area.topLeft());
-    const int scale = static_cast<int>(ratio);
-    target.topLeft = at * scale;
-    for (const QRect& r : visible) {
-        const QRect local = r.translated(-area.topLeft());
-        target.visible.emplace_back(local.topLeft() * scale, local.size() * scale);
-    }
-    return target;
-}
-
-std::shared_ptr<FrameReel> ScrollPass::ReelFor(PictureBox& surface, const Plan& plan,
-                                               double amplitude) {
-    xcb_connection_t* connection = ToolkitXcbConnection();
-    const std::optional<FrameReel::Target> target = ReelTarget(surface);
-    if (connection == nullptr || !target) return nullptr;
-    const QSize deviceSize =
-        surface.drawingArea().size() * static_cast<int>(surface.devicePixelRatioF());
-    const ReelKey key{plan.characters,    amplitude,           plan.startX,
-                      plan.frameCount,    deviceSize,          surface.devicePixelRatioF(),
-                      surface.drawFont(), surface.foreColor(), surface.backColor(),
-                      target->window};
-    ReelShelf* shelf = ShelfOf(surface);
-    if (shelf->reel && shelf->key == key) return shelf->reel;
-    // One reel a surface: the old title's frames go before the new ones come.
-    shelf->reel.reset();
-    std::shared_ptr<FrameReel> reel =
-        FrameReel::Create(connection, target->window, deviceSize, plan.frameCount);
-    if (!reel) return nullptr;
-    PictureBox::Printed before = surface.printed();
-    for (int i = 0; i < plan.frameCount; ++i) {
-        DrawFrame(surface, plan.characters, plan.startX - kStep * i, amplitude);
-        reel->Put(i, surface.drawingAreaImage());
-    }
-    surface.restore(std::move(before));
-    shelf->key = key;
-    shelf->reel = reel;
-    return reel;
-}
-
 bool ScrollPass::playFromReel() {
-    reel_ = ReelFor(*surface_, {characters_, startX_, endX_, frameCount_}, amplitude_);
-    const std::optional<FrameReel::Target> target = reel_ ? ReelTarget(*surface_) : std::nullopt;
-    if (!target) {
-        reel_.reset();
+    const std::optional<FrameReel::Target> target = ReelTarget(*surface_);
+    if (!target || surface_->property(kNoReelFor).toUInt() == target->window) return false;
+    auto* reel = surface_->findChild<FrameReel*>(QString(), Qt::FindDirectChildrenOnly);
+    if (reel != nullptr && reel->window() != target->window) {
+        delete reel;
+        reel = nullptr;
+    }
+    if (reel == nullptr && (reel = FrameReel::Create(surface_, target->window)) == nullptr) {
+        // Not asked again for this window: the answer would be the same.
+        surface_->setProperty(kNoReelFor, target->window);
         return false;
     }
-    before_ = surface_->printed();
+    // Everything a frame's pixels depend on: a reel made for the same key
+    // holds the very frames this pass would make.
+    QByteArray key;
+    QDataStream keyStream(&key, QIODevice::WriteOnly);
+    keyStream << text_ << amplitude_ << startX_ << frameCount_ << surface_->drawingArea().size()
+              << surface_->devicePixelRatioF() << surface_->drawFont() << surface_->foreColor()
+              << surface_->backColor();
+    const PictureBox::Printed before = surface_->printed();
+    bool drew = false;
+    const int scale = static_cast<int>(surface_->devicePixelRatioF());
+    const bool loaded =
+        reel->Load(key, surface_->drawingArea().size() * scale, frameCount_, [&](int index) {
+            drew = true;
+            DrawFrame(*surface_, characters_, xOfFrame(index), amplitude_);
+            return surface_->drawingAreaImage();
+        });
+    if (drew) surface_->restore(before);
+    if (!loaded) return false;
+    reel_ = reel;
     followed_ = 0;
-    onReel_ = true;
     surface_->installEventFilter(this);
     surface_->window()->installEventFilter(this);
-    // Queued calls carry the frames back to this thread, and are dropped if
-    // this object has gone by then. Frames are reported one by one only to a
-    // listener there was at the start; without one, the server paces the whole pass and nothing
-    // here wakes until its end.
-    std::function<void(int)> shown;
-    if (reportFrames_.load()) {
-        shown = [this](int index) {
-            QMetaObject::invokeMethod(this, "onReelFrame", Qt::QueuedConnection, Q_ARG(int, index));
-        };
-    }
-    reel_->Play(0, std::chrono::nanoseconds(static_cast<std::int64_t>(delaySeconds_ * 1e9)),
-                *target, std::move(shown),
-                [this] { QMetaObject::invokeMethod(this, "onReelEnded", Qt::QueuedConnection); });
+    const auto delay = std::chrono::milliseconds(std::lround(delaySeconds_ * 1000.0));
+    reel->Play(0, delay, *target, [this] {
+        if (!running_ || !reel_) return;
+        followReel();
+        reel_ = nullptr;
+        framesDrawn_ = frameCount_;
+        finish();
+    });
     return true;
-}
-
-void ScrollPass::stopReel() {
-    if (reel_) reel_->Stop();
 }
 
 void ScrollPass::followReel() {
     if (surface_.isNull() || !reel_) return;
     const int shown = reel_->Shown();
-    if (shown == followed_) return;
+    if (shown <= followed_) return;
     followed_ = shown;
-    if (shown == 0) {
-        surface_->restore(before_);
-    } else {
-        drawFrame(xOfFrame(shown - 1));
-    }
-}
-
-void ScrollPass::onReelFrame(int index) {
-    if (!running_ || surface_.isNull()) return;
-    // The surface shows this frame's text while its listeners look.
-    const double x = xOfFrame(index);
-    drawFrame(x);
-    followed_ = index + 1;
-    emit frameDrawn(x);
-}
-
-void ScrollPass::onReelEnded() {
-    if (!running_ || !onReel_) return;
-    stopReel();
-    followReel();
-    onReel_ = false;
-    framesDrawn_ = frameCount_;
-    x_ = endX_;
-    finish();
+    DrawFrame(*surface_, characters_, xOfFrame(shown - 1), amplitude_);
 }
 
 void ScrollPass::leaveReel() {
-    if (!onReel_) return;
-    stopReel();
+    if (!reel_) return;
+    reel_->Stop();
     followReel();
-    onReel_ = false;
     framesDrawn_ = reel_->Shown();
-    x_ = framesDrawn_ == 0 ? startX_ : xOfFrame(framesDrawn_ - 1);
+    reel_ = nullptr;
     if (framesDrawn_ >= frameCount_) {
         finish();
     } else {
@@ -306,28 +220,17 @@ void ScrollPass::leaveReel() {
     }
 }
 
-void ScrollPass::connectNotify(const QMetaMethod& signal) {
-    if (signal == QMetaMethod::fromSignal(&ScrollPass::frameDrawn)) reportFrames_ = true;
-}
-
 bool ScrollPass::eventFilter(QObject* watched, QEvent* event) {
-    if (!onReel_ || surface_.isNull()) return false;
+    if (!reel_ || surface_.isNull()) return false;
+    const QEvent::Type type = event->type();
     if (watched == surface_.data()) {
-        switch (event->type()) {
-            case QEvent::Paint:
-                followReel();
-                break;
-            case QEvent::Move:
-            case QEvent::Resize:
-            case QEvent::Hide:
-            case QEvent::ParentChange:
-            case QEvent::WinIdChange:
-                leaveReel();
-                break;
-            default:
-                break;
+        if (type == QEvent::Paint) {
+            followReel();
+        } else if (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Hide ||
+                   type == QEvent::ParentChange || type == QEvent::WinIdChange) {
+            leaveReel();
         }
-    } else if (watched == surface_->window() && event->type() == QEvent::Hide &&
+    } else if (watched == surface_->window() && type == QEvent::Hide &&
                !surface_->window()->isVisible()) {
         // Closed rather than minimised: the pass ends as it does on the
         // window's thread, at its next frame.
