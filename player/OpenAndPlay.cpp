@@ -1,3 +1,6 @@
+#include <cstdio>
+#include <string>
+
 #include "mci/CheckedArithmetic.h"
 #include "mci/CommandResult.h"
 #include "platform/widgets/ListBox.h"
@@ -13,8 +16,18 @@ namespace kelto::player {
 
 namespace {
 
-std::string SelectedText(const platform::ListBox* list) {
-    return list->text(list->currentRow()).toStdString();
+// The bytes, not the shown text: a name in another encoding opens only as it
+// is on disk.
+std::string SelectedBytes(const platform::ListBox* list) {
+    return list->bytes(list->currentRow()).toStdString();
+}
+
+// One line per failure, whatever the name holds.
+std::string OneLine(std::string text) {
+    for (char& c : text) {
+        if (c == '\n' || c == '\r') c = ' ';
+    }
+    return text;
 }
 
 QString DecimalText(std::int32_t value) { return QString::fromStdString(mci::Decimal(value)); }
@@ -28,7 +41,7 @@ void PlaybackControl::ShowResult() { ShowLastResult(form_); }
 
 void PlaybackControl::OpenSelected() {
     ui::PlayerState& s = form_.state;
-    s.lastResult = mm_.OpenMedia(form_.Picture1Handle(), s.deviceAlias, SelectedText(form_.List2),
+    s.lastResult = mm_.OpenMedia(form_.Picture1Handle(), s.deviceAlias, SelectedBytes(form_.List2),
                                  s.deviceType);
     ShowResult();
 }
@@ -114,6 +127,34 @@ void PlaybackControl::PutVideoOverArea() {
     }
 }
 
+void PlaybackControl::SayNotPlaying(const std::string& result) {
+    ui::Form1& f = form_;
+    // The result comes in the service's reply buffer; its text ends at the first NUL.
+    const std::string why = result.c_str();
+    f.state.playFailure = why;
+    std::fprintf(stderr, "kelto-player: cannot play %s: %s\n",
+                 OneLine(SelectedBytes(f.List2)).c_str(), why.c_str());
+    const QString title = f.List1->text(f.List1->currentRow());
+    const QString text = QString::fromStdString(why);
+    f.setStripNotice(title.isEmpty() ? text : title + QStringLiteral(": ") + text);
+    f.Announce(f.stripNotice());
+    // The passes repeat the notice until another file plays.
+    SwitchOn(f.Timerscroll);
+    // Nothing is open to refresh from: a tick left running would keep the
+    // meter of the file before and put 0:00 beside it.
+    SwitchOff(f.TimerMisc);
+    f.Meter31->setValue(ui::Meter3::kMinValue);
+    f.lbcurrentime->clear();
+    f.cpvSlider1->setValue(f.cpvSlider1->minimum());
+}
+
+void PlaybackControl::SayPlaying() {
+    ui::Form1& f = form_;
+    f.state.playFailure.clear();
+    f.setStripNotice({});
+    SpanSlider();
+}
+
 void PlaybackControl::PlaySelected() {
     ui::PlayerState& s = form_.state;
     s.elapsedSeconds = 0;
@@ -124,12 +165,17 @@ void PlaybackControl::PlaySelected() {
     s.deviceAlias = "movie";
     s.deviceType = "MPEGVideo";
     OpenSelected();
+    const std::string opened = s.lastResult;
     // Only the pause flag: a set slow-motion flag next asks for normal speed, which a new file has.
     form_.asxToolbar1->setButtonChecked(ui::Form1::kPauseButton, false);
     FillInformationBlock();
     PlayWhole();
     SwitchOn(form_.TimerAtEndFile);
-    if (!mci::IsSuccess(s.lastResult)) return;
+    if (!mci::IsSuccess(s.lastResult)) {
+        SayNotPlaying(mci::IsSuccess(opened) ? s.lastResult : opened);
+        return;
+    }
+    SayPlaying();
     SwitchOn(form_.TimerMisc);
     SizeVideoArea();
     SwitchOn(form_.TimerAtEndFile);
@@ -147,9 +193,14 @@ void PlaybackControl::PlaySelectedFullScreen() {
     s.deviceType = "MPEGVideo";
     form_.asxToolbar1->setButtonChecked(ui::Form1::kPauseButton, false);
     OpenSelected();
+    const std::string opened = s.lastResult;
     FillInformationBlock();
     PlayWhole();
-    if (!mci::IsSuccess(s.lastResult)) return;
+    if (!mci::IsSuccess(s.lastResult)) {
+        SayNotPlaying(mci::IsSuccess(opened) ? s.lastResult : opened);
+        return;
+    }
+    SayPlaying();
     // Switching on an active timer keeps its phase, so "unconditionally" and
     // "if it is off" come to the same thing here.
     SwitchOn(form_.TimerMisc);

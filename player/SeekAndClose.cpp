@@ -25,6 +25,16 @@ void PlaybackControl::cpvSlider1_Change() {
     ShowLastResult(form_);
 }
 
+void PlaybackControl::SpanSlider() {
+    // The steps stay two seconds each, so the seek's arithmetic is unchanged;
+    // only the last step moves, to the last one within the file. A length
+    // the service does not know keeps the window's own range.
+    platform::cpvSlider* slider = form_.cpvSlider1;
+    const std::int32_t total = form_.state.totalSeconds;
+    slider->setRange(kSliderMinimum, total > 0 ? total / kSecondsPerSliderStep : kSliderMaximum);
+    slider->follow(0);
+}
+
 void PlaybackControl::asxToolbar3_Click(int index, const QString& /*key*/) {
     if (index == 1) form_.close();
 }
