@@ -26,7 +26,7 @@ QVariantMap MetadataOf(const PlaybackSnapshot& s) {
     QVariantMap metadata;
     metadata.insert(QStringLiteral("mpris:trackid"),
                     QVariant::fromValue(QDBusObjectPath(MediaCommands::TrackId(s))));
-    if (s.row < 0) return metadata;
+    if (s.row < 0 || s.failed) return metadata;
     if (s.open && s.lengthUs > 0) {
         metadata.insert(QStringLiteral("mpris:length"), qlonglong{s.lengthUs});
     }

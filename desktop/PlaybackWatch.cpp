@@ -41,6 +41,7 @@ PlaybackSnapshot PlaybackWatch::Take() {
         now.path = form.List2->text(now.row);
     }
     now.autoReplay = form.Check->checkState() == Qt::Checked;
+    now.failed = !form.state.playFailure.empty();
     // The window is closing: its media are being closed and must not be asked.
     if (!form.TimerAtEndFile->isActive()) {
         poll_.stop();

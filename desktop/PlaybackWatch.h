@@ -30,6 +30,8 @@ struct PlaybackSnapshot {
     double rate = 1.0;
     double volume = 1.0;
     bool autoReplay = false;
+    // The selected entry would not open or play: there is no track.
+    bool failed = false;
 
     bool operator==(const PlaybackSnapshot&) const = default;
 };
