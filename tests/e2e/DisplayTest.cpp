@@ -330,9 +330,10 @@ INSTANTIATE_TEST_SUITE_P(Screens, Dragging, ::testing::Values(Setup{false, "1"},
 // will not open, which the strip, standard error, an empty meter and an
 // empty time then say.
 TEST(Slider, SpansTheFileFollowsItAndAFailedOpenIsSaid) {
-    const std::filesystem::path broken = testing::DefaultClipDir() / "kelto-not-media.mp3";
+    const std::filesystem::path clip = Clip(0xff0000, 12000);
+    const std::filesystem::path broken = clip.parent_path() / "kelto-not-media.mp3";
     std::ofstream(broken) << "not media\n";
-    OnScreen s(e2e::Setup{false, "1"}, {Clip(0xff0000, 12000), broken});
+    OnScreen s(e2e::Setup{false, "1"}, {clip, broken});
     const Box slider = s.LayoutBox(0, 86, 226, 18);
     const Box meter = s.LayoutBox(7, 55, 201, 24);
     const Box strip = s.LayoutBox(225, 50, 230, 33);
@@ -354,7 +355,7 @@ TEST(Slider, SpansTheFileFollowsItAndAFailedOpenIsSaid) {
     // The right end of the rail is the last step within the 12 s file.
     s.display.Click(s.X(224), s.Y(94));
     EXPECT_TRUE(s.player.WaitForCommand("seek movie to 300")) << s.player.Log();
-    ASSERT_TRUE(s.player.WaitForCommand("open ", 2));
+    ASSERT_TRUE(WaitUntil([&] { return s.player.CommandCount("open ", false) == 2; }, kCeiling));
     EXPECT_TRUE(WaitUntil(
         [&] {
             const Image shot = s.display.Screenshot();
