@@ -39,6 +39,7 @@ PlaybackSnapshot PlaybackWatch::Take() {
     if (now.row >= 0) {
         now.title = form.List1->text(now.row);
         now.path = form.List2->text(now.row);
+        now.pathBytes = form.List2->bytes(now.row);
     }
     now.autoReplay = form.Check->checkState() == Qt::Checked;
     now.failed = !form.state.playFailure.empty();
