@@ -1,6 +1,6 @@
 #include "playlist/LineText.h"
 
-#include <QStringDecoder>
+#include <QByteArrayView>
 #include <array>
 
 namespace kelto::playlist {
@@ -29,9 +29,8 @@ QString FromWesternCodePage(std::string_view line) {
 }  // namespace
 
 QString ShownText(std::string_view line) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(QByteArrayView(line.data(), static_cast<qsizetype>(line.size())));
-    if (!utf8.hasError()) return text;
+    const QByteArrayView bytes(line.data(), static_cast<qsizetype>(line.size()));
+    if (bytes.isValidUtf8()) return QString::fromUtf8(bytes);
     return FromWesternCodePage(line);
 }
 
