@@ -1,8 +1,11 @@
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "mci/CheckedArithmetic.h"
 #include "mci/CommandResult.h"
+#include "platform/MciErrorTexts.h"
 #include "platform/widgets/ListBox.h"
 #include "platform/widgets/NativeWindowRect.h"
 #include "player/PlaybackControl.h"
@@ -15,6 +18,9 @@
 namespace kelto::player {
 
 namespace {
+
+// The service's code for a file that cannot be found.
+constexpr std::uint32_t kFileNotFound = 275;
 
 // The bytes, not the shown text: a name in another encoding opens only as it
 // is on disk.
@@ -127,6 +133,20 @@ void PlaybackControl::PutVideoOverArea() {
     }
 }
 
+std::string PlaybackControl::WhyNotPlaying(const std::string& opened) {
+    if (mci::IsSuccess(opened)) return form_.state.lastResult;
+    // A file that is not there gets no short name, so the open goes out
+    // without one and the service can only ask for a name; its text for a
+    // missing file is the one that tells the user what happened.
+    std::error_code ec;
+    if (!std::filesystem::exists(SelectedBytes(form_.List2), ec)) {
+        for (const auto& [code, text] : platform::kMciErrorTexts) {
+            if (code == kFileNotFound) return std::string(text);
+        }
+    }
+    return opened;
+}
+
 void PlaybackControl::SayNotPlaying(const std::string& result) {
     ui::Form1& f = form_;
     // The result comes in the service's reply buffer; its text ends at the first NUL.
@@ -172,7 +192,7 @@ void PlaybackControl::PlaySelected() {
     PlayWhole();
     SwitchOn(form_.TimerAtEndFile);
     if (!mci::IsSuccess(s.lastResult)) {
-        SayNotPlaying(mci::IsSuccess(opened) ? s.lastResult : opened);
+        SayNotPlaying(WhyNotPlaying(opened));
         return;
     }
     SayPlaying();
@@ -197,7 +217,7 @@ void PlaybackControl::PlaySelectedFullScreen() {
     FillInformationBlock();
     PlayWhole();
     if (!mci::IsSuccess(s.lastResult)) {
-        SayNotPlaying(mci::IsSuccess(opened) ? s.lastResult : opened);
+        SayNotPlaying(WhyNotPlaying(opened));
         return;
     }
     SayPlaying();

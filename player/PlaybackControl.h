@@ -71,6 +71,8 @@ private:
     // the meter, the time and the slider, which would otherwise go on
     // showing the file before.
     void SayNotPlaying(const std::string& why);
+    // The service's text for why the file does not play, given the open's result.
+    std::string WhyNotPlaying(const std::string& opened);
     // A file plays: the strip names it again, and the slider spans it.
     void SayPlaying();
     // The slider's range covers the open file, its thumb at the start.
