@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <QMetaObject>
 #include <QUrl>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -30,7 +31,9 @@ MediaCommands::MediaCommands(PlayerParts parts, PlaybackWatch& watch)
     : parts_(parts), watch_(watch) {}
 
 QString MediaCommands::TrackId(const PlaybackSnapshot& snapshot) {
-    if (snapshot.row < 0) return QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack");
+    if (snapshot.row < 0 || snapshot.failed) {
+        return QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack");
+    }
     const QByteArray digest =
         QCryptographicHash::hash(snapshot.path.toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
     return QStringLiteral("/org/kelto/Player/Track/R%1_%2")
@@ -149,9 +152,10 @@ QString MediaCommands::OpenUri(const QString& uri) {
 }
 
 QString MediaCommands::SetVolume(double volume) {
-    if (!std::isfinite(volume) || volume < 0.0 || volume > 1.0) {
-        return QStringLiteral("the volume runs from 0.0 to 1.0");
-    }
+    if (std::isnan(volume)) return QStringLiteral("the volume runs from 0.0 to 1.0");
+    // Below 0 is silence, as the interface has it; 1.0 is the most the device
+    // takes (the service's 1000), so more is that.
+    volume = std::clamp(volume, 0.0, 1.0);
     watch_.Refresh();
     if (!watch_.current().open) return QStringLiteral("no file is open");
     const auto thousandths = static_cast<std::int32_t>(std::lround(volume * 1000.0));

@@ -24,16 +24,26 @@ QString StatusText(PlaybackStatus status) {
     return QStringLiteral("Stopped");
 }
 
+// A name that is not UTF-8 goes out percent-encoded byte by byte, so the
+// address names the file on disk rather than the text the list shows.
+QString UrlOf(const PlaybackSnapshot& s) {
+    if (s.path.toUtf8() == s.pathBytes || !s.pathBytes.startsWith('/')) {
+        return QUrl::fromLocalFile(s.path).toString();
+    }
+    // Left encoded: decoding would turn those bytes into replacement characters.
+    return QString::fromLatin1("file://" + s.pathBytes.toPercentEncoding("/"));
+}
+
 QVariantMap MetadataOf(const PlaybackSnapshot& s) {
     QVariantMap metadata;
     metadata.insert(QStringLiteral("mpris:trackid"),
                     QVariant::fromValue(QDBusObjectPath(MediaCommands::TrackId(s))));
-    if (s.row < 0) return metadata;
+    if (s.row < 0 || s.failed) return metadata;
     if (s.open && s.lengthUs > 0) {
         metadata.insert(QStringLiteral("mpris:length"), qlonglong{s.lengthUs});
     }
     metadata.insert(QStringLiteral("xesam:title"), s.title);
-    metadata.insert(QStringLiteral("xesam:url"), QUrl::fromLocalFile(s.path).toString());
+    metadata.insert(QStringLiteral("xesam:url"), UrlOf(s));
     return metadata;
 }
 

@@ -34,8 +34,10 @@ PlaybackSnapshot PlaybackWatch::Take() {
     if (now.row >= 0) {
         now.title = form.List1->text(now.row);
         now.path = form.List2->text(now.row);
+        now.pathBytes = form.List2->bytes(now.row);
     }
     now.autoReplay = form.Check->checkState() == Qt::Checked;
+    now.failed = !form.state.playFailure.empty();
     // The window is closing: its media are being closed and must not be asked.
     if (!form.TimerAtEndFile->isActive()) {
         poll_.stop();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -24,12 +25,16 @@ struct PlaybackSnapshot {
     int count = 0;
     QString title;
     QString path;
+    // The path's bytes as the playlist holds them, which may not be UTF-8.
+    QByteArray pathBytes;
     // Length of the open file in microseconds; 0 when unknown or none is open.
     std::int64_t lengthUs = 0;
     // Speed of the open device as a fraction of normal (1.0 when none is open).
     double rate = 1.0;
     double volume = 1.0;
     bool autoReplay = false;
+    // The selected entry would not open or play: there is no track.
+    bool failed = false;
 
     bool operator==(const PlaybackSnapshot&) const = default;
 };

@@ -2,9 +2,14 @@
 
 #include <QTimer>
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
 
 #include "mci/CheckedArithmetic.h"
 #include "mci/CommandResult.h"
+#include "platform/MciErrorTexts.h"
 #include "platform/widgets/ListBox.h"
 #include "platform/widgets/NativeWindowRect.h"
 #include "player/ResultLabel.h"
@@ -21,8 +26,21 @@ void SwitchOn(QTimer* timer) {
     if (!timer->isActive()) timer->start();
 }
 
-std::string SelectedText(const platform::ListBox* list) {
-    return list->text(list->currentRow()).toStdString();
+// The service's code for a file that cannot be found.
+constexpr std::uint32_t kFileNotFound = 275;
+
+// The bytes, not the shown text: a name in another encoding opens only as it
+// is on disk.
+std::string SelectedBytes(const platform::ListBox* list) {
+    return list->bytes(list->currentRow()).toStdString();
+}
+
+// One line per failure, whatever the name holds.
+std::string OneLine(std::string text) {
+    for (char& c : text) {
+        if (c == '\n' || c == '\r') c = ' ';
+    }
+    return text;
 }
 
 QString DecimalText(std::int32_t value) { return QString::fromStdString(mci::Decimal(value)); }
@@ -37,7 +55,7 @@ PlaybackControl::PlaybackControl(ui::Form1& form, mci::ModuleMultimedia& mm)
 
 void PlaybackControl::OpenSelected() {
     ui::PlayerState& s = form_.state;
-    s.lastResult = mm_.OpenMedia(form_.Picture1Handle(), s.deviceAlias, SelectedText(form_.List2),
+    s.lastResult = mm_.OpenMedia(form_.Picture1Handle(), s.deviceAlias, SelectedBytes(form_.List2),
                                  s.deviceType);
     ShowLastResult(form_);
 }
@@ -105,6 +123,58 @@ void PlaybackControl::PutVideoOverArea() {
     }
 }
 
+std::string PlaybackControl::WhyNotPlaying(const std::string& opened) {
+    if (mci::IsSuccess(opened)) return form_.state.lastResult;
+    // A file that is not there gets no short name, so the open goes out
+    // without one and the service can only ask for a name; its text for a
+    // missing file is the one that tells the user what happened.
+    std::error_code ec;
+    if (!std::filesystem::exists(SelectedBytes(form_.List2), ec)) {
+        for (const auto& [code, text] : platform::kMciErrorTexts) {
+            if (code == kFileNotFound) return std::string(text);
+        }
+    }
+    return opened;
+}
+
+void PlaybackControl::SayNotPlaying(const std::string& result) {
+    ui::Form1& f = form_;
+    // The result comes in the service's reply buffer; its text ends at the first NUL.
+    const std::string why = result.c_str();
+    f.state.playFailure = why;
+    std::fprintf(stderr, "kelto-player: cannot play %s: %s\n",
+                 OneLine(SelectedBytes(f.List2)).c_str(), why.c_str());
+    const QString title = f.List1->text(f.List1->currentRow());
+    const QString text = QString::fromStdString(why);
+    f.setStripNotice(title.isEmpty() ? text : title + QStringLiteral(": ") + text);
+    f.Announce(f.stripNotice());
+    // The passes repeat the notice until another file plays.
+    SwitchOn(f.Timerscroll);
+    // Nothing is open to refresh from: a tick left running would keep the
+    // meter of the file before and put 0:00 beside it.
+    f.TimerMisc->stop();
+    f.Meter31->setValue(ui::Meter3::kMinValue);
+    f.lbcurrentime->clear();
+    f.cpvSlider1->setValue(f.cpvSlider1->minimum());
+}
+
+void PlaybackControl::SayPlaying() {
+    ui::Form1& f = form_;
+    f.state.playFailure.clear();
+    f.setStripNotice({});
+    SpanSlider();
+}
+
+void PlaybackControl::SpanSlider() {
+    // The steps stay two seconds each, so the seek's arithmetic is unchanged;
+    // only the last step moves, to the last one within the file. A length
+    // the service does not know keeps the window's own range.
+    platform::cpvSlider* slider = form_.cpvSlider1;
+    const std::int32_t total = form_.state.totalSeconds;
+    slider->setRange(kSliderMinimum, total > 0 ? total / kSecondsPerSliderStep : kSliderMaximum);
+    slider->follow(0);
+}
+
 void PlaybackControl::PlaySelected() {
     ui::PlayerState& s = form_.state;
     s.elapsedSeconds = 0;
@@ -115,12 +185,17 @@ void PlaybackControl::PlaySelected() {
     s.deviceAlias = "movie";
     s.deviceType = "MPEGVideo";
     OpenSelected();
+    const std::string opened = s.lastResult;
     // Only the pause flag: a set slow-motion flag next asks for normal speed, which a new file has.
     form_.asxToolbar1->setButtonChecked(ui::Form1::kPauseButton, false);
     FillInformationBlock();
     PlayWhole();
     SwitchOn(form_.TimerAtEndFile);
-    if (!mci::IsSuccess(s.lastResult)) return;
+    if (!mci::IsSuccess(s.lastResult)) {
+        SayNotPlaying(WhyNotPlaying(opened));
+        return;
+    }
+    SayPlaying();
     SwitchOn(form_.TimerMisc);
     SizeVideoArea();
     SwitchOn(form_.TimerAtEndFile);
@@ -138,9 +213,14 @@ void PlaybackControl::PlaySelectedFullScreen() {
     s.deviceType = "MPEGVideo";
     form_.asxToolbar1->setButtonChecked(ui::Form1::kPauseButton, false);
     OpenSelected();
+    const std::string opened = s.lastResult;
     FillInformationBlock();
     PlayWhole();
-    if (!mci::IsSuccess(s.lastResult)) return;
+    if (!mci::IsSuccess(s.lastResult)) {
+        SayNotPlaying(WhyNotPlaying(opened));
+        return;
+    }
+    SayPlaying();
     // Switching on an active timer keeps its phase, so "unconditionally" and
     // "if it is off" come to the same thing here.
     SwitchOn(form_.TimerMisc);

@@ -24,10 +24,16 @@ namespace kelto::player {
 // 32-bit arithmetic counts as an unknown value (-1), as a refused query does.
 class PlaybackControl {
 public:
+    // The slider as the window lays it down, and the playing time of a step.
+    static constexpr int kSliderMinimum = -1;
+    static constexpr int kSliderMaximum = 100;
+    static constexpr int kSecondsPerSliderStep = 2;
+
     PlaybackControl(ui::Form1& form, mci::ModuleMultimedia& mm);
 
-    // Closes everything, opens the entry selected in List2 and plays it whole
-    // inside Picture1, which then takes the video's picture size.
+    // Closes everything, opens the entry selected in List2 (by its bytes) and
+    // plays it whole inside Picture1, which then takes the video's picture
+    // size. A file that does not open or play is said (SayNotPlaying).
     void PlaySelected();
     // The same open and play, then full screen (EnterFullScreen's steps).
     void PlaySelectedFullScreen();
@@ -59,6 +65,17 @@ private:
     void SizeVideoArea();
     // Puts the video window over the whole of Picture1 as it stands now.
     void PutVideoOverArea();
+    // The sequence ended without a playing file: says so on standard error
+    // and on the title strip (on every pass until a file plays), and empties
+    // the meter, the time and the slider, which would otherwise go on
+    // showing the file before.
+    void SayNotPlaying(const std::string& why);
+    // The service's text for why the file does not play, given the open's result.
+    std::string WhyNotPlaying(const std::string& opened);
+    // A file plays: the strip names it again, and the slider spans it.
+    void SayPlaying();
+    // The slider's range covers the open file, its thumb at the start.
+    void SpanSlider();
 
     ui::Form1& form_;
     mci::ModuleMultimedia& mm_;

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QSaveFile>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,11 +23,11 @@ std::string JoinLines(const std::vector<std::string>& lines);
 bool ForEachLine(const std::filesystem::path& file,
                  const std::function<void(std::string_view line)>& line);
 
-// The new text of a file, written and flushed to a temporary file beside it,
-// that takes the file's place only on Replace(); a reader only ever sees the
-// old file or the complete new one. Until then the file is untouched, and a
-// replacement that is dropped removes its temporary file. An existing file's
-// permissions carry over to the new one.
+// The new text of a file, written in full and handed to the system beside it
+// (a QSaveFile), that takes the file's place only on Replace(); a reader only
+// ever sees the old file or the complete new one. Until then the file is
+// untouched, and a replacement that is dropped leaves nothing behind. An
+// existing file's permissions carry over to the new one.
 class ReplacementFile {
 public:
     // Nullopt when the text could not be written whole; `error` (when given)
@@ -34,20 +36,14 @@ public:
                                                 const std::vector<std::string>& lines,
                                                 std::string* error = nullptr);
 
-    ReplacementFile(ReplacementFile&& other) noexcept;
-    ReplacementFile& operator=(ReplacementFile&&) = delete;
-    ReplacementFile(const ReplacementFile&) = delete;
-    ReplacementFile& operator=(const ReplacementFile&) = delete;
-    ~ReplacementFile();
-
-    // Renames the temporary file over the file. Call at most once.
+    // Puts the new text in the file's place. Call at most once.
     bool Replace(std::string* error = nullptr);
 
 private:
-    ReplacementFile(std::filesystem::path file, std::filesystem::path temporary);
+    ReplacementFile(std::filesystem::path file, std::unique_ptr<QSaveFile> save);
 
     std::filesystem::path file_;
-    std::filesystem::path temporary_;  // empty once renamed
+    std::unique_ptr<QSaveFile> save_;
 };
 
 }  // namespace kelto::playlist

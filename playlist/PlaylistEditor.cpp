@@ -1,7 +1,9 @@
 #include "playlist/PlaylistEditor.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <cstdio>
+#include <string>
 #include <utility>
 
 #include "playlist/MediaFiles.h"
@@ -61,9 +63,9 @@ void PlaylistEditor::Add() {
     if (title.isEmpty()) title = FromFileText(TitleOfPath(ToFileText(path)));
 
     form_.List1->addItem(title);
-    form_.List2->addItem(path);
+    form_.List2->addItems({path}, {QFile::encodeName(path)});
     form_.List1->setCurrentRow(form_.List1->count() - 1);
-    SaveQuietly();
+    Save();
 }
 
 void PlaylistEditor::Remove() {
@@ -75,7 +77,7 @@ void PlaylistEditor::Remove() {
     form_.List2->removeItem(row);
     SelectNothing(*form_.List1);
     SelectNothing(*form_.List2);
-    SaveQuietly();
+    Save();
 }
 
 void PlaylistEditor::Clear() {
@@ -83,7 +85,7 @@ void PlaylistEditor::Clear() {
     form_.List2->clear();
     SelectNothing(*form_.List1);
     SelectNothing(*form_.List2);
-    SaveQuietly();
+    Save();
 }
 
 QStringList PlaylistEditor::Acceptable(const QStringList& paths,
@@ -111,12 +113,16 @@ int PlaylistEditor::AppendFiles(const QStringList& paths) {
     const QStringList accepted = Acceptable(paths, probe_);
     if (accepted.isEmpty()) return -1;
     QStringList titles;
-    for (const QString& path : accepted) titles.append(QFileInfo(path).fileName());
+    QList<QByteArray> pathBytes;
+    for (const QString& path : accepted) {
+        titles.append(QFileInfo(path).fileName());
+        pathBytes.append(QFile::encodeName(path));
+    }
     const int first = form_.List1->count();
     form_.List1->addItems(titles);
-    form_.List2->addItems(accepted);
+    form_.List2->addItems(accepted, pathBytes);
     form_.List1->setCurrentRow(form_.List1->count() - 1);
-    SaveQuietly();
+    Save();
     return first;
 }
 
@@ -137,10 +143,13 @@ void PlaylistEditor::List1_DblClick() {
     if (playSelected_) playSelected_();
 }
 
-void PlaylistEditor::SaveQuietly() {
-    // A failed save leaves the previous files whole; the window saves again
-    // when it closes, and nothing here is reported to the user.
-    files_.Save(EntriesOf(*form_.List1, *form_.List2));
+void PlaylistEditor::Save() {
+    std::string error;
+    if (files_.Save(EntriesOf(*form_.List1, *form_.List2), &error)) return;
+    // The previous files stay whole and the entries stay in the list; the user
+    // learns at once that the edit will not outlive the window.
+    std::fprintf(stderr, "kelto-player: the playlist was not saved: %s\n", error.c_str());
+    form_.Announce(QStringLiteral("Playlist not saved: ") + QString::fromLocal8Bit(error));
 }
 
 }  // namespace kelto::playlist

@@ -23,7 +23,8 @@ public:
     static constexpr int kClearButton = 3;
 
     // `playSelected` plays the entry selected in List2. Every edit is saved
-    // to `files` at once, so an edit survives the program being killed.
+    // to `files` at once, so an edit survives the program being killed; a
+    // save that fails is said at once on the title strip and standard error.
     // `probe` tells media files from others on every road in; it must
     // outlive the editor.
     PlaylistEditor(ui::Form1& form, std::function<void()> playSelected, PlaylistFiles files,
@@ -67,7 +68,7 @@ public:
     void List1_DblClick();
 
 private:
-    void SaveQuietly();
+    void Save();
 
     ui::Form1& form_;
     std::function<void()> playSelected_;

@@ -18,6 +18,35 @@ std::string TitleOfPath(const std::string& path) {
 PlaylistFiles::PlaylistFiles(std::filesystem::path folder, StepObserver afterStep)
     : folder_(std::move(folder)), afterStep_(std::move(afterStep)) {}
 
+std::filesystem::path PlaylistFiles::KeptCopyOf(const std::filesystem::path& file) {
+    std::filesystem::path copy = file;
+    copy += ".orig";
+    return copy;
+}
+
+std::string PlaylistFiles::KeepAsFound() const {
+    std::error_code ec;
+    const std::filesystem::path files[] = {TitlesFile(), PathsFile()};
+    std::string names;
+    for (const std::filesystem::path& file : files) {
+        if (!std::filesystem::exists(std::filesystem::symlink_status(KeptCopyOf(file), ec)))
+            continue;
+        names += (names.empty() ? "" : " and ") + KeptCopyOf(file).string();
+    }
+    if (!names.empty()) return "the copies kept by an earlier repair stay in " + names;
+    for (const std::filesystem::path& file : files) {
+        if (!std::filesystem::exists(file, ec)) continue;
+        // copy_file refuses to replace a file that is there by now.
+        if (!std::filesystem::copy_file(file, KeptCopyOf(file), ec)) {
+            return "the files as found could not be kept: " + KeptCopyOf(file).string() + ": " +
+                   ec.message();
+        }
+        names += (names.empty() ? "" : " and ") + KeptCopyOf(file).string();
+    }
+    if (names.empty()) return "neither file was there";
+    return "the files as found are kept in " + names;
+}
+
 void PlaylistFiles::Stepped(const std::filesystem::path& changed) const {
     if (afterStep_) afterStep_(changed);
 }

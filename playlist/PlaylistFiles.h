@@ -35,6 +35,15 @@ public:
 
     std::filesystem::path TitlesFile() const { return folder_ / kTitlesFileName; }
     std::filesystem::path PathsFile() const { return folder_ / kPathsFileName; }
+    // Where the files as found are kept when a load had to repair them.
+    static std::filesystem::path KeptCopyOf(const std::filesystem::path& file);
+
+    // Copies each file that exists to its kept copy ("pl1.txt.orig") before a
+    // repaired playlist can replace it. A kept copy is never replaced: when
+    // either is already there, both stay as they are, so the pair kept is the
+    // one found by the first repair, as the user left it. Returns one sentence
+    // saying where the files as found are.
+    std::string KeepAsFound() const;
 
     // Both files written and flushed to temporary files first; only when both
     // are complete do they take the old files' places. A failure before that

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <string>
@@ -10,23 +12,36 @@
 
 namespace kelto::playlist {
 
-// Between the window's two list boxes and the files' text (UTF-8 on disk).
+// Text typed or chosen in the window, in the files' form (UTF-8), and back.
 QString FromFileText(std::string_view text);
 std::string ToFileText(const QString& text);
 
-// The playlist in the list boxes' own text: titles and paths at the same rows.
+// The longest line a path can be: the system takes no longer path, so a longer
+// line in either file was not written by this program and cannot name a file.
+constexpr qsizetype kLongestPathLine = 4095;
+
+// The playlist as the list boxes hold it: each row's shown text and the bytes
+// it came from, titles and paths at the same rows.
 struct PlaylistTexts {
     QStringList titles;
     QStringList paths;
+    QList<QByteArray> titleBytes;
+    QList<QByteArray> pathBytes;
+    // What the load had to change to make a playlist of the files, in a few
+    // words ("3 titles for 2 paths"); empty when every line was taken as it is.
+    QString repaired;
 };
 
-// Both files read line by line straight into list-box text; a missing or
-// unreadable file counts as empty. Files of equal length pair by line, so a
-// title edited by hand stays; otherwise every path is titled by its file name.
-// This is the start-up path, so no line is held in any other form on the way.
+// Both files read line by line; a missing or unreadable file counts as empty.
+// Each line keeps its bytes, shown as ShownText shows them. Files of equal
+// length pair by line, so a title edited by hand stays; otherwise every path
+// is titled by its file name. A path line that cannot name a file (longer than
+// kLongestPathLine, or holding a NUL byte) drops its entry, and such a title
+// line gives way to the path's file name: no line can be held or drawn that
+// no file could have.
 PlaylistTexts LoadTexts(const PlaylistFiles& files);
 
-// Both lists' texts, item by item, in the files' form.
+// Both lists' rows, item by item, in the files' form: each row's own bytes.
 PlaylistEntries EntriesOf(const PlaylistTexts& texts);
 PlaylistEntries EntriesOf(const platform::ListBox& titles, const platform::ListBox& paths);
 

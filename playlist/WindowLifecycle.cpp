@@ -1,6 +1,8 @@
 #include "playlist/WindowLifecycle.h"
 
 #include <QCoreApplication>
+#include <cstdio>
+#include <string>
 #include <utility>
 
 #include "playlist/PlaylistLists.h"
@@ -11,7 +13,14 @@ WindowLifecycle::WindowLifecycle(ui::Form1& form, mci::ModuleMultimedia& media, 
     : form_(form), media_(media), files_(std::move(files)) {}
 
 void WindowLifecycle::Form_Load() {
-    AppendEntries(*form_.List1, *form_.List2, LoadTexts(files_));
+    const PlaylistTexts texts = LoadTexts(files_);
+    if (!texts.repaired.isEmpty()) {
+        // Said before anything can be saved over the files it names.
+        const std::string kept = files_.KeepAsFound();
+        std::fprintf(stderr, "kelto-player: the playlist files were repaired (%s); %s\n",
+                     texts.repaired.toLocal8Bit().constData(), kept.c_str());
+    }
+    AppendEntries(*form_.List1, *form_.List2, texts);
     SelectNothing(*form_.List1);
     SelectNothing(*form_.List2);
 }
@@ -28,6 +37,12 @@ void WindowLifecycle::Form_QueryUnload() {
     media_.CloseAllMedia();
 }
 
-bool WindowLifecycle::Form_Unload() { return files_.Save(EntriesOf(*form_.List1, *form_.List2)); }
+bool WindowLifecycle::Form_Unload() {
+    std::string error;
+    if (files_.Save(EntriesOf(*form_.List1, *form_.List2), &error)) return true;
+    // The window is going away: standard error is the one place left to say it.
+    std::fprintf(stderr, "kelto-player: the playlist was not saved: %s\n", error.c_str());
+    return false;
+}
 
 }  // namespace kelto::playlist

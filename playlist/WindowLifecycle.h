@@ -15,7 +15,9 @@ public:
 
     // Fills List1 and List2 from the files, paired so that both lists have
     // the same length; missing files give an empty playlist. Nothing is
-    // selected afterwards.
+    // selected afterwards. When the files had to be repaired (see LoadTexts),
+    // they are kept as found beside them and one line on standard error says
+    // what was changed and where the copies are.
     void Form_Load();
 
     // Stops TimerMisc and TimerAtEndFile, lets the events already waiting run
@@ -24,8 +26,8 @@ public:
     // refuses the close.
     void Form_QueryUnload();
 
-    // Writes both files. A failed write leaves the previous file intact and
-    // is not reported to the user; the result says whether both were written.
+    // Writes both files. A failed write leaves the previous files intact and
+    // is said on standard error; the result says whether both were written.
     bool Form_Unload();
 
 private:

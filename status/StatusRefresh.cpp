@@ -1,6 +1,9 @@
 #include "status/StatusRefresh.h"
 
 #include <QLabel>
+#include <cmath>
+
+#include "player/PlaybackControl.h"
 
 #include "status/ProgressDisplay.h"
 
@@ -36,6 +39,11 @@ void StatusRefresh::TimerMisc_Timer() {
     s.elapsedSecondsRemainder = d.elapsedSecondsRemainder;
     s.elapsedSecondsText = d.elapsedSecondsText;
     ShowText(form_.lbcurrentime, d.timeText);
+    // The thumb shows the same elapsed time as the label; setting it sends no seek.
+    if (percent != -1) {
+        form_.cpvSlider1->follow(static_cast<int>(
+            std::floor(d.elapsedSeconds / player::PlaybackControl::kSecondsPerSliderStep)));
+    }
 }
 
 }  // namespace kelto::status

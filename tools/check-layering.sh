@@ -32,7 +32,7 @@ allowed() {
         samples) echo "mciservice" ;;
         packaging) echo "ui" ;;
         fuzz) echo "mciservice platform" ;;
-        bench) echo "mciservice playlist ui platform platform/widgets tests/support" ;;
+        bench) echo "mciservice mci playlist ui platform platform/widgets tests/support" ;;
         tests/support) echo "* tests/support" ;;
         tests/*) echo "* tests/support" ;;
         *) return 1 ;;

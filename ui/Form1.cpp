@@ -335,7 +335,13 @@ void Form1::SurfaceMouseDown(int button, int) {
 
 void Form1::TimerscrollTick() {
     // The selection, read afresh each pass: the strip names what the user picked, playing or not.
-    ScrollText(Picture2, List1->text(List1->currentRow()), 12, 3, 0.1, kBlue);
+    ScrollText(Picture2, stripNotice_.isEmpty() ? List1->text(List1->currentRow()) : stripNotice_,
+               12, 3, 0.1, kBlue);
+}
+
+void Form1::Announce(const QString& text) {
+    StopScrolling(Picture2);
+    ScrollText(Picture2, text, 12, 3, 0.1, kBlue);
 }
 
 void Form1::resizeEvent(QResizeEvent* event) {

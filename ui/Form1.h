@@ -107,9 +107,17 @@ public:
     // codes (button 1 left, 2 right, 4 middle).
     void SurfaceMouseDown(int button, int shift);
 
-    // One tick of Timerscroll: the selected title of List1 (or nothing) on a
-    // pass across Picture2.
+    // One tick of Timerscroll: the strip notice when there is one, else the
+    // selected title of List1 (or nothing), on a pass across Picture2.
     void TimerscrollTick();
+
+    // The title strip is the window's one voice: says `text` at once, ending
+    // a pass that is under way.
+    void Announce(const QString& text);
+    // While not empty, the strip's passes show this instead of the selected
+    // title (a file that would not open says so until another one plays).
+    void setStripNotice(const QString& text) { stripNotice_ = text; }
+    const QString& stripNotice() const { return stripNotice_; }
 
 signals:
     void txtfullKeyDown(int keyCode, int shift);
@@ -137,6 +145,7 @@ private:
     bool shownOnce_ = false;
     QPoint pressedAt_;  // on the screen, of the latest press that may start a drag
     QRect normalGeometry_;
+    QString stripNotice_;
 };
 
 }  // namespace kelto::ui

@@ -22,6 +22,9 @@ struct PlayerState {
     double elapsedMinutes = 0;
     std::int32_t elapsedSecondsRemainder = 0;
     std::string elapsedSecondsText;
+    // The service's text for the selected file when it would not open or
+    // play; empty once a file plays.
+    std::string playFailure;
 };
 
 }  // namespace kelto::ui

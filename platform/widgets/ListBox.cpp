@@ -26,17 +26,20 @@ public:
     }
 
     const QStringList& lines() const { return lines_; }
+    const QList<QByteArray>& bytes() const { return bytes_; }
 
-    void append(const QStringList& more) {
-        if (more.isEmpty()) return;
+    void append(const QStringList& more, const QList<QByteArray>& moreBytes) {
+        if (more.isEmpty() || moreBytes.size() != more.size()) return;
         const int first = static_cast<int>(lines_.size());
         beginInsertRows(QModelIndex(), first, first + static_cast<int>(more.size()) - 1);
         // An empty list takes the other's storage as it is (the strings are
         // shared, not copied), which is the common case of a whole file.
         if (lines_.isEmpty()) {
             lines_ = more;
+            bytes_ = moreBytes;
         } else {
             lines_ += more;
+            bytes_ += moreBytes;
         }
         endInsertRows();
     }
@@ -45,12 +48,14 @@ public:
         if (row < 0 || row >= lines_.size()) return;
         beginRemoveRows(QModelIndex(), row, row);
         lines_.removeAt(row);
+        bytes_.removeAt(row);
         endRemoveRows();
     }
 
     void clear() {
         beginResetModel();
         lines_.clear();
+        bytes_.clear();
         endResetModel();
     }
 
@@ -60,7 +65,19 @@ private:
     }
 
     QStringList lines_;
+    QList<QByteArray> bytes_;
 };
+
+namespace {
+
+QList<QByteArray> Utf8Of(const QStringList& texts) {
+    QList<QByteArray> bytes;
+    bytes.reserve(texts.size());
+    for (const QString& text : texts) bytes.append(text.toUtf8());
+    return bytes;
+}
+
+}  // namespace
 
 ListBox::ListBox(QWidget* parent) : QListView(parent), lines_(new Lines(this)) {
     setModel(lines_);
@@ -86,9 +103,20 @@ QString ListBox::text(int row) const {
 
 const QStringList& ListBox::texts() const { return lines_->lines(); }
 
-void ListBox::addItem(const QString& text) { lines_->append(QStringList{text}); }
+QByteArray ListBox::bytes(int row) const {
+    const QList<QByteArray>& all = lines_->bytes();
+    return row >= 0 && row < all.size() ? all.at(row) : QByteArray();
+}
 
-void ListBox::addItems(const QStringList& texts) { lines_->append(texts); }
+const QList<QByteArray>& ListBox::allBytes() const { return lines_->bytes(); }
+
+void ListBox::addItem(const QString& text) { addItems(QStringList{text}); }
+
+void ListBox::addItems(const QStringList& texts) { lines_->append(texts, Utf8Of(texts)); }
+
+void ListBox::addItems(const QStringList& texts, const QList<QByteArray>& bytes) {
+    lines_->append(texts, bytes);
+}
 
 void ListBox::removeItem(int row) { lines_->remove(row); }
 

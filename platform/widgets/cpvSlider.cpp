@@ -24,6 +24,10 @@ void cpvSlider::setValue(int value) {
     update();
 }
 
+void cpvSlider::follow(int value) {
+    if (!dragging_) setValue(value);
+}
+
 void cpvSlider::setRange(int min, int max) {
     minimum_ = min;
     maximum_ = std::max(min, max);

@@ -21,6 +21,9 @@ public:
 
     int value() const { return value_; }
     void setValue(int value);
+    // The program's own move of the thumb (to follow playback): silent, and
+    // left out while the user holds the thumb, who must not have it taken away.
+    void follow(int value);
     int minimum() const { return minimum_; }
     int maximum() const { return maximum_; }
     void setRange(int min, int max);

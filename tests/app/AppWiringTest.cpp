@@ -136,11 +136,12 @@ TEST_F(AppWiringTest, TransportKeysAndSliderReachTheDevice) {
 
     emit form().txtfullKeyDown(113, 0);  // F2
     form().asxToolbar1->button(4)->click();
-    form().cpvSlider1->setValue(30);
+    // The slider spans the 10 s file: step 4 is 8 s in.
+    form().cpvSlider1->setValue(4);
     emit form().cpvSlider1->Change();
     form().asxToolbar1->button(3)->click();
     EXPECT_EQ(platform->trimmedCommands(),
-              (std::vector<std::string>{"Pause movie", "set movie speed 400", "seek movie to 1500",
+              (std::vector<std::string>{"Pause movie", "set movie speed 400", "seek movie to 200",
                                         "Play movie", "Stop movie"}));
     EXPECT_TRUE(form().asxToolbar1->ButtonChecked(4));
     EXPECT_FALSE(form().asxToolbar1->ButtonChecked(2));

@@ -333,6 +333,49 @@ TEST_F(DesktopEndToEndTest, BadCallsAnswerWithErrorsOrNothingAndNeverTouchThePla
     EXPECT_EQ(Playlist(), saved);
 }
 
+// An entry that will not play leaves the desktop no track to show and the
+// player stopped, until one plays; a Latin-1 name plays by its bytes and is
+// named by them; the volume takes any number, kept within what the device
+// takes.
+TEST_F(DesktopEndToEndTest, AnEntryThatWillNotPlayIsNoTrackAndTheVolumeIsKeptInRange) {
+    const auto notes = playlistFolder / "notes.mp3";
+    WriteBytes(notes, "not media");
+    const auto latin1 = playlistFolder / "caf\xE9.wav";
+    std::filesystem::copy_file(MakeClip(ClipKind::Wav, DefaultClipDir(), 20000), latin1);
+    WriteBytes(playlistFolder / "pl1.txt", "notes.mp3\r\ncaf\xE9.wav\r\n");
+    WriteBytes(playlistFolder / "pl2.txt", notes.string() + "\r\n" + latin1.string() + "\r\n");
+    auto player = Start({});
+    ASSERT_TRUE(WaitForStatus(QStringLiteral("Stopped")));
+
+    EXPECT_EQ(Player(QStringLiteral("Next")).type(), QDBusMessage::ReplyMessage);
+    ASSERT_TRUE(WaitUntil([&] { return player->StandardError().contains("cannot play"); }))
+        << player->StandardError().toStdString();
+    EXPECT_TRUE(player->StandardError().contains(Q(notes)))
+        << player->StandardError().toStdString();
+    EXPECT_TRUE(WaitUntil([&] {
+        const QVariantMap meta = Metadata(bus);
+        return meta.value(QStringLiteral("mpris:trackid")).value<QDBusObjectPath>().path() ==
+                   QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack") &&
+               !meta.contains(QStringLiteral("xesam:title"));
+    })) << "no track";
+    EXPECT_EQ(Status(bus), QStringLiteral("Stopped"));
+
+    EXPECT_EQ(Player(QStringLiteral("Next")).type(), QDBusMessage::ReplyMessage);
+    ASSERT_TRUE(WaitForStatus(QStringLiteral("Playing")));
+    EXPECT_TRUE(WaitUntil([&] { return Title(bus) == QStringLiteral("caf\u00E9.wav"); }));
+    const QString url = Metadata(bus).value(QStringLiteral("xesam:url")).toString();
+    EXPECT_TRUE(url.endsWith(QStringLiteral("/caf%E9.wav"))) << url.toStdString();
+    for (const auto& [asked, kept] : {std::pair{-0.5, 0.0}, std::pair{2.0, 1.0}}) {
+        EXPECT_TRUE(SetProperty(QStringLiteral("Volume"), asked)) << asked;
+        EXPECT_TRUE(WaitUntil([&, kept = kept] {
+            return bus.PlayerProperty(kMpris, QStringLiteral("Volume")).toDouble() == kept;
+        })) << asked;
+    }
+    EXPECT_EQ(bus.Call(kMpris, kPath, kRoot, QStringLiteral("Quit")).type(),
+              QDBusMessage::ReplyMessage);
+    ASSERT_TRUE(player->WaitForExit(kStartMs));
+}
+
 TEST_F(DesktopEndToEndTest, ASecondStartInTheFolderHandsItsFilesOverAnotherFolderGetsItsOwnPlayer) {
     const auto dir = DefaultClipDir();
     const auto tune = MakeClip(ClipKind::Wav, dir, 3000);

@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include <cmath>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,7 @@ const Rgb kYellow{255, 255, 0};
 const Rgb kMagenta{255, 0, 255};
 const Rgb kBlack{0, 0, 0};
 const Rgb kGreen{0, 255, 0};
+const Rgb kBlue{0, 0, 255};
 
 // Places in the window's own layout pixels (twips / 15).
 constexpr double kPictureLeft = 84, kPictureTop = 259;
@@ -340,6 +342,51 @@ TEST_P(Dragging, MovesTheNormalWindowOnly) {
 
 INSTANTIATE_TEST_SUITE_P(Screens, Dragging, ::testing::Values(Setup{false, "1"}, Setup{true, "1"}),
                          NameOf);
+
+// The slider spans the open file two seconds a step and its thumb follows
+// playback without seeking; a seek to its end plays on into an entry that
+// will not open, which the strip, standard error, an empty meter and an
+// empty time then say.
+TEST(Slider, SpansTheFileFollowsItAndAFailedOpenIsSaid) {
+    const std::filesystem::path clip = Clip(0xff0000, 12000);
+    const std::filesystem::path broken = clip.parent_path() / "kelto-not-media.mp3";
+    std::ofstream(broken) << "not media\n";
+    OnScreen s(e2e::Setup{false, "1"}, {clip, broken});
+    const Box slider = s.LayoutBox(0, 86, 226, 18);
+    const Box meter = s.LayoutBox(7, 55, 201, 24);
+    const Box strip = s.LayoutBox(225, 50, 230, 33);
+    const Box time = s.LayoutBox(343, 90, 78, 22);
+    const Rgb thumb{235, 248, 255};
+
+    s.PlayRow(0);
+    ASSERT_TRUE(s.player.WaitForCommand("play movie"));
+    const int startX = s.display.Screenshot().BoundsOf(thumb, slider).x;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            const Image shot = s.display.Screenshot();
+            return shot.BoundsOf(thumb, slider).x > startX + 20 && shot.Count(kGreen, meter) > 0;
+        },
+        kCeiling))
+        << "the thumb follows playback and the meter fills";
+    EXPECT_EQ(s.player.CommandCount("seek", false), 0) << "following sends no seek";
+
+    // The right end of the rail is the last step within the 12 s file.
+    s.display.Click(s.X(224), s.Y(94));
+    EXPECT_TRUE(s.player.WaitForCommand("seek movie to 300")) << s.player.Log();
+    ASSERT_TRUE(WaitUntil([&] { return s.player.CommandCount("open ", false) == 2; }, kCeiling));
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            const Image shot = s.display.Screenshot();
+            return shot.Count(kBlue, strip) > 0 && shot.Count(kGreen, meter) == 0 &&
+                   shot.Count(kGreen, time) == 0;
+        },
+        kCeiling))
+        << "the strip speaks, the meter and the time are empty";
+    s.display.Screenshot().SavePpm("failed-open.ppm");
+    EXPECT_NE(s.player.Log().find("cannot play " + broken.string() + ": "), std::string::npos)
+        << s.player.Log();
+    s.ExpectClosesCleanly();
+}
 
 // Height of the green glyphs inside a box: the size a caption is drawn at.
 int GlyphHeight(const Image& shot, const Box& box) { return shot.BoundsOf(kGreen, box).height; }

@@ -43,15 +43,35 @@ TEST(PlaySelected, OpensPlaysAndSizesTheVideoArea) {
 }
 
 // After a failed open every query is refused, so the labels show -1 and the
-// play command fails too; only the end-of-media timer is switched on.
-TEST(PlaySelected, FailedOpenShowsUnknownsAndStartsOnlyTheEndTimer) {
+// play command fails too. The failure is said: on standard error, and on the
+// title strip, whose passes repeat it until another file plays; the meter,
+// the time and the slider of the file before are emptied.
+TEST(PlaySelected, FailedOpenShowsUnknownsAndSaysWhy) {
     PlayerRig rig;
-    rig.AddEntries({"/m/gone.avi"});
+    rig.AddEntries({"/m/gone.avi", "/m/fine.avi"});
     rig.movie.missingPaths.insert("/m/gone.avi");
+    rig.Select(1);
+    rig.playback.PlaySelected();
+    rig.form.Meter31->setValue(20);
+    rig.form.lbcurrentime->setText("0:04 / 0:10");
+    rig.form.cpvSlider1->setValue(2);
     rig.Select(0);
     const QSize before = rig.form.Picture1->size();
+    rig.TakeCommands();
 
+    ::testing::internal::CaptureStderr();
     rig.playback.PlaySelected();
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    const std::string why =
+        "Cannot find the specified file. Make sure the path and filename are correct.";
+    EXPECT_EQ(said, "kelto-player: cannot play /m/gone.avi: " + why + "\n");
+    EXPECT_EQ(rig.form.stripNotice(), QString::fromStdString("gone.avi: " + why));
+    EXPECT_EQ(rig.form.state.playFailure, why);
+    EXPECT_EQ(rig.form.Meter31->Value(), 0);
+    EXPECT_EQ(Text(rig.form.lbcurrentime), "");
+    EXPECT_EQ(rig.form.cpvSlider1->value(), rig.form.cpvSlider1->minimum());
+    EXPECT_TRUE(rig.form.Timerscroll->isActive());
+    EXPECT_FALSE(rig.form.TimerMisc->isActive()) << "no tick may refill the meter";
 
     const Strings sent = rig.TakeCommands();
     EXPECT_EQ(sent.back(), "play movie from 0 to -1");
@@ -67,8 +87,26 @@ TEST(PlaySelected, FailedOpenShowsUnknownsAndStartsOnlyTheEndTimer) {
     EXPECT_EQ(rig.form.state.videoWidth, -1);
     EXPECT_EQ(rig.form.Picture1->size(), before);
     EXPECT_TRUE(rig.form.TimerAtEndFile->isActive());
-    EXPECT_FALSE(rig.form.TimerMisc->isActive());
-    EXPECT_FALSE(rig.form.Timerscroll->isActive());
+
+    // Another file plays: the strip names it again, and the slider spans it
+    // (ten seconds, two to a step).
+    rig.Select(1);
+    rig.playback.PlaySelected();
+    EXPECT_EQ(rig.form.stripNotice(), "");
+    EXPECT_EQ(rig.form.state.playFailure, "");
+    EXPECT_EQ(rig.form.cpvSlider1->maximum(), 5);
+    EXPECT_EQ(rig.form.cpvSlider1->minimum(), -1);
+}
+
+// A name in another encoding is opened by the bytes the playlist holds, not
+// by the text it shows.
+TEST(PlaySelected, OpensThePathByItsBytes) {
+    PlayerRig rig;
+    rig.form.List1->addItems({QStringLiteral("caf\u00e9.avi")}, {"caf\xe9.avi"});
+    rig.form.List2->addItems({QStringLiteral("/m/caf\u00e9.avi")}, {"/m/caf\xe9.avi"});
+    rig.Select(0);
+    rig.playback.PlaySelected();
+    EXPECT_EQ(rig.movie.openedPath(), "/m/caf\xe9.avi");
 }
 
 TEST(PlaySelected, RefusedPlayLeavesTheEndTimerOnAndNothingElse) {

@@ -11,8 +11,12 @@ namespace {
 using Strings = std::vector<std::string>;
 
 // A rig with "/m/a.avi" open and playing.
+// A file of 200 s, so the slider spans its whole design range (two seconds
+// a step, up to 100).
 struct Playing : PlayerRig {
     Playing() {
+        movie.lengthMs = "200000";
+        movie.lengthFrames = "5000";
         AddEntries({"/m/a.avi"});
         Select(0);
         playback.PlaySelected();

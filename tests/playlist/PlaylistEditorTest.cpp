@@ -12,6 +12,8 @@
 #include "tests/support/fakes/ScriptedDialog.h"
 #include "tests/support/files/TempFolder.h"
 #include "ui/Form1.h"
+#include "ui/ScrollPass.h"
+#include "ui/basScroller.h"
 
 namespace kelto::playlist {
 namespace {
@@ -107,6 +109,19 @@ TEST_F(PlaylistEditorTest, TheDialogsChoiceJoinsOnlyWhenItIsMedia) {
     EXPECT_EQ(form.List2->texts(), QStringList{"/m/a.mp3"});
     ExpectSelected(0);
     EXPECT_EQ(ReadBytes(folder / "pl2.txt"), "/m/a.mp3\r\n");
+}
+
+// An edit that cannot be saved is said at once, in the window and on
+// standard error, and the entry stays in the list.
+TEST_F(PlaylistEditorTest, AnEditThatCannotBeSavedIsSaidAtOnce) {
+    std::filesystem::create_directory(folder / "pl1.txt");
+    ::testing::internal::CaptureStderr();
+    AddFiles({"/m/a.mp3"});
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.rfind("kelto-player: the playlist was not saved: ", 0), 0u) << said;
+    const ui::ScrollPass* pass = ui::RunningPass(form.Picture2);
+    ASSERT_NE(pass, nullptr) << "the title strip says it";
+    EXPECT_EQ(form.List2->texts(), QStringList{"/m/a.mp3"});
 }
 
 TEST_F(PlaylistEditorTest, CancelledDialogAddsNothing) {

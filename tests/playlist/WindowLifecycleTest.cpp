@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@
 
 namespace kelto::playlist {
 namespace {
+
+using namespace std::string_literals;
 
 using kelto::testing::ReadBytes;
 using kelto::testing::RecordingMciPlatform;
@@ -179,6 +182,72 @@ TEST_F(WindowLifecycleTest, UnloadOfAnEmptyPlaylistLeavesEmptyFiles) {
     EXPECT_TRUE(lifecycle.Form_Unload());
     EXPECT_EQ(ReadBytes(folder / "pl1.txt"), "");
     EXPECT_EQ(ReadBytes(folder / "pl2.txt"), "");
+}
+
+// Lines in another encoding are shown as the Western code page shows them
+// and go back byte for byte; a name in UTF-8 stays UTF-8.
+TEST_F(WindowLifecycleTest, EntriesNotEditedGoBackByteForByte) {
+    const std::string titles =
+        "caf\xE9.mp3\r\nM\xC3\xBCller.wav\r\n\x80\x81\x8A\x9F\xA0\xFF.mid\r\n";
+    const std::string paths = "/m/caf\xE9.mp3\r\n/m/M\xC3\xBCller.wav\r\n/m/\x01\x7F\xFE.mid\r\n";
+    WriteBytes(folder / "pl1.txt", titles);
+    WriteBytes(folder / "pl2.txt", paths);
+    ::testing::internal::CaptureStderr();
+    lifecycle.Form_Load();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << "nothing was repaired";
+    EXPECT_EQ(form.List1->texts(),
+              (QStringList{QStringLiteral("caf\u00E9.mp3"), QStringLiteral("M\u00FCller.wav"),
+                           QStringLiteral("\u20AC\u0081\u0160\u0178\u00A0\u00FF.mid")}));
+    EXPECT_EQ(form.List2->bytes(0), "/m/caf\xE9.mp3");
+
+    EXPECT_TRUE(lifecycle.Form_Unload());
+    EXPECT_EQ(ReadBytes(folder / "pl1.txt"), titles);
+    EXPECT_EQ(ReadBytes(folder / "pl2.txt"), paths);
+    EXPECT_EQ(folder.Names(), (std::set<std::string>{"pl1.txt", "pl2.txt"}));
+}
+
+// A pair the load had to change is kept as found, once: a later repair
+// leaves the first copies alone. Lines no path can be (5 MB, a NUL byte) are
+// repaired too, so the window never holds them.
+TEST_F(WindowLifecycleTest, ARepairKeepsTheFilesAsFoundAndSaysSo) {
+    const std::string titles = "One\r\nTwo\r\nThree\r\n";
+    const std::string paths = "/m/1.mp3\r\n/m/2.mp3\r\n";
+    WriteBytes(folder / "pl1.txt", titles);
+    WriteBytes(folder / "pl2.txt", paths);
+    ::testing::internal::CaptureStderr();
+    lifecycle.Form_Load();
+    std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("3 titles for 2 paths"), std::string::npos) << said;
+    EXPECT_NE(said.find("pl1.txt.orig"), std::string::npos) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_EQ(form.List1->texts(), (QStringList{"1.mp3", "2.mp3"}));
+    EXPECT_TRUE(lifecycle.Form_Unload());
+    EXPECT_EQ(ReadBytes(folder / "pl1.txt.orig"), titles);
+    EXPECT_EQ(ReadBytes(folder / "pl2.txt.orig"), paths);
+
+    const std::string huge(5 << 20, 'x');
+    WriteBytes(folder / "pl1.txt", "a\r\n" + huge + "\r\nc\r\nd\r\n");
+    WriteBytes(folder / "pl2.txt", "/m/a.mp3\r\n/m/b.mp3\r\n/m/" + huge + "\r\n/m/d\0.mp3\r\n"s);
+    ui::Form1 second;
+    ::testing::internal::CaptureStderr();
+    WindowLifecycle(second, media, PlaylistFiles(folder.path())).Form_Load();
+    said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("earlier repair"), std::string::npos) << said;
+    EXPECT_EQ(second.List1->texts(), (QStringList{"a", "b.mp3"}));
+    EXPECT_EQ(second.List2->texts(), (QStringList{"/m/a.mp3", "/m/b.mp3"}));
+    EXPECT_EQ(ReadBytes(folder / "pl1.txt.orig"), titles);
+    EXPECT_EQ(ReadBytes(folder / "pl2.txt.orig"), paths);
+}
+
+// At close the window is going away: standard error says what is lost.
+TEST_F(WindowLifecycleTest, AnUnloadThatCannotSaveSaysSo) {
+    std::filesystem::create_directory(folder / "pl1.txt");
+    form.List1->addItem("t");
+    form.List2->addItem("/m/t");
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(lifecycle.Form_Unload());
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.rfind("kelto-player: the playlist was not saved: ", 0), 0u) << said;
 }
 
 TEST_F(WindowLifecycleTest, FilesLiveInTheCurrentDirectoryByDefault) {
