@@ -149,7 +149,8 @@ def report(path, runs, vsink):
         mem = int(f.readline().split()[1]) / 1048576
     print(f"Machine: {os.cpu_count()} cores, {mem:.0f} GiB; Xvfb 1920x1080, video sink {vsink}, "
           "no sound card: audio to a real-time fakesink.")
-    print(f"{runs} runs of each, player and reference taking turns; figures are min / median / max.\n")
+    print(f"{runs} runs of each, player and reference taking turns; figures are min / median / max;"
+          f" load average now {' '.join(f'{x:.2f}' for x in os.getloadavg())}.\n")
 
     if "window.player.cpu_s" in v:
         print("CPU time playing the 10 s 720x576 MPEG-2 clip in the window "

@@ -39,8 +39,8 @@ trap cleanup EXIT
 
 # Waits for a line matching REGEX in FILE (a log another process writes).
 wait_line() {  # wait_line SECONDS REGEX FILE [COUNT]
-    local deadline=$((SECONDS + $1))
-    until [ "$(grep -c -E "$2" "$3" 2>/dev/null)" -ge "${4:-1}" ]; do
+    local deadline=$((SECONDS + $1)) n
+    until n=$(grep -c -E "$2" "$3" 2>/dev/null) && [ "$n" -ge "${4:-1}" ]; do
         [ "$SECONDS" -lt "$deadline" ] || { echo "no \"$2\" in $3" >&2; return 1; }
         sleep 0.05
     done
@@ -84,29 +84,34 @@ run() {  # run FUNCTION ARGS...
 put() { [ -z "$2" ] || echo "$1 $2" >>"$work/run"; }
 
 # --- the clips -------------------------------------------------------------
-clip=$work/clip-720x576.mpg wav=$work/sound-60s.wav mp3=$work/sound-60s.mp3
+# Made once per build folder and kept there: making them takes longer than
+# some sections.
+clips=$build/bench-clips
+clip=$clips/clip-720x576.mpg wav=$clips/sound-60s.wav mp3=$clips/sound-60s.mp3
+mkdir -p "$clips"
 queue="queue max-size-buffers=0 max-size-bytes=0 max-size-time=0"
+make_clip() {  # make_clip FILE PIPELINE...: the pipeline ends in a filesink to "$work/clip"
+    [ -s "$1" ] && return 0
+    progress "Making $(basename "$1") ..."
+    local out=$1
+    shift
+    timeout 300 gst-launch-1.0 -q -e "$@" >/dev/null && mv "$work/clip" "$out"
+}
 # The multiplexer stalls now and then; a stalled encode is tried again.
 for attempt in 1 2 3; do
-    want window || want fullscreen || break
-    progress "Making a 10 s 720x576 MPEG-2 clip with picture and sound ..."
     # shellcheck disable=SC2086
-    timeout 180 gst-launch-1.0 -q -e videotestsrc pattern=smpte num-buffers=250 \
+    make_clip "$clip" videotestsrc pattern=smpte num-buffers=250 \
         ! video/x-raw,format=I420,width=720,height=576,framerate=25/1 \
         ! timeoverlay font-desc="Sans 36" ! mpeg2enc format=3 ! $queue ! mux. \
         audiotestsrc wave=sine freq=440 num-buffers=1000 samplesperbuffer=480 \
         ! audio/x-raw,rate=48000,channels=2 ! avenc_mp2 ! $queue \
-        ! mplex format=8 name=mux ! filesink location="$clip" >/dev/null && break
+        ! mplex format=8 name=mux ! filesink location="$work/clip" && break
     [ "$attempt" -lt 3 ] || { echo "the MPEG-2 clip could not be made" >&2; exit 1; }
 done
-if want sound; then
-    progress "Making a 60 s WAV and MP3 ..."
-    timeout 300 gst-launch-1.0 -q -e audiotestsrc wave=sine freq=440 num-buffers=2813 samplesperbuffer=1024 \
-        ! audio/x-raw,rate=48000,channels=2,format=S16LE ! wavenc ! filesink location="$wav" >/dev/null
-    timeout 300 gst-launch-1.0 -q -e audiotestsrc wave=sine freq=440 num-buffers=2813 samplesperbuffer=1024 \
-        ! audio/x-raw,rate=44100,channels=2 ! lamemp3enc bitrate=192 ! id3v2mux \
-        ! filesink location="$mp3" >/dev/null
-fi
+make_clip "$wav" audiotestsrc wave=sine freq=440 num-buffers=2813 samplesperbuffer=1024 \
+    ! audio/x-raw,rate=48000,channels=2,format=S16LE ! wavenc ! filesink location="$work/clip"
+make_clip "$mp3" audiotestsrc wave=sine freq=440 num-buffers=2813 samplesperbuffer=1024 \
+    ! audio/x-raw,rate=44100,channels=2 ! lamemp3enc bitrate=192 ! id3v2mux ! filesink location="$work/clip"
 
 # --- the reference: the service's playbin, sinks and filter ------------------
 # The service draws with XVideo when the display has an adaptor, else with
