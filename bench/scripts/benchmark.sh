@@ -262,6 +262,7 @@ startup() {  # startup NAME DIR: microseconds from exec to the window mapped
         read -r -t 2 -u "$xev" line || true
         [[ $line != PropertyNotify* ]] || break
     done
+    [[ $line == PropertyNotify* ]] || { echo "xev did not start listening" >&2; return 1; }
     t0=${EPOCHREALTIME/./}
     (cd "$2" && exec "$player" >"$2/out" 2>"$2/err") &
     until [[ $line == MapNotify* ]]; do read -r -t 60 -u "$xev" line; done
