@@ -1,10 +1,13 @@
 #!/bin/sh
-# Installs whatever Debian packages of tools/packages.txt are missing.
+# Installs whatever Debian packages of a list (default tools/packages.txt;
+# tools/bench-packages.txt for the benchmark) are missing.
 # Runs apt-get update only when something has to be installed.
+# Usage: tools/install-deps.sh [LIST]
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
+list=${1:-$here/packages.txt}
 
-pkgs=$(grep -v '^[[:space:]]*#' "$here/packages.txt" | grep -v '^[[:space:]]*$')
+pkgs=$(grep -v '^[[:space:]]*#' "$list" | grep -v '^[[:space:]]*$')
 missing=""
 for p in $pkgs; do
     status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
