@@ -112,6 +112,11 @@ private:
         if (EqualsNoCase(verb, "where")) {
             return IsRectangle(reply) ? std::string() : "where replied \"" + reply + "\"";
         }
+        if (EqualsNoCase(verb, "capability") || EqualsNoCase(verb, "info") ||
+            EqualsNoCase(verb, "sysinfo")) {
+            // Answers in words, numbers or names; an answer is never empty.
+            return reply.empty() ? std::string(verb) + " gave no answer" : std::string();
+        }
         if (!EqualsNoCase(verb, "status")) {
             return reply.empty() ? std::string() : std::string(verb) + " replied \"" + reply + "\"";
         }

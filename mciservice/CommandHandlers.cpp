@@ -1,7 +1,8 @@
 #include "mciservice/CommandHandlers.h"
 
-#include <array>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "mciservice/DeviceTable.h"
 #include "mciservice/ErrorCodes.h"
@@ -10,11 +11,6 @@
 namespace kelto::mciservice::handlers {
 
 namespace {
-
-// Device types this device answers to; all of them play through the same
-// pipeline, which finds the right decoder itself.
-constexpr std::array<std::string_view, 5> kDeviceTypes{"mpegvideo", "mpegvideo2", "avivideo",
-                                                       "waveaudio", "sequencer"};
 
 std::optional<std::int64_t> Optional(const Arguments& args, Kw kw) {
     return args.Has(kw) ? std::optional<std::int64_t>(args.Integer(kw)) : std::nullopt;
@@ -25,12 +21,10 @@ std::optional<std::int64_t> Optional(const Arguments& args, Kw kw) {
 std::uint32_t Open(CommandContext& context) {
     const Arguments& args = context.args;
     const Token& file = context.deviceName;
+    std::optional<DeviceType> type;
     if (args.Has(Kw::Type)) {
-        bool known = false;
-        for (const std::string_view type : kDeviceTypes) {
-            known = known || EqualsNoCase(type, args.Word(Kw::Type));
-        }
-        if (!known) {
+        type = TypeNamed(args.Word(Kw::Type));
+        if (!type) {
             return mcierr::kInvalidDeviceName;
         }
     }
@@ -50,6 +44,11 @@ std::uint32_t Open(CommandContext& context) {
     options.ownWindowWithoutParent = context.options.ownVideoWindows;
     options.opener = &context.options.pipelineOpener;
     options.audioSinks = context.audioSinks;
+    // Without a type the file's content, or failing that its name, picks the
+    // device; the digital-video one plays whatever the other two do not.
+    options.type = type ? *type
+                        : TypeForFile(std::string(file.text), !context.options.pipelineOpener)
+                              .value_or(DeviceType::DigitalVideo);
     std::unique_ptr<MediaDevice> device;
     if (const std::uint32_t rc = MediaDevice::Open(std::string(file.text), options, device);
         rc != mcierr::kNone) {
@@ -134,6 +133,165 @@ std::uint32_t SetAudio(CommandContext& context) {
     }
     if (args.Has(Kw::On) || args.Has(Kw::Off)) {
         return context.device->SetMute(args.Has(Kw::Off));
+    }
+    return mcierr::kNone;
+}
+
+}  // namespace kelto::mciservice::handlers
+
+namespace kelto::mciservice::handlers {
+
+namespace {
+
+const char* TrueFalse(bool value) { return value ? "true" : "false"; }
+
+std::string_view ProductName(DeviceType type) {
+    switch (type) {
+        case DeviceType::WaveAudio:
+            return "Kelto wave audio";
+        case DeviceType::Sequencer:
+            return "Kelto MIDI sequencer";
+        case DeviceType::DigitalVideo:
+            break;
+    }
+    return "Kelto digital video";
+}
+
+}  // namespace
+
+std::uint32_t Capability(CommandContext& context) {
+    const MediaDevice& device = *context.device;
+    std::string& reply = context.reply;
+    switch (context.args.Item().value_or(Kw::Count)) {
+        // What every device does: play files, with sound; nothing is recorded,
+        // saved or ejected yet, and no picture can be frozen, locked, tested or
+        // played backwards.
+        case Kw::CanPlay:
+        case Kw::CompoundDevice:
+        case Kw::HasAudio:
+        case Kw::UsesFiles:
+            reply = TrueFalse(true);
+            break;
+        case Kw::CanEject:
+        case Kw::CanRecord:
+        case Kw::CanSave:
+        case Kw::CanFreeze:
+        case Kw::CanLock:
+        case Kw::CanReverse:
+        case Kw::CanStretchInput:
+        case Kw::CanTest:
+        case Kw::HasStill:
+        case Kw::UsesPalettes:
+            reply = TrueFalse(false);
+            break;
+        case Kw::DeviceTypeItem:
+            reply = TypeWord(device.Type());
+            break;
+        case Kw::HasVideo:
+            reply = TrueFalse(device.HasPictures());
+            break;
+        // "put ... destination" scales the picture to any size.
+        case Kw::CanStretch:
+            reply = TrueFalse(device.HasPictures());
+            break;
+        // In frames a second, between the slowest and fastest speeds "set" takes.
+        case Kw::MaximumPlayRate:
+            reply = std::to_string(device.FrameRate() * MediaDevice::kMaxSpeed / 1000);
+            break;
+        case Kw::MinimumPlayRate:
+            reply = "0";
+            break;
+        case Kw::Windows:
+            reply = "1";
+            break;
+        case Kw::Inputs:
+            reply = "0";
+            break;
+        case Kw::Outputs:
+            reply = "1";
+            break;
+        default:
+            return mcierr::kMissingParameter;
+    }
+    return mcierr::kNone;
+}
+
+std::uint32_t Info(CommandContext& context) {
+    const MediaDevice& device = *context.device;
+    switch (context.args.Item().value_or(Kw::Count)) {
+        case Kw::Product:
+            context.reply = ProductName(device.Type());
+            break;
+        case Kw::File:
+            context.reply = device.Path();
+            break;
+        case Kw::Version:
+            context.reply = "1.0";
+            break;
+        case Kw::WindowText:
+            if (!device.HasPictures()) {
+                return mcierr::kNoWindow;
+            }
+            context.reply = device.WindowText();
+            break;
+        default:
+            return mcierr::kMissingParameter;
+    }
+    return mcierr::kNone;
+}
+
+std::uint32_t Sysinfo(CommandContext& context) {
+    const Arguments& args = context.args;
+    // The device name is a type ("mpegvideo"), "all", or the alias of an open device.
+    std::optional<DeviceType> type;
+    if (!context.all) {
+        type = TypeNamed(context.deviceName.text);
+        if (!type) {
+            const MediaDevice* device = context.devices.Find(context.deviceName.text);
+            if (device == nullptr) {
+                return mcierr::kInvalidDeviceName;
+            }
+            type = device->Type();
+        }
+    }
+    const bool open = args.Has(Kw::Open);
+    std::vector<std::string_view> names;
+    if (open) {
+        for (const DeviceTable::Open& entry : context.devices.List()) {
+            if (!type || entry.device->Type() == *type) {
+                names.push_back(entry.alias);
+            }
+        }
+    } else {
+        for (const InstalledType& installed : kInstalledTypes) {
+            if (!type || installed.type == *type) {
+                names.push_back(installed.name);
+            }
+        }
+    }
+    switch (args.Item().value_or(Kw::Count)) {
+        case Kw::Quantity:
+            context.reply = std::to_string(names.size());
+            break;
+        case Kw::Name: {
+            const std::int64_t index = args.Integer(Kw::Name);
+            if (index < 1 || static_cast<std::uint64_t>(index) > names.size()) {
+                return mcierr::kOutOfRange;
+            }
+            context.reply = names[static_cast<std::size_t>(index - 1)];
+            break;
+        }
+        case Kw::InstallName:
+            if (open) {
+                return mcierr::kFlagsNotCompatible;
+            }
+            if (!type) {
+                return mcierr::kCannotUseAll;
+            }
+            context.reply = InstalledName(*type);
+            break;
+        default:
+            return mcierr::kMissingParameter;
     }
     return mcierr::kNone;
 }

@@ -20,5 +20,8 @@ std::uint32_t Status(CommandContext& context);
 std::uint32_t Where(CommandContext& context);
 std::uint32_t Put(CommandContext& context);
 std::uint32_t SetAudio(CommandContext& context);
+std::uint32_t Capability(CommandContext& context);
+std::uint32_t Info(CommandContext& context);
+std::uint32_t Sysinfo(CommandContext& context);
 
 }  // namespace kelto::mciservice::handlers

@@ -139,7 +139,7 @@ std::uint32_t SplitCommand(std::string_view command, CommandLine& out) {
 }
 
 std::uint32_t ParseArguments(std::span<const KeywordSpec> specs, bool itemList,
-                             std::span<const Token> words, Arguments& out) {
+                             std::span<const Token> words, Arguments& out, DeviceTypes types) {
     out = Arguments{};
     std::bitset<256> groupsSeen;
     while (!words.empty()) {
@@ -155,7 +155,9 @@ std::uint32_t ParseArguments(std::span<const KeywordSpec> specs, bool itemList,
         consider(kWait);
         consider(kNotify);
         for (const KeywordSpec& entry : specs) {
-            consider(entry);
+            if ((entry.types & types) != 0) {
+                consider(entry);
+            }
         }
         if (best == nullptr) {
             return itemList ? mcierr::kBadConstant : mcierr::kUnrecognizedKeyword;

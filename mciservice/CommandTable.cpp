@@ -9,6 +9,8 @@ namespace kelto::mciservice {
 namespace {
 
 using V = ValueKind;
+constexpr DeviceTypes kVideo = kDigitalVideo;
+constexpr DeviceTypes kWave = kWaveAudio;
 
 constexpr KeywordSpec kOpenKeywords[] = {
     {"type", Kw::Type, V::Word},           {"alias", Kw::Alias, V::Word},
@@ -26,18 +28,15 @@ constexpr KeywordSpec kSeekKeywords[] = {
 };
 constexpr KeywordSpec kSetKeywords[] = {
     {"time format", Kw::TimeFormat, V::Word},
-    {"speed", Kw::Speed, V::Integer},
+    {"speed", Kw::Speed, V::Integer, 0, kVideo},
     {"audio all on", Kw::AudioAllOn, V::None, 1},
     {"audio all off", Kw::AudioAllOff, V::None, 1},
 };
 constexpr KeywordSpec kStatusItems[] = {
-    {"length", Kw::Length, V::None, 1},
-    {"position", Kw::Position, V::None, 1},
-    {"speed", Kw::Speed, V::None, 1},
-    {"mode", Kw::Mode, V::None, 1},
-    {"time format", Kw::TimeFormat, V::None, 1},
-    {"ready", Kw::Ready, V::None, 1},
-    {"volume", Kw::Volume, V::None, 1},
+    {"length", Kw::Length, V::None, 1},          {"position", Kw::Position, V::None, 1},
+    {"speed", Kw::Speed, V::None, 1, kVideo},    {"mode", Kw::Mode, V::None, 1},
+    {"time format", Kw::TimeFormat, V::None, 1}, {"ready", Kw::Ready, V::None, 1},
+    {"volume", Kw::Volume, V::None, 1, kVideo},
 };
 constexpr KeywordSpec kWhereItems[] = {
     {"destination", Kw::Destination, V::None, 1},
@@ -51,6 +50,43 @@ constexpr KeywordSpec kSetAudioKeywords[] = {
     {"volume to", Kw::VolumeTo, V::Integer},
     {"on", Kw::On, V::None, 1},
     {"off", Kw::Off, V::None, 1},
+};
+
+constexpr KeywordSpec kCapabilityItems[] = {
+    {"can eject", Kw::CanEject, V::None, 1},
+    {"can play", Kw::CanPlay, V::None, 1},
+    {"can record", Kw::CanRecord, V::None, 1},
+    {"can save", Kw::CanSave, V::None, 1},
+    {"compound device", Kw::CompoundDevice, V::None, 1},
+    {"device type", Kw::DeviceTypeItem, V::None, 1},
+    {"has audio", Kw::HasAudio, V::None, 1},
+    {"has video", Kw::HasVideo, V::None, 1},
+    {"uses files", Kw::UsesFiles, V::None, 1},
+    {"can freeze", Kw::CanFreeze, V::None, 1, kVideo},
+    {"can lock", Kw::CanLock, V::None, 1, kVideo},
+    {"can reverse", Kw::CanReverse, V::None, 1, kVideo},
+    {"can stretch", Kw::CanStretch, V::None, 1, kVideo},
+    {"can stretch input", Kw::CanStretchInput, V::None, 1, kVideo},
+    {"can test", Kw::CanTest, V::None, 1, kVideo},
+    {"has still", Kw::HasStill, V::None, 1, kVideo},
+    {"maximum play rate", Kw::MaximumPlayRate, V::None, 1, kVideo},
+    {"minimum play rate", Kw::MinimumPlayRate, V::None, 1, kVideo},
+    {"uses palettes", Kw::UsesPalettes, V::None, 1, kVideo},
+    {"windows", Kw::Windows, V::None, 1, kVideo},
+    {"inputs", Kw::Inputs, V::None, 1, kWave},
+    {"outputs", Kw::Outputs, V::None, 1, kWave},
+};
+constexpr KeywordSpec kInfoItems[] = {
+    {"product", Kw::Product, V::None, 1},
+    {"file", Kw::File, V::None, 1},
+    {"version", Kw::Version, V::None, 1, kVideo},
+    {"window text", Kw::WindowText, V::None, 1, kVideo},
+};
+constexpr KeywordSpec kSysinfoItems[] = {
+    {"quantity", Kw::Quantity, V::None, 1},
+    {"name", Kw::Name, V::Integer, 1},
+    {"installname", Kw::InstallName, V::None, 1},
+    {"open", Kw::Open, V::None},
 };
 
 // Each command's keywords, and what it demands of its arguments and device name.
@@ -77,13 +113,35 @@ constexpr std::array kCommands{
                 .keywords = kWhereItems,
                 .itemList = true,
                 .needsParameter = true,
+                .types = kVideo,
                 .handler = handlers::Where},
-    CommandSpec{
-        .verb = "put", .keywords = kPutKeywords, .needsParameter = true, .handler = handlers::Put},
+    CommandSpec{.verb = "put",
+                .keywords = kPutKeywords,
+                .needsParameter = true,
+                .types = kVideo,
+                .handler = handlers::Put},
     CommandSpec{.verb = "setaudio",
                 .keywords = kSetAudioKeywords,
                 .needsParameter = true,
+                .types = kVideo,
                 .handler = handlers::SetAudio},
+    CommandSpec{.verb = "capability",
+                .keywords = kCapabilityItems,
+                .itemList = true,
+                .needsParameter = true,
+                .handler = handlers::Capability},
+    CommandSpec{.verb = "info",
+                .keywords = kInfoItems,
+                .itemList = true,
+                .needsParameter = true,
+                .handler = handlers::Info},
+    CommandSpec{.verb = "sysinfo",
+                .keywords = kSysinfoItems,
+                .itemList = true,
+                .needsParameter = true,
+                .acceptsAll = true,
+                .namesType = true,
+                .handler = handlers::Sysinfo},
 };
 
 }  // namespace

@@ -21,7 +21,7 @@ struct CommandContext {
     AudioSinkProbe* audioSinks;  // null when opens go through a stand-in
     const Token& deviceName;
     const Arguments& args;
-    MediaDevice* device;  // the addressed device; null for "open" and "all"
+    MediaDevice* device;  // the addressed device; null for "open", "sysinfo" and "all"
     bool all;             // the device name was "all"
     std::string& reply;
 };
@@ -38,6 +38,10 @@ struct CommandSpec {
     bool acceptsAll = false;
     // The device name is a file to open, not an alias.
     bool opensDevice = false;
+    // The device name is a device type or "all", not an alias ("sysinfo").
+    bool namesType = false;
+    // Devices of other types do not know the command (261).
+    DeviceTypes types = kEveryType;
     CommandHandler handler = nullptr;
 };
 

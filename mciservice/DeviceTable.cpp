@@ -23,6 +23,15 @@ unsigned DeviceTable::Add(std::string alias, std::unique_ptr<MediaDevice> device
     return number;
 }
 
+std::vector<DeviceTable::Open> DeviceTable::List() const {
+    std::vector<Open> list;
+    list.reserve(entries_.size());
+    for (const Entry& entry : entries_) {
+        list.push_back(Open{entry.alias, entry.device.get()});
+    }
+    return list;
+}
+
 bool DeviceTable::Remove(std::string_view alias) {
     const auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& entry) {
         return EqualsNoCase(entry.alias, alias);

@@ -13,9 +13,16 @@ namespace kelto::mciservice {
 // handed back to the opener.
 class DeviceTable {
 public:
+    struct Open {
+        std::string_view alias;
+        MediaDevice* device;
+    };
+
     MediaDevice* Find(std::string_view alias) const;
     // Returns the device's number: the lowest one not in use, from 1.
     unsigned Add(std::string alias, std::unique_ptr<MediaDevice> device);
+    // The open devices in the order they were opened.
+    std::vector<Open> List() const;
     bool Remove(std::string_view alias);
     void Clear();
     std::size_t Size() const { return entries_.size(); }

@@ -78,16 +78,21 @@ std::uint32_t MciService::Dispatch(std::string_view command, std::string& reply)
         return mcierr::kMissingDeviceName;
     }
     MediaDevice* device = nullptr;
-    if (!entry->opensDevice && !all) {
+    if (!entry->opensDevice && !entry->namesType && !all) {
         device = devices_->Find(line.device.text);
         if (device == nullptr) {
             return mcierr::kInvalidDeviceName;
         }
         device->Poll();
+        // Each type has its own commands: another type's is unknown here.
+        if ((entry->types & Bit(device->Type())) == 0) {
+            return mcierr::kUnrecognizedCommand;
+        }
     }
     Arguments args;
     if (const std::uint32_t rc =
-            ParseArguments(entry->keywords, entry->itemList, line.Words(), args);
+            ParseArguments(entry->keywords, entry->itemList, line.Words(), args,
+                           device != nullptr ? Bit(device->Type()) : kEveryType);
         rc != mcierr::kNone) {
         return rc;
     }

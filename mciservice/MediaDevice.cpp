@@ -40,6 +40,10 @@ std::uint32_t CheckFile(const std::string& path) {
 std::uint32_t MediaDevice::Open(const std::string& path, const OpenOptions& options,
                                 std::unique_ptr<MediaDevice>& out) {
     std::unique_ptr<MediaDevice> device(new MediaDevice());
+    device->type_ = options.type;
+    device->path_ = path;
+    // The caption a window of the device's own shows until "window ... text" changes it.
+    device->windowText_ = path.substr(path.find_last_of('/') + 1);
     if (options.opener != nullptr && *options.opener) {
         if (const std::uint32_t rc = (*options.opener)(path, device->pipeline_);
             rc != mcierr::kNone) {
@@ -49,7 +53,12 @@ std::uint32_t MediaDevice::Open(const std::string& path, const OpenOptions& opti
         if (const std::uint32_t rc = CheckFile(path); rc != mcierr::kNone) {
             return rc;
         }
-        if (options.parentWindow != 0 || options.ownWindowWithoutParent) {
+        // The wave and MIDI devices read their own formats only.
+        if (!ContentFits(path, options.type)) {
+            return mcierr::kInvalidFile;
+        }
+        if (options.type == DeviceType::DigitalVideo &&
+            (options.parentWindow != 0 || options.ownWindowWithoutParent)) {
             device->window_ = VideoWindow::Create(options.parentWindow);
         }
         device->pipeline_ =
@@ -73,6 +82,13 @@ std::uint32_t MediaDevice::Open(const std::string& path, const OpenOptions& opti
 }
 
 MediaDevice::~MediaDevice() { pipeline_.reset(); }
+
+std::int64_t MediaDevice::FrameRate() const {
+    if (!Info().hasVideo || Info().fpsDen <= 0) {
+        return 0;
+    }
+    return (static_cast<std::int64_t>(Info().fpsNum) + Info().fpsDen / 2) / Info().fpsDen;
+}
 
 std::int64_t MediaDevice::ToUnits(GstClockTime time) const {
     if (format_ == TimeFormat::Frames) {

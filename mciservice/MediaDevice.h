@@ -10,13 +10,14 @@
 #include <string_view>
 
 #include "mciservice/CommandParser.h"
+#include "mciservice/DeviceType.h"
 #include "mciservice/MediaPipeline.h"
 #include "mciservice/ServiceOptions.h"
 #include "mciservice/VideoWindow.h"
 
 namespace kelto::mciservice {
 
-// One open file of the digital-video device type: its mode, position, time
+// One open file of one of the device types: its mode, position, time
 // format, speed and picture, on top of a GStreamer pipeline. Every method
 // returns promptly; the device learns of the end of playback and of stream
 // errors by draining its pipeline's bus in Poll(), which the service calls
@@ -34,10 +35,11 @@ public:
         const PipelineOpener* opener = nullptr;
         // Where the sound goes; without one it is discarded.
         AudioSinkProbe* audioSinks = nullptr;
+        DeviceType type = DeviceType::DigitalVideo;
     };
 
     // Checks the file and prerolls it (bounded). 275 for a missing file, 296
-    // for one that cannot be played.
+    // for one that cannot be played, or not by a device of that type.
     static std::uint32_t Open(const std::string& path, const OpenOptions& options,
                               std::unique_ptr<MediaDevice>& out);
 
@@ -62,6 +64,14 @@ public:
     std::uint32_t Where(Kw item, std::string& reply) const;
     std::uint32_t PutWindow(const Rect& rect);
 
+    DeviceType Type() const { return type_; }
+    const std::string& Path() const { return path_; }
+    bool HasPictures() const { return Info().hasVideo; }
+    // Frames a second, rounded; 0 without pictures.
+    std::int64_t FrameRate() const;
+    // The caption of the video window.
+    const std::string& WindowText() const { return windowText_; }
+
 private:
     enum class Mode { Stopped, Playing, Paused };
     enum class TimeFormat { Milliseconds, Frames };
@@ -83,6 +93,9 @@ private:
     std::unique_ptr<VideoWindow> window_;
     std::unique_ptr<PlaybackPipeline> pipeline_;
 
+    DeviceType type_ = DeviceType::DigitalVideo;
+    std::string path_;
+    std::string windowText_;
     Mode mode_ = Mode::Stopped;
     TimeFormat format_ = TimeFormat::Milliseconds;
     GstClockTime position_ = 0;   // where the device is while not playing

@@ -1,0 +1,185 @@
+// The three device types over real generated clips, as a script author sees
+// them: each command with the exact code and reply it must give.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/service/ServiceTestSupport.h"
+
+namespace kelto::mciservice {
+namespace {
+
+using testing::ClipKind;
+using testsupport::Clip;
+using testsupport::Send;
+
+struct Step {
+    std::string command;
+    std::uint32_t code;
+    std::string reply;
+};
+
+// "{wav}", "{mid}", "{mpg}" and "{mp3}" in a command stand for clips of those kinds.
+std::string Expand(std::string text) {
+    const struct {
+        const char* name;
+        ClipKind kind;
+    } clips[] = {{"{wav}", ClipKind::Wav},
+                 {"{mid}", ClipKind::Midi},
+                 {"{mpg}", ClipKind::Mpeg1},
+                 {"{mp3}", ClipKind::Mp3}};
+    for (const auto& clip : clips) {
+        for (std::size_t at = text.find(clip.name); at != std::string::npos;
+             at = text.find(clip.name)) {
+            text.replace(at, std::string(clip.name).size(), Clip(clip.kind).string());
+        }
+    }
+    return text;
+}
+
+void RunScript(MciService& service, const std::vector<Step>& steps) {
+    for (const Step& step : steps) {
+        const std::string command = Expand(step.command);
+        const auto answer = Send(service, command);
+        EXPECT_EQ(answer.code, step.code) << step.command;
+        EXPECT_EQ(answer.reply, Expand(step.reply)) << step.command;
+    }
+}
+
+TEST(DeviceTypesTest, EachTypeKnowsOnlyItsOwnCommandsAndItems) {
+    MciService service;
+    RunScript(service, {
+                           // The type follows from the file when "open" names none.
+                           {"open {wav} alias w", 0, "1"},
+                           {"open {mid} alias s", 0, "2"},
+                           {"open {mpg} alias v", 0, "3"},
+                           {"open {mp3} alias a", 0, "4"},
+                           {"capability w device type", 0, "waveaudio"},
+                           {"capability s device type", 0, "sequencer"},
+                           {"capability v device type", 0, "digitalvideo"},
+                           {"capability a device type", 0, "digitalvideo"},
+                           // A file of another format is refused by the wave and MIDI devices.
+                           {"open {mpg} type waveaudio alias e", 296, ""},
+                           {"open {wav} type sequencer alias e", 296, ""},
+                           {"open {mid} type waveaudio alias e", 296, ""},
+                           {"open {wav} type MPEGVideo alias wv", 0, "5"},
+                           {"capability wv device type", 0, "digitalvideo"},
+                           {"open {wav} type cdaudio alias e", 263, ""},
+                           // Items and commands of the digital-video device only.
+                           {"status w speed", 290, ""},
+                           {"status s volume", 290, ""},
+                           {"status v speed", 0, "1000"},
+                           {"status wv speed", 0, "1000"},
+                           {"set w speed 500", 259, ""},
+                           {"where w destination", 261, ""},
+                           {"where s source", 261, ""},
+                           {"put w window at 0 0 10 10", 261, ""},
+                           {"setaudio s volume to 10", 261, ""},
+                           {"where v source", 0, "0 0 320 240"},
+                           {"where wv destination", 346, ""},
+                           // What every type does.
+                           {"status w mode", 0, "stopped"},
+                           {"status s time format", 0, "milliseconds"},
+                           {"play w", 0, ""},
+                           {"stop w", 0, ""},
+                           {"seek s to start", 0, ""},
+                           {"close w", 0, ""},
+                           {"status w mode", 263, ""},
+                       });
+}
+
+TEST(DeviceTypesTest, CapabilityAnswersWhatTheServiceDoes) {
+    MciService service;
+    RunScript(service, {
+                           {"open {wav} alias w", 0, "1"},
+                           {"open {mid} alias s", 0, "2"},
+                           {"open {mpg} alias v", 0, "3"},
+                           {"open {mp3} alias a", 0, "4"},
+                       });
+    // Items every type has, answered alike by all four devices.
+    const struct {
+        const char* item;
+        const char* answer;
+    } common[] = {{"can eject", "false"}, {"can play", "true"},        {"can record", "false"},
+                  {"can save", "false"},  {"compound device", "true"}, {"has audio", "true"},
+                  {"uses files", "true"}};
+    for (const char* alias : {"w", "s", "v", "a"}) {
+        for (const auto& c : common) {
+            RunScript(service, {{std::string("capability ") + alias + " " + c.item, 0, c.answer}});
+        }
+    }
+    RunScript(service, {
+                           {"capability v has video", 0, "true"},
+                           {"capability a has video", 0, "false"},
+                           {"capability w has video", 0, "false"},
+                           {"capability v can stretch", 0, "true"},
+                           {"capability v can freeze", 0, "false"},
+                           {"capability v can lock", 0, "false"},
+                           {"capability v can reverse", 0, "false"},
+                           {"capability v can stretch input", 0, "false"},
+                           {"capability v can test", 0, "false"},
+                           {"capability v has still", 0, "false"},
+                           {"capability v uses palettes", 0, "false"},
+                           {"capability v windows", 0, "1"},
+                           // 25 frames a second, at one to sixteen thousand thousandths.
+                           {"capability v maximum play rate", 0, "400"},
+                           {"capability v minimum play rate", 0, "0"},
+                           {"capability w inputs", 0, "0"},
+                           {"capability w outputs", 0, "1"},
+                           // Another type's items are unknown words.
+                           {"capability w can freeze", 290, ""},
+                           {"capability s inputs", 290, ""},
+                           {"capability v outputs", 290, ""},
+                           {"capability v", 273, ""},
+                           {"capability v can play can save", 284, ""},
+                           {"capability all can play", 279, ""},
+                       });
+}
+
+TEST(DeviceTypesTest, InfoAndSysinfoNameTypesAndOpenDevices) {
+    MciService service;
+    RunScript(service, {
+                           {"sysinfo all quantity", 0, "3"},
+                           {"sysinfo all quantity open", 0, "0"},
+                           {"sysinfo all name 1", 0, "mpegvideo"},
+                           {"sysinfo all name 2", 0, "waveaudio"},
+                           {"sysinfo all name 3", 0, "sequencer"},
+                           {"sysinfo all name 4", 282, ""},
+                           {"sysinfo all name 0", 282, ""},
+                           {"sysinfo all name 1 open", 282, ""},
+                           {"sysinfo mpegvideo quantity", 0, "1"},
+                           {"sysinfo waveaudio name 1", 0, "waveaudio"},
+                           {"sysinfo Sequencer installname", 0, "sequencer"},
+                           {"sysinfo all installname", 279, ""},
+                           {"sysinfo cdaudio quantity", 263, ""},
+                           {"sysinfo all", 273, ""},
+                           {"sysinfo all speed", 290, ""},
+                           {"open {wav} alias w", 0, "1"},
+                           {"open {mpg} alias v", 0, "2"},
+                           {"open {mp3} alias a", 0, "3"},
+                           {"sysinfo all quantity open", 0, "3"},
+                           {"sysinfo mpegvideo quantity open", 0, "2"},
+                           {"sysinfo waveaudio quantity open", 0, "1"},
+                           {"sysinfo sequencer quantity open", 0, "0"},
+                           {"sysinfo all name 2 open", 0, "v"},
+                           {"sysinfo mpegvideo name 2 open", 0, "a"},
+                           {"sysinfo w installname", 0, "waveaudio"},
+                           {"info w product", 0, "Kelto wave audio"},
+                           {"info v product", 0, "Kelto digital video"},
+                           {"info w file", 0, "{wav}"},
+                           {"info v file", 0, "{mpg}"},
+                           {"info v version", 0, "1.0"},
+                           {"info w version", 290, ""},
+                           {"info a window text", 346, ""},
+                           {"info w window text", 290, ""},
+                           {"info all product", 279, ""},
+                       });
+    const auto text = Send(service, "info v window text");
+    EXPECT_EQ(text.code, 0u);
+    EXPECT_EQ(text.reply, Clip(ClipKind::Mpeg1).filename().string());
+}
+
+}  // namespace
+}  // namespace kelto::mciservice
