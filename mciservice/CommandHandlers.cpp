@@ -37,21 +37,28 @@ std::uint32_t Open(CommandContext& context) {
         return aliasGiven ? mcierr::kDuplicateAlias : mcierr::kDeviceNameInUse;
     }
 
+    const std::uint64_t parent = args.Has(Kw::Parent) && args.Integer(Kw::Parent) > 0
+                                     ? static_cast<std::uint64_t>(args.Integer(Kw::Parent))
+                                     : 0;
+    return OpenFile(context, type, parent, alias);
+}
+
+std::uint32_t OpenFile(CommandContext& context, std::optional<DeviceType> type,
+                       std::uint64_t parent, std::string_view alias) {
+    const std::string path(context.deviceName.text);
     MediaDevice::OpenOptions options;
-    if (args.Has(Kw::Parent) && args.Integer(Kw::Parent) > 0) {
-        options.parentWindow = static_cast<std::uint64_t>(args.Integer(Kw::Parent));
-    }
+    options.parentWindow = parent;
     options.ownWindowWithoutParent = context.options.ownVideoWindows;
     options.opener = &context.options.pipelineOpener;
     options.audioSinks = context.audioSinks;
     // Without a type the file's content, or failing that its name, picks the
     // device; the digital-video one plays whatever the other two do not.
-    options.type = type ? *type
-                        : TypeForFile(std::string(file.text), !context.options.pipelineOpener)
-                              .value_or(DeviceType::DigitalVideo);
+    options.type =
+        type
+            ? *type
+            : TypeForFile(path, !context.options.pipelineOpener).value_or(DeviceType::DigitalVideo);
     std::unique_ptr<MediaDevice> device;
-    if (const std::uint32_t rc = MediaDevice::Open(std::string(file.text), options, device);
-        rc != mcierr::kNone) {
+    if (const std::uint32_t rc = MediaDevice::Open(path, options, device); rc != mcierr::kNone) {
         return rc;
     }
     // The reply is the device's number ("1" for the first), the language's answer to an open.

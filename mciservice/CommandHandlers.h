@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 #include "mciservice/CommandTable.h"
 
@@ -9,6 +11,10 @@ namespace kelto::mciservice::handlers {
 // One per verb. The service has found the device (or "all") and parsed the
 // keywords before calling; each handler returns the command's code.
 std::uint32_t Open(CommandContext& context);
+// Opens the file the context's device name gives under `alias`; without a
+// type, the file picks it. The reply is the new device's number.
+std::uint32_t OpenFile(CommandContext& context, std::optional<DeviceType> type,
+                       std::uint64_t parent, std::string_view alias);
 std::uint32_t Close(CommandContext& context);
 std::uint32_t Play(CommandContext& context);
 std::uint32_t Pause(CommandContext& context);

@@ -20,7 +20,7 @@ struct CommandContext {
     const ServiceOptions& options;
     AudioSinkProbe* audioSinks;  // null when opens go through a stand-in
     const Token& deviceName;
-    const Arguments& args;
+    Arguments args;
     MediaDevice* device;  // the addressed device; null for "open", "sysinfo" and "all"
     bool all;             // the device name was "all"
     std::string& reply;
@@ -36,6 +36,10 @@ struct CommandSpec {
     // Needs at least one keyword besides "wait" and "notify" (273 otherwise).
     bool needsParameter = false;
     bool acceptsAll = false;
+    // With "all", the command goes to every open device that knows it.
+    bool eachDevice = false;
+    // A file named instead of an open device is opened for the command.
+    bool autoOpens = true;
     // The device name is a file to open, not an alias.
     bool opensDevice = false;
     // The device name is a device type or "all", not an alias ("sysinfo").

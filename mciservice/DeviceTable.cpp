@@ -43,6 +43,24 @@ bool DeviceTable::Remove(std::string_view alias) {
     return true;
 }
 
+void DeviceTable::CloseWhenStopped(std::string_view alias) {
+    for (Entry& entry : entries_) {
+        if (EqualsNoCase(entry.alias, alias)) {
+            entry.closeWhenStopped = true;
+        }
+    }
+}
+
+void DeviceTable::CloseStopped() {
+    std::erase_if(entries_, [](Entry& entry) {
+        if (!entry.closeWhenStopped) {
+            return false;
+        }
+        entry.device->Poll();
+        return entry.device->IsStopped();
+    });
+}
+
 void DeviceTable::Clear() {
     // Newest first, as their windows may sit one inside another.
     while (!entries_.empty()) {

@@ -24,6 +24,10 @@ public:
     // The open devices in the order they were opened.
     std::vector<Open> List() const;
     bool Remove(std::string_view alias);
+    // The device was opened for one command only: it closes as soon as it
+    // stands stopped (its play has ended), at the next CloseStopped().
+    void CloseWhenStopped(std::string_view alias);
+    void CloseStopped();
     void Clear();
     std::size_t Size() const { return entries_.size(); }
 
@@ -32,6 +36,7 @@ private:
         std::string alias;
         unsigned number = 0;
         std::unique_ptr<MediaDevice> device;
+        bool closeWhenStopped = false;
     };
     std::vector<Entry> entries_;
 };

@@ -3,6 +3,7 @@
 #include <gst/gst.h>
 
 #include "mciservice/AudioSinkProbe.h"
+#include "mciservice/CommandHandlers.h"
 #include "mciservice/CommandTable.h"
 #include "mciservice/DeviceTable.h"
 #include "mciservice/ErrorCodes.h"
@@ -28,6 +29,42 @@ bool NamesAKeyword(const CommandSpec& entry, const Token& name) {
         }
     }
     return false;
+}
+
+// Parses the command's words for a device of `types`: 273 when a command
+// that needs one keyword got none.
+std::uint32_t ParseFor(const CommandSpec& entry, const CommandLine& line, DeviceTypes types,
+                       Arguments& args) {
+    if (const std::uint32_t rc =
+            ParseArguments(entry.keywords, entry.itemList, line.Words(), args, types);
+        rc != mcierr::kNone) {
+        return rc;
+    }
+    if (entry.needsParameter) {
+        bool any = false;
+        for (const KeywordSpec& keyword : entry.keywords) {
+            any = any || args.Has(keyword.id);
+        }
+        if (!any) {
+            return mcierr::kMissingParameter;
+        }
+    }
+    return mcierr::kNone;
+}
+
+// Runs the command on the context's device, which must know it.
+std::uint32_t RunOn(const CommandSpec& entry, const CommandLine& line, CommandContext& context) {
+    MediaDevice& device = *context.device;
+    device.Poll();
+    // Each type has its own commands: another type's is unknown here.
+    if ((entry.types & Bit(device.Type())) == 0) {
+        return mcierr::kUnrecognizedCommand;
+    }
+    if (const std::uint32_t rc = ParseFor(entry, line, Bit(device.Type()), context.args);
+        rc != mcierr::kNone) {
+        return rc;
+    }
+    return entry.handler(context);
 }
 
 }  // namespace
@@ -61,6 +98,8 @@ std::uint32_t MciService::SendString(std::string_view command, std::string& repl
 }
 
 std::uint32_t MciService::Dispatch(std::string_view command, std::string& reply) {
+    // A device opened for one command closes once its play has ended.
+    devices_->CloseStopped();
     CommandLine line;
     if (const std::uint32_t rc = SplitCommand(command, line); rc != mcierr::kNone) {
         return rc;
@@ -77,37 +116,72 @@ std::uint32_t MciService::Dispatch(std::string_view command, std::string& reply)
     if (entry->opensDevice && NamesAKeyword(*entry, line.device)) {
         return mcierr::kMissingDeviceName;
     }
-    MediaDevice* device = nullptr;
-    if (!entry->opensDevice && !entry->namesType && !all) {
-        device = devices_->Find(line.device.text);
-        if (device == nullptr) {
+    if (all && entry->eachDevice) {
+        return DispatchToAll(*entry, line, reply);
+    }
+    CommandContext context{*devices_, options_, audioSinks_.get(), line.device, {}, nullptr,
+                           all,       reply};
+    if (entry->opensDevice || entry->namesType || all) {
+        if (const std::uint32_t rc = ParseFor(*entry, line, kEveryType, context.args);
+            rc != mcierr::kNone) {
+            return rc;
+        }
+        return entry->handler(context);
+    }
+    const std::string_view name = line.device.text;
+    context.device = devices_->Find(name);
+    bool opened = false;
+    if (context.device == nullptr) {
+        // A media file named where an alias belongs is opened for this command.
+        // A name without a media extension stays an unknown alias.
+        const std::optional<DeviceType> type =
+            entry->autoOpens ? TypeForFile(std::string(name), !options_.pipelineOpener)
+                             : std::nullopt;
+        if (!type) {
             return mcierr::kInvalidDeviceName;
         }
-        device->Poll();
-        // Each type has its own commands: another type's is unknown here.
-        if ((entry->types & Bit(device->Type())) == 0) {
-            return mcierr::kUnrecognizedCommand;
+        std::string number;
+        CommandContext openContext{*devices_, options_, audioSinks_.get(), line.device, {}, nullptr,
+                                   false,     number};
+        if (const std::uint32_t rc = handlers::OpenFile(openContext, std::nullopt, 0, name);
+            rc != mcierr::kNone) {
+            return rc;
+        }
+        context.device = devices_->Find(name);
+        opened = true;
+    }
+    const std::uint32_t rc = RunOn(*entry, line, context);
+    if (opened) {
+        // Closed when the command is done, or when the play it started ends.
+        if (rc != mcierr::kNone || context.device->IsStopped()) {
+            devices_->Remove(name);
+        } else {
+            devices_->CloseWhenStopped(name);
         }
     }
+    return rc;
+}
+
+std::uint32_t MciService::DispatchToAll(const CommandSpec& entry, const CommandLine& line,
+                                        std::string& reply) {
+    // A word that no type knows is refused before any device acts.
     Arguments args;
-    if (const std::uint32_t rc =
-            ParseArguments(entry->keywords, entry->itemList, line.Words(), args,
-                           device != nullptr ? Bit(device->Type()) : kEveryType);
-        rc != mcierr::kNone) {
+    if (const std::uint32_t rc = ParseFor(entry, line, kEveryType, args); rc != mcierr::kNone) {
         return rc;
     }
-    if (entry->needsParameter) {
-        bool any = false;
-        for (const KeywordSpec& keyword : entry->keywords) {
-            any = any || args.Has(keyword.id);
+    std::uint32_t first = mcierr::kNone;
+    for (const DeviceTable::Open& open : devices_->List()) {
+        if ((entry.types & Bit(open.device->Type())) == 0) {
+            continue;
         }
-        if (!any) {
-            return mcierr::kMissingParameter;
-        }
+        CommandContext context{*devices_, options_, audioSinks_.get(), line.device, {}, open.device,
+                               false,     reply};
+        // Every device gets the command; the first refusal is the answer.
+        const std::uint32_t rc = RunOn(entry, line, context);
+        first = first == mcierr::kNone ? rc : first;
     }
-    CommandContext context{*devices_, options_, audioSinks_.get(), line.device, args, device,
-                           all,       reply};
-    return entry->handler(context);
+    reply.clear();
+    return first;
 }
 
 }  // namespace kelto::mciservice

@@ -11,6 +11,8 @@ namespace kelto::mciservice {
 
 class AudioSinkProbe;
 class DeviceTable;
+struct CommandLine;
+struct CommandSpec;
 
 // The command interpreter: takes command strings of the media control
 // language, acts on the devices it has opened, and answers each with a code (0
@@ -33,6 +35,8 @@ public:
 
 private:
     std::uint32_t Dispatch(std::string_view command, std::string& reply);
+    std::uint32_t DispatchToAll(const CommandSpec& entry, const CommandLine& line,
+                                std::string& reply);
 
     ServiceOptions options_;
     // Declared before the devices, so that it outlives every pipeline that

@@ -65,6 +65,7 @@ public:
     std::uint32_t PutWindow(const Rect& rect);
 
     DeviceType Type() const { return type_; }
+    bool IsStopped() const { return mode_ == Mode::Stopped; }
     const std::string& Path() const { return path_; }
     bool HasPictures() const { return Info().hasVideo; }
     // Frames a second, rounded; 0 without pictures.

@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "tests/service/ServiceTestSupport.h"
 
 namespace kelto::mciservice {
@@ -13,40 +10,8 @@ namespace {
 
 using testing::ClipKind;
 using testsupport::Clip;
+using testsupport::RunScript;
 using testsupport::Send;
-
-struct Step {
-    std::string command;
-    std::uint32_t code;
-    std::string reply;
-};
-
-// "{wav}", "{mid}", "{mpg}" and "{mp3}" in a command stand for clips of those kinds.
-std::string Expand(std::string text) {
-    const struct {
-        const char* name;
-        ClipKind kind;
-    } clips[] = {{"{wav}", ClipKind::Wav},
-                 {"{mid}", ClipKind::Midi},
-                 {"{mpg}", ClipKind::Mpeg1},
-                 {"{mp3}", ClipKind::Mp3}};
-    for (const auto& clip : clips) {
-        for (std::size_t at = text.find(clip.name); at != std::string::npos;
-             at = text.find(clip.name)) {
-            text.replace(at, std::string(clip.name).size(), Clip(clip.kind).string());
-        }
-    }
-    return text;
-}
-
-void RunScript(MciService& service, const std::vector<Step>& steps) {
-    for (const Step& step : steps) {
-        const std::string command = Expand(step.command);
-        const auto answer = Send(service, command);
-        EXPECT_EQ(answer.code, step.code) << step.command;
-        EXPECT_EQ(answer.reply, Expand(step.reply)) << step.command;
-    }
-}
 
 TEST(DeviceTypesTest, EachTypeKnowsOnlyItsOwnCommandsAndItems) {
     MciService service;
