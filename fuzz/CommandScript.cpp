@@ -128,7 +128,8 @@ private:
             ok = std::find(kModes.begin(), kModes.end(), reply) != kModes.end();
         } else if (EqualsNoCase(item, "time format")) {
             ok = reply == "milliseconds" || reply == "frames";
-        } else if (EqualsNoCase(item, "ready")) {
+        } else if (EqualsNoCase(item, "ready") || EqualsNoCase(item, "media") ||
+                   (EqualsNoCase(item, "window") && !WordIs(line, 1, "handle"))) {
             ok = reply == "true" || reply == "false";
         } else {
             ok = IsDecimal(reply, false);

@@ -127,7 +127,54 @@ std::uint32_t Where(CommandContext& context) {
 }
 
 std::uint32_t Put(CommandContext& context) {
+    if (context.args.Has(Kw::SourceAt)) {
+        return context.device->PutSource(context.args.RectValue());
+    }
     return context.device->PutWindow(context.args.RectValue());
+}
+
+std::uint32_t Window(CommandContext& context) {
+    const Arguments& args = context.args;
+    MediaDevice& device = *context.device;
+    // Drawing into another program's window is not done: only the device's own.
+    if (args.Has(Kw::Handle)) {
+        return mcierr::kUnsupportedFunction;
+    }
+    if (!device.HasPictures()) {
+        return mcierr::kNoWindow;
+    }
+    if (args.Has(Kw::Text)) {
+        device.SetWindowText(args.Word(Kw::Text));
+    }
+    using State = MediaDevice::WindowState;
+    const std::optional<State> state = args.Has(Kw::StateHide)        ? State::Hidden
+                                       : args.Has(Kw::StateShow)      ? State::Shown
+                                       : args.Has(Kw::StateMinimized) ? State::Minimized
+                                       : args.Has(Kw::StateMaximized) ? State::Maximized
+                                                                      : std::optional<State>{};
+    return state ? device.SetWindowState(*state) : mcierr::kNone;
+}
+
+std::uint32_t Step(CommandContext& context) {
+    const Arguments& args = context.args;
+    const std::int64_t by = args.Has(Kw::By) ? args.Integer(Kw::By) : 1;
+    return context.device->Step(args.Has(Kw::Reverse) ? -by : by);
+}
+
+std::uint32_t Cue(CommandContext& context) {
+    // Nothing records yet, so there is no input to make ready.
+    if (context.args.Has(Kw::Input)) {
+        return mcierr::kUnsupportedFunction;
+    }
+    if (context.device->Type() != DeviceType::DigitalVideo) {
+        return mcierr::kNone;
+    }
+    return context.device->Cue(Optional(context.args, Kw::To));
+}
+
+std::uint32_t Break(CommandContext& context) {
+    context.device->SetBreakKey(Optional(context.args, Kw::On));
+    return mcierr::kNone;
 }
 
 std::uint32_t SetAudio(CommandContext& context) {

@@ -100,6 +100,33 @@ enum class Kw : std::uint8_t {
     Open,
     Name,
     InstallName,
+    // status items beyond the transport's
+    FrameRate,
+    NominalFrameRate,
+    MediaPresent,
+    NumberOfTracks,
+    CurrentTrack,
+    StartPosition,
+    WindowHandle,
+    WindowVisible,
+    WindowMinimized,
+    WindowMaximized,
+    // where, put, window
+    Window,
+    SourceAt,
+    StateHide,
+    StateShow,
+    StateMinimized,
+    StateMaximized,
+    StateNoAction,
+    Text,
+    Handle,
+    HandleDefault,
+    // step, cue
+    By,
+    Reverse,
+    Input,
+    Output,
     Count
 };
 

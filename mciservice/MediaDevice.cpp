@@ -71,7 +71,9 @@ std::uint32_t MediaDevice::Open(const std::string& path, const OpenOptions& opti
     const StreamInfo& info = device->Info();
     device->end_ = info.duration;
     device->destination_ = Rect{0, 0, info.width, info.height};
+    device->source_ = device->destination_;
     if (info.hasVideo && device->window_) {
+        device->window_->SetTitle(device->windowText_);
         device->window_->Place(0, 0, info.width, info.height);
         device->pipeline_->SetPictureSize(info.width, info.height);
     }
@@ -335,6 +337,52 @@ std::uint32_t MediaDevice::Status(Kw item, std::string& reply) {
         case Kw::Volume:
             reply = std::to_string(volume_);
             break;
+        case Kw::MediaPresent:
+            reply = "true";
+            break;
+        // A file is one track.
+        case Kw::NumberOfTracks:
+        case Kw::CurrentTrack:
+            reply = "1";
+            break;
+        case Kw::StartPosition:
+            reply = "0";
+            break;
+        // In thousandths of a frame a second; the current one at the current speed.
+        case Kw::NominalFrameRate:
+        case Kw::FrameRate: {
+            std::int64_t rate = Info().hasVideo
+                                    ? static_cast<std::int64_t>(gst_util_uint64_scale_round(
+                                          static_cast<guint64>(Info().fpsNum), 1000,
+                                          static_cast<guint64>(Info().fpsDen)))
+                                    : 1000000;
+            if (item == Kw::FrameRate) {
+                rate = rate * speed_ / 1000;
+            }
+            reply = std::to_string(rate);
+            break;
+        }
+        case Kw::WindowHandle:
+            if (!window_ || !Info().hasVideo) {
+                return mcierr::kNoWindow;
+            }
+            reply = std::to_string(window_->Handle());
+            break;
+        case Kw::WindowVisible:
+        case Kw::WindowMinimized:
+        case Kw::WindowMaximized: {
+            if (!Info().hasVideo) {
+                return mcierr::kNoWindow;
+            }
+            const WindowState asked = item == Kw::WindowVisible     ? windowState_
+                                      : item == Kw::WindowMinimized ? WindowState::Minimized
+                                                                    : WindowState::Maximized;
+            reply = (item == Kw::WindowVisible ? windowState_ != WindowState::Hidden
+                                               : windowState_ == asked)
+                        ? "true"
+                        : "false";
+            break;
+        }
         default:
             return mcierr::kBadConstant;
     }
@@ -346,8 +394,10 @@ std::uint32_t MediaDevice::Where(Kw item, std::string& reply) const {
     if (!Info().hasVideo) {
         return mcierr::kNoWindow;
     }
-    const Rect rect = item == Kw::Source ? Rect{0, 0, Info().width, Info().height}
-                                         : Rect{0, 0, destination_.width, destination_.height};
+    // The window's place is in its parent; the picture fills it from its corner.
+    const Rect rect = item == Kw::Source   ? source_
+                      : item == Kw::Window ? destination_
+                                           : Rect{0, 0, destination_.width, destination_.height};
     // Single blanks between the four numbers: the player finds width and height by them.
     reply = std::to_string(rect.x) + " " + std::to_string(rect.y) + " " +
             std::to_string(rect.width) + " " + std::to_string(rect.height);
@@ -375,6 +425,79 @@ std::uint32_t MediaDevice::PutWindow(const Rect& rect) {
             StartSegment(position_);
         }
     }
+    return mcierr::kNone;
+}
+
+}  // namespace kelto::mciservice
+
+namespace kelto::mciservice {
+
+std::uint32_t MediaDevice::PutSource(const Rect& rect) {
+    if (!Info().hasVideo) {
+        return mcierr::kNoWindow;
+    }
+    if (rect.x < 0 || rect.y < 0 || rect.width <= 0 || rect.height <= 0 ||
+        rect.x + rect.width > Info().width || rect.y + rect.height > Info().height) {
+        return mcierr::kOutOfRange;
+    }
+    source_ = rect;
+    return mcierr::kNone;
+}
+
+std::uint32_t MediaDevice::SetWindowState(WindowState state) {
+    if (!Info().hasVideo) {
+        return mcierr::kNoWindow;
+    }
+    windowState_ = state;
+    if (window_) {
+        window_->SetVisible(state != WindowState::Hidden && state != WindowState::Minimized);
+    }
+    return mcierr::kNone;
+}
+
+std::uint32_t MediaDevice::SetWindowText(std::string_view text) {
+    if (!Info().hasVideo) {
+        return mcierr::kNoWindow;
+    }
+    windowText_ = std::string(text);
+    if (window_) {
+        window_->SetTitle(windowText_);
+    }
+    return mcierr::kNone;
+}
+
+std::uint32_t MediaDevice::Step(std::int64_t frames) {
+    Halt();
+    // One picture's time; a device without pictures counts milliseconds.
+    const GstClockTime frame =
+        Info().hasVideo
+            ? gst_util_uint64_scale_round(static_cast<guint64>(Info().fpsDen), GST_SECOND,
+                                          static_cast<guint64>(Info().fpsNum))
+            : GST_MSECOND;
+    const auto step = static_cast<GstClockTime>(frames < 0 ? -frames : frames) * frame;
+    const GstClockTime where = frames < 0 ? (step > position_ ? 0 : position_ - step)
+                                          : std::min(position_ + step, Info().duration);
+    mode_ = Mode::Paused;
+    end_ = Info().duration;
+    if (!StartSegment(where)) {
+        mode_ = Mode::Stopped;
+        return mcierr::kDriverInternal;
+    }
+    return mcierr::kNone;
+}
+
+std::uint32_t MediaDevice::Cue(std::optional<std::int64_t> target) {
+    if (target && (*target < 0 || *target > LengthUnits())) {
+        return mcierr::kOutOfRange;
+    }
+    Halt();
+    const GstClockTime where = target ? std::min(FromUnits(*target), Info().duration) : position_;
+    end_ = Info().duration;
+    if (!StartSegment(where)) {
+        mode_ = Mode::Stopped;
+        return mcierr::kDriverInternal;
+    }
+    mode_ = Mode::Paused;
     return mcierr::kNone;
 }
 

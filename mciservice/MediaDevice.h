@@ -27,6 +27,8 @@ public:
     // Speeds are thousandths of normal speed.
     static constexpr std::int64_t kMaxSpeed = 16000;
 
+    enum class WindowState { Shown, Hidden, Minimized, Maximized };
+
     struct OpenOptions {
         // Window to draw into, as an X11 window id; 0 for none.
         std::uint64_t parentWindow = 0;
@@ -63,6 +65,16 @@ public:
     // Kw::Destination or Kw::Source.
     std::uint32_t Where(Kw item, std::string& reply) const;
     std::uint32_t PutWindow(const Rect& rect);
+    // The part of the picture that is shown; kept and reported.
+    std::uint32_t PutSource(const Rect& rect);
+    std::uint32_t SetWindowState(WindowState state);
+    std::uint32_t SetWindowText(std::string_view text);
+    // Moves `frames` pictures on (back when negative) and stands paused there.
+    std::uint32_t Step(std::int64_t frames);
+    // Stands paused, ready to play, at `target` (in the time format) or where it is.
+    std::uint32_t Cue(std::optional<std::int64_t> target);
+    // The key that breaks a "wait"; kept, as nothing here waits on a keyboard.
+    void SetBreakKey(std::optional<std::int64_t> key) { breakKey_ = key; }
 
     DeviceType Type() const { return type_; }
     bool IsStopped() const { return mode_ == Mode::Stopped; }
@@ -108,6 +120,9 @@ private:
     std::int64_t speed_ = 1000;
     std::int64_t volume_ = 1000;
     Rect destination_;
+    Rect source_;
+    WindowState windowState_ = WindowState::Shown;
+    std::optional<std::int64_t> breakKey_;
 };
 
 }  // namespace kelto::mciservice

@@ -146,5 +146,76 @@ TEST(DeviceTypesTest, InfoAndSysinfoNameTypesAndOpenDevices) {
     EXPECT_EQ(text.reply, Clip(ClipKind::Mpeg1).filename().string());
 }
 
+TEST(DeviceTypesTest, DigitalVideoWindowStepCueAndBreak) {
+    MciService service;
+    RunScript(service, {
+                           {"open {mpg} alias v", 0, "1"},
+                           {"open {wav} alias w", 0, "2"},
+                           {"open {mid} alias s", 0, "3"},
+                           {"open {mp3} alias a", 0, "4"},
+                           // Thousandths of a frame a second, the current one at the current speed.
+                           {"status v nominal frame rate", 0, "25000"},
+                           {"set v speed 500", 0, ""},
+                           {"status v frame rate", 0, "12500"},
+                           {"set v speed 1000", 0, ""},
+                           {"status w frame rate", 290, ""},
+                           {"status v media present", 0, "true"},
+                           {"status s media present", 0, "true"},
+                           {"status w number of tracks", 0, "1"},
+                           {"status v current track", 0, "1"},
+                           {"status s start position", 0, "0"},
+                           // No display here, so the device has no window to hand out.
+                           {"status v window handle", 346, ""},
+                           {"status v window visible", 0, "true"},
+                           {"window v state hide", 0, ""},
+                           {"status v window visible", 0, "false"},
+                           {"window v state show maximized", 0, ""},
+                           {"status v window maximized", 0, "true"},
+                           {"status v window minimized", 0, "false"},
+                           {"window v text \"My clip\" state iconic", 0, ""},
+                           {"status v window minimized", 0, "true"},
+                           {"info v window text", 0, "My clip"},
+                           {"window v handle default", 0, ""},
+                           {"window v handle 5", 274, ""},
+                           {"window v state hide state show", 284, ""},
+                           {"window v", 273, ""},
+                           {"window w state hide", 261, ""},
+                           {"window a state hide", 346, ""},
+                           {"status a window visible", 346, ""},
+                           {"where v window", 0, "0 0 320 240"},
+                           {"put v window at 10 20 160 120", 0, ""},
+                           {"where v window", 0, "10 20 160 120"},
+                           {"where v destination", 0, "0 0 160 120"},
+                           {"put v source at 0 0 160 120", 0, ""},
+                           {"where v source", 0, "0 0 160 120"},
+                           {"put v source at 0 0 400 240", 282, ""},
+                           // Frame by frame on a paused picture.
+                           {"set v time format frames", 0, ""},
+                           {"seek v to 10", 0, ""},
+                           {"step v by 5", 0, ""},
+                           {"status v mode", 0, "paused"},
+                           {"status v position", 0, "15"},
+                           {"step v by 2 reverse", 0, ""},
+                           {"status v position", 0, "13"},
+                           {"step v", 0, ""},
+                           {"status v position", 0, "14"},
+                           {"step v by -20", 0, ""},
+                           {"status v position", 0, "0"},
+                           {"step w", 261, ""},
+                           {"cue v to 20", 0, ""},
+                           {"status v mode", 0, "paused"},
+                           {"status v position", 0, "20"},
+                           {"cue v to 26", 282, ""},
+                           {"cue v input", 274, ""},
+                           {"cue w output", 0, ""},
+                           {"cue w to 5", 259, ""},
+                           {"cue s output", 261, ""},
+                           {"break v on 27", 0, ""},
+                           {"break w off", 0, ""},
+                           {"break s", 273, ""},
+                           {"break v on 1 off", 284, ""},
+                       });
+}
+
 }  // namespace
 }  // namespace kelto::mciservice
