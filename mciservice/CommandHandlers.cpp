@@ -112,6 +112,47 @@ std::uint32_t Set(CommandContext& context) {
             return rc;
         }
     }
+    const struct {
+        Kw keyword;
+        std::string_view format;
+    } phrases[] = {{Kw::TimeFormatSongPointer, "song pointer"},
+                   {Kw::TimeFormatSmpte24, "smpte 24"},
+                   {Kw::TimeFormatSmpte25, "smpte 25"},
+                   {Kw::TimeFormatSmpte30, "smpte 30"},
+                   {Kw::TimeFormatSmpte30Drop, "smpte 30 drop"}};
+    for (const auto& phrase : phrases) {
+        if (args.Has(phrase.keyword)) {
+            if (const std::uint32_t rc = device.SetTimeFormat(phrase.format); rc != mcierr::kNone) {
+                return rc;
+            }
+        }
+    }
+    for (const Kw item :
+         {Kw::Channels, Kw::BitsPerSample, Kw::SamplesPerSec, Kw::BytesPerSec, Kw::Alignment}) {
+        if (args.Has(item)) {
+            if (const std::uint32_t rc = device.SetWaveFormat(item, args.Integer(item));
+                rc != mcierr::kNone) {
+                return rc;
+            }
+        }
+    }
+    if (args.Has(Kw::FormatTag)) {
+        if (const std::uint32_t rc = device.SetFormatTag(args.Word(Kw::FormatTag));
+            rc != mcierr::kNone) {
+            return rc;
+        }
+    }
+    if (args.Has(Kw::Tempo)) {
+        if (const std::uint32_t rc = device.SetTempo(args.Integer(Kw::Tempo));
+            rc != mcierr::kNone) {
+            return rc;
+        }
+    }
+    if (args.Has(Kw::Port)) {
+        if (const std::uint32_t rc = device.SetPort(args.Word(Kw::Port)); rc != mcierr::kNone) {
+            return rc;
+        }
+    }
     if (args.Has(Kw::AudioAllOn) || args.Has(Kw::AudioAllOff)) {
         return device.SetMute(args.Has(Kw::AudioAllOff));
     }

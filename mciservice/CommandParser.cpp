@@ -75,6 +75,26 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 }
 
 std::optional<std::int64_t> ParseInteger(std::string_view text) {
+    if (text.find(':') != std::string_view::npos) {
+        std::int64_t packed = 0;
+        for (int part = 0; part < 4; ++part) {
+            const std::size_t colon = text.find(':');
+            const std::string_view digits = text.substr(0, colon);
+            if (digits.empty() || digits.size() > 3 || digits.front() == '-') {
+                return std::nullopt;
+            }
+            const std::optional<std::int64_t> value = ParseInteger(digits);
+            if (!value || *value > 255) {
+                return std::nullopt;
+            }
+            packed |= *value << (8 * part);
+            if (colon == std::string_view::npos) {
+                return packed;
+            }
+            text.remove_prefix(colon + 1);
+        }
+        return std::nullopt;
+    }
     bool negative = false;
     if (!text.empty() && text.front() == '-') {
         negative = true;

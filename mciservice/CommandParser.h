@@ -127,6 +127,22 @@ enum class Kw : std::uint8_t {
     Reverse,
     Input,
     Output,
+    // waveaudio format
+    BitsPerSample,
+    Channels,
+    SamplesPerSec,
+    BytesPerSec,
+    Alignment,
+    FormatTag,
+    Level,
+    // sequencer
+    Tempo,
+    Port,
+    TimeFormatSongPointer,
+    TimeFormatSmpte24,
+    TimeFormatSmpte25,
+    TimeFormatSmpte30,
+    TimeFormatSmpte30Drop,
     Count
 };
 
@@ -184,7 +200,9 @@ std::uint32_t ParseArguments(std::span<const KeywordSpec> specs, bool itemList,
                              DeviceTypes types = kEveryType);
 
 // Plain decimal with an optional minus sign, within what a 32-bit value (signed
-// or unsigned) can hold.
+// or unsigned) can hold; or up to four numbers of 0 to 255 joined by colons
+// ("0:1:30:12", hours first), packed one to a byte from the lowest, as the
+// language takes positions in the colon formats.
 std::optional<std::int64_t> ParseInteger(std::string_view text);
 
 bool EqualsNoCase(std::string_view a, std::string_view b);

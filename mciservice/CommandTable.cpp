@@ -11,6 +11,7 @@ namespace {
 using V = ValueKind;
 constexpr DeviceTypes kVideo = kDigitalVideo;
 constexpr DeviceTypes kWave = kWaveAudio;
+constexpr DeviceTypes kSeq = kSequencer;
 
 constexpr KeywordSpec kOpenKeywords[] = {
     {"type", Kw::Type, V::Word},           {"alias", Kw::Alias, V::Word},
@@ -31,6 +32,20 @@ constexpr KeywordSpec kSetKeywords[] = {
     {"speed", Kw::Speed, V::Integer, 0, kVideo},
     {"audio all on", Kw::AudioAllOn, V::None, 1},
     {"audio all off", Kw::AudioAllOff, V::None, 1},
+    {"bitspersample", Kw::BitsPerSample, V::Integer, 0, kWave},
+    {"channels", Kw::Channels, V::Integer, 0, kWave},
+    {"samplespersec", Kw::SamplesPerSec, V::Integer, 0, kWave},
+    {"bytespersec", Kw::BytesPerSec, V::Integer, 0, kWave},
+    {"alignment", Kw::Alignment, V::Integer, 0, kWave},
+    {"format tag", Kw::FormatTag, V::Word, 0, kWave},
+    {"tempo", Kw::Tempo, V::Integer, 0, kSeq},
+    {"port", Kw::Port, V::Word, 0, kSeq},
+    // The sequencer's time formats of more than one word.
+    {"time format song pointer", Kw::TimeFormatSongPointer, V::None, 2, kSeq},
+    {"time format smpte 24", Kw::TimeFormatSmpte24, V::None, 2, kSeq},
+    {"time format smpte 25", Kw::TimeFormatSmpte25, V::None, 2, kSeq},
+    {"time format smpte 30", Kw::TimeFormatSmpte30, V::None, 2, kSeq},
+    {"time format smpte 30 drop", Kw::TimeFormatSmpte30Drop, V::None, 2, kSeq},
 };
 constexpr KeywordSpec kStatusItems[] = {
     {"length", Kw::Length, V::None, 1},
@@ -50,6 +65,15 @@ constexpr KeywordSpec kStatusItems[] = {
     {"window visible", Kw::WindowVisible, V::None, 1, kVideo},
     {"window minimized", Kw::WindowMinimized, V::None, 1, kVideo},
     {"window maximized", Kw::WindowMaximized, V::None, 1, kVideo},
+    {"bitspersample", Kw::BitsPerSample, V::None, 1, kWave},
+    {"channels", Kw::Channels, V::None, 1, kWave},
+    {"samplespersec", Kw::SamplesPerSec, V::None, 1, kWave},
+    {"bytespersec", Kw::BytesPerSec, V::None, 1, kWave},
+    {"alignment", Kw::Alignment, V::None, 1, kWave},
+    {"format tag", Kw::FormatTag, V::None, 1, kWave},
+    {"level", Kw::Level, V::None, 1, kWave},
+    {"tempo", Kw::Tempo, V::None, 1, kSeq},
+    {"port", Kw::Port, V::None, 1, kSeq},
 };
 constexpr KeywordSpec kWhereItems[] = {
     {"destination", Kw::Destination, V::None, 1},

@@ -21,6 +21,31 @@ constexpr GstClockTime kWaitMargin = 2 * GST_SECOND;
 constexpr std::int64_t kMaxVolume = 1000;
 constexpr std::int64_t kMaxWindowSide = 32767;
 
+std::string_view TimeFormatName(MediaDevice::TimeFormat format) {
+    using F = MediaDevice::TimeFormat;
+    switch (format) {
+        case F::Frames:
+            return "frames";
+        case F::Bytes:
+            return "bytes";
+        case F::Samples:
+            return "samples";
+        case F::SongPointer:
+            return "song pointer";
+        case F::Smpte24:
+            return "smpte 24";
+        case F::Smpte25:
+            return "smpte 25";
+        case F::Smpte30:
+            return "smpte 30";
+        case F::Smpte30Drop:
+            return "smpte 30 drop";
+        case F::Milliseconds:
+            break;
+    }
+    return "milliseconds";
+}
+
 std::uint32_t CheckFile(const std::string& path) {
     struct stat info {};
     if (path.empty() || stat(path.c_str(), &info) != 0) {
@@ -68,6 +93,12 @@ std::uint32_t MediaDevice::Open(const std::string& path, const OpenOptions& opti
     if (!device->pipeline_) {
         return mcierr::kInvalidFile;
     }
+    if (options.type == DeviceType::WaveAudio) {
+        // A file that cannot be read here (a stand-in's) keeps the plainest format.
+        device->wave_ = ReadWaveFormat(path).value_or(WaveFormat{});
+    } else if (options.type == DeviceType::Sequencer) {
+        device->fileTempo_ = ReadMidiTempo(path);
+    }
     const StreamInfo& info = device->Info();
     device->end_ = info.duration;
     device->destination_ = Rect{0, 0, info.width, info.height};
@@ -92,22 +123,101 @@ std::int64_t MediaDevice::FrameRate() const {
     return (static_cast<std::int64_t>(Info().fpsNum) + Info().fpsDen / 2) / Info().fpsDen;
 }
 
-std::int64_t MediaDevice::ToUnits(GstClockTime time) const {
-    if (format_ == TimeFormat::Frames) {
-        return static_cast<std::int64_t>(
-            gst_util_uint64_scale_round(time, static_cast<guint64>(Info().fpsNum),
-                                        static_cast<guint64>(Info().fpsDen) * GST_SECOND));
+std::int64_t MediaDevice::SmpteRate() const {
+    switch (format_) {
+        case TimeFormat::Smpte24:
+            return 24;
+        case TimeFormat::Smpte25:
+            return 25;
+        default:
+            // Drop-frame time counts 30 a second with labels left out; it is
+            // counted here as plain 30.
+            return 30;
     }
-    return static_cast<std::int64_t>(gst_util_uint64_scale_round(time, 1, GST_MSECOND));
+}
+
+std::int64_t MediaDevice::ToUnits(GstClockTime time) const {
+    const auto scale = [time](std::int64_t num, std::int64_t den) {
+        return static_cast<std::int64_t>(gst_util_uint64_scale_round(
+            time, static_cast<guint64>(num), static_cast<guint64>(den)));
+    };
+    switch (format_) {
+        case TimeFormat::Frames:
+            return scale(Info().fpsNum, std::int64_t{Info().fpsDen} * GST_SECOND);
+        case TimeFormat::Samples:
+            return scale(wave_.samplesPerSec, GST_SECOND);
+        case TimeFormat::Bytes:
+            return scale(wave_.samplesPerSec, GST_SECOND) * wave_.alignment;
+        // Sixteenth notes: four to a beat.
+        case TimeFormat::SongPointer:
+            return scale(fileTempo_ * 4, 60 * GST_SECOND);
+        case TimeFormat::Smpte24:
+        case TimeFormat::Smpte25:
+        case TimeFormat::Smpte30:
+        case TimeFormat::Smpte30Drop: {
+            const std::int64_t rate = SmpteRate();
+            const std::int64_t frames = scale(rate, GST_SECOND);
+            const std::int64_t seconds = frames / rate;
+            return (seconds / 3600 % 256) | (seconds / 60 % 60) << 8 | (seconds % 60) << 16 |
+                   (frames % rate) << 24;
+        }
+        case TimeFormat::Milliseconds:
+            break;
+    }
+    return scale(1, GST_MSECOND);
 }
 
 GstClockTime MediaDevice::FromUnits(std::int64_t units) const {
     const auto value = static_cast<guint64>(std::max<std::int64_t>(units, 0));
-    if (format_ == TimeFormat::Frames) {
-        return gst_util_uint64_scale_round(value, static_cast<guint64>(Info().fpsDen) * GST_SECOND,
-                                           static_cast<guint64>(Info().fpsNum));
+    const auto scale = [value](std::int64_t num, std::int64_t den) {
+        return gst_util_uint64_scale_round(value, static_cast<guint64>(num),
+                                           static_cast<guint64>(den));
+    };
+    switch (format_) {
+        case TimeFormat::Frames:
+            return scale(std::int64_t{Info().fpsDen} * GST_SECOND, Info().fpsNum);
+        case TimeFormat::Samples:
+            return scale(GST_SECOND, wave_.samplesPerSec);
+        case TimeFormat::Bytes:
+            return gst_util_uint64_scale_round(value / static_cast<guint64>(wave_.alignment),
+                                               GST_SECOND,
+                                               static_cast<guint64>(wave_.samplesPerSec));
+        case TimeFormat::SongPointer:
+            return scale(60 * GST_SECOND, fileTempo_ * 4);
+        case TimeFormat::Smpte24:
+        case TimeFormat::Smpte25:
+        case TimeFormat::Smpte30:
+        case TimeFormat::Smpte30Drop: {
+            const guint64 seconds =
+                (value & 0xFF) * 3600 + ((value >> 8) & 0xFF) * 60 + ((value >> 16) & 0xFF);
+            return seconds * GST_SECOND +
+                   gst_util_uint64_scale_round((value >> 24) & 0xFF, GST_SECOND,
+                                               static_cast<guint64>(SmpteRate()));
+        }
+        case TimeFormat::Milliseconds:
+            break;
     }
     return value * GST_MSECOND;
+}
+
+bool MediaDevice::OutOfRange(std::int64_t units) const {
+    if (units < 0) {
+        return true;
+    }
+    // A packed place does not grow with time: compare the times it stands for.
+    return Packed() ? FromUnits(units) > Info().duration : units > LengthUnits();
+}
+
+std::string MediaDevice::UnitsText(std::int64_t units) const {
+    if (!Packed()) {
+        return std::to_string(units);
+    }
+    std::string text;
+    for (int part = 0; part < 4; ++part) {
+        const std::int64_t value = (units >> (8 * part)) & 0xFF;
+        text += (part == 0 ? "" : ":") + std::string(value < 10 ? "0" : "") + std::to_string(value);
+    }
+    return text;
 }
 
 GstClockTime MediaDevice::CurrentTime() const {
@@ -166,8 +276,7 @@ bool MediaDevice::StartSegment(GstClockTime start) {
 
 std::uint32_t MediaDevice::Play(std::optional<std::int64_t> from, std::optional<std::int64_t> to,
                                 bool wait) {
-    const std::int64_t length = LengthUnits();
-    if ((from && (*from < 0 || *from > length)) || (to && (*to < 0 || *to > length))) {
+    if ((from && OutOfRange(*from)) || (to && OutOfRange(*to))) {
         return mcierr::kOutOfRange;
     }
     Halt();
@@ -236,7 +345,7 @@ std::uint32_t MediaDevice::Stop() {
 }
 
 std::uint32_t MediaDevice::Seek(std::optional<std::int64_t> target, bool toEnd, bool wait) {
-    if (target && (*target < 0 || *target > LengthUnits())) {
+    if (target && OutOfRange(*target)) {
         return mcierr::kOutOfRange;
     }
     Halt();
@@ -255,17 +364,40 @@ std::uint32_t MediaDevice::Seek(std::optional<std::int64_t> target, bool toEnd, 
 }
 
 std::uint32_t MediaDevice::SetTimeFormat(std::string_view format) {
+    std::optional<TimeFormat> chosen;
     if (EqualsNoCase(format, "ms") || EqualsNoCase(format, "milliseconds")) {
-        format_ = TimeFormat::Milliseconds;
-        return mcierr::kNone;
+        chosen = TimeFormat::Milliseconds;
     }
-    // Without pictures there are no frames to count: the device keeps counting
-    // milliseconds, and callers that ask for frames see a rate of 1000.
-    if (EqualsNoCase(format, "frames") && Info().hasVideo) {
-        format_ = TimeFormat::Frames;
-        return mcierr::kNone;
+    switch (type_) {
+        case DeviceType::DigitalVideo:
+            // Without pictures there are no frames to count: the device keeps counting
+            // milliseconds, and callers that ask for frames see a rate of 1000.
+            if (EqualsNoCase(format, "frames") && Info().hasVideo) {
+                chosen = TimeFormat::Frames;
+            }
+            break;
+        case DeviceType::WaveAudio:
+            if (EqualsNoCase(format, "bytes")) {
+                chosen = TimeFormat::Bytes;
+            } else if (EqualsNoCase(format, "samples")) {
+                chosen = TimeFormat::Samples;
+            }
+            break;
+        case DeviceType::Sequencer:
+            for (const TimeFormat each :
+                 {TimeFormat::SongPointer, TimeFormat::Smpte24, TimeFormat::Smpte25,
+                  TimeFormat::Smpte30, TimeFormat::Smpte30Drop}) {
+                if (EqualsNoCase(format, TimeFormatName(each))) {
+                    chosen = each;
+                }
+            }
+            break;
     }
-    return mcierr::kBadTimeFormat;
+    if (!chosen) {
+        return mcierr::kBadTimeFormat;
+    }
+    format_ = *chosen;
+    return mcierr::kNone;
 }
 
 std::uint32_t MediaDevice::SetSpeed(std::int64_t thousandths) {
@@ -307,16 +439,16 @@ std::uint32_t MediaDevice::SetVolume(std::int64_t thousandths) {
 std::uint32_t MediaDevice::Status(Kw item, std::string& reply) {
     switch (item) {
         case Kw::Length:
-            reply = std::to_string(LengthUnits());
+            reply = UnitsText(LengthUnits());
             break;
         case Kw::Position: {
             std::int64_t units = ToUnits(CurrentTime());
-            if (mode_ == Mode::Playing) {
+            if (mode_ == Mode::Playing && !Packed()) {
                 // Only a device that has stopped there stands at the end, so a
                 // caller testing position >= end never sees it while playing.
                 units = std::min(units, std::max<std::int64_t>(ToUnits(end_) - 1, 0));
             }
-            reply = std::to_string(units);
+            reply = UnitsText(units);
             break;
         }
         case Kw::Speed:
@@ -329,7 +461,7 @@ std::uint32_t MediaDevice::Status(Kw item, std::string& reply) {
                                             : "stopped";
             break;
         case Kw::TimeFormat:
-            reply = format_ == TimeFormat::Frames ? "frames" : "milliseconds";
+            reply = TimeFormatName(format_);
             break;
         case Kw::Ready:
             reply = "true";
@@ -339,6 +471,34 @@ std::uint32_t MediaDevice::Status(Kw item, std::string& reply) {
             break;
         case Kw::MediaPresent:
             reply = "true";
+            break;
+        case Kw::BitsPerSample:
+            reply = std::to_string(wave_.bitsPerSample);
+            break;
+        case Kw::Channels:
+            reply = std::to_string(wave_.channels);
+            break;
+        case Kw::SamplesPerSec:
+            reply = std::to_string(wave_.samplesPerSec);
+            break;
+        case Kw::BytesPerSec:
+            reply = std::to_string(wave_.bytesPerSec);
+            break;
+        case Kw::Alignment:
+            reply = std::to_string(wave_.alignment);
+            break;
+        case Kw::FormatTag:
+            reply = wave_.formatTag == 1 ? "pcm" : std::to_string(wave_.formatTag);
+            break;
+        // Nothing is recorded, so there is no input level to give.
+        case Kw::Level:
+            reply = "0";
+            break;
+        case Kw::Tempo:
+            reply = std::to_string((fileTempo_ * speed_ + 500) / 1000);
+            break;
+        case Kw::Port:
+            reply = port_;
             break;
         // A file is one track.
         case Kw::NumberOfTracks:
@@ -487,7 +647,7 @@ std::uint32_t MediaDevice::Step(std::int64_t frames) {
 }
 
 std::uint32_t MediaDevice::Cue(std::optional<std::int64_t> target) {
-    if (target && (*target < 0 || *target > LengthUnits())) {
+    if (target && OutOfRange(*target)) {
         return mcierr::kOutOfRange;
     }
     Halt();
@@ -498,6 +658,83 @@ std::uint32_t MediaDevice::Cue(std::optional<std::int64_t> target) {
         return mcierr::kDriverInternal;
     }
     mode_ = Mode::Paused;
+    return mcierr::kNone;
+}
+
+}  // namespace kelto::mciservice
+
+namespace kelto::mciservice {
+
+std::uint32_t MediaDevice::SetWaveFormat(Kw item, std::int64_t value) {
+    // Within what a wave file's header can say, and sound can be.
+    const bool valid = item == Kw::Channels ? value >= 1 && value <= 8
+                       : item == Kw::BitsPerSample
+                           ? value == 8 || value == 16 || value == 24 || value == 32
+                       : item == Kw::SamplesPerSec ? value >= 1000 && value <= 384000
+                                                   : value >= 1 && value <= 0xFFFFFFF;
+    if (!valid) {
+        return mcierr::kOutOfRange;
+    }
+    switch (item) {
+        case Kw::Channels:
+            wave_.channels = value;
+            break;
+        case Kw::BitsPerSample:
+            wave_.bitsPerSample = value;
+            break;
+        case Kw::SamplesPerSec:
+            wave_.samplesPerSec = value;
+            break;
+        case Kw::BytesPerSec:
+            wave_.bytesPerSec = value;
+            return mcierr::kNone;
+        case Kw::Alignment:
+            wave_.alignment = value;
+            return mcierr::kNone;
+        default:
+            return mcierr::kBadConstant;
+    }
+    // PCM's block and byte rate follow from the other three.
+    if (wave_.formatTag == 1) {
+        wave_.alignment = wave_.channels * wave_.bitsPerSample / 8;
+        wave_.bytesPerSec = wave_.samplesPerSec * wave_.alignment;
+    }
+    return mcierr::kNone;
+}
+
+std::uint32_t MediaDevice::SetFormatTag(std::string_view tag) {
+    if (EqualsNoCase(tag, "pcm")) {
+        wave_.formatTag = 1;
+        return mcierr::kNone;
+    }
+    const std::optional<std::int64_t> value = ParseInteger(tag);
+    if (!value || *value < 1 || *value > 0xFFFF) {
+        return mcierr::kBadInteger;
+    }
+    wave_.formatTag = *value;
+    return mcierr::kNone;
+}
+
+std::uint32_t MediaDevice::SetTempo(std::int64_t beatsPerMinute) {
+    const std::int64_t speed = (beatsPerMinute * 1000 + fileTempo_ / 2) / fileTempo_;
+    if (beatsPerMinute <= 0 || speed <= 0 || speed > kMaxSpeed) {
+        return mcierr::kOutOfRange;
+    }
+    return SetSpeed(speed);
+}
+
+std::uint32_t MediaDevice::SetPort(std::string_view port) {
+    if (EqualsNoCase(port, "mapper") || EqualsNoCase(port, "none")) {
+        port_ = EqualsNoCase(port, "none") ? "none" : "mapper";
+    } else {
+        const std::optional<std::int64_t> number = ParseInteger(port);
+        if (!number || *number < 0) {
+            return mcierr::kBadInteger;
+        }
+        port_ = std::to_string(*number);
+    }
+    // No port: the notes go nowhere.
+    pipeline_->SetMute(port_ == "none");
     return mcierr::kNone;
 }
 

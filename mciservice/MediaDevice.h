@@ -11,6 +11,7 @@
 
 #include "mciservice/CommandParser.h"
 #include "mciservice/DeviceType.h"
+#include "mciservice/MediaFileHeaders.h"
 #include "mciservice/MediaPipeline.h"
 #include "mciservice/ServiceOptions.h"
 #include "mciservice/VideoWindow.h"
@@ -28,6 +29,18 @@ public:
     static constexpr std::int64_t kMaxSpeed = 16000;
 
     enum class WindowState { Shown, Hidden, Minimized, Maximized };
+    // The SMPTE formats come last: their places are packed, not counted.
+    enum class TimeFormat {
+        Milliseconds,
+        Frames,
+        Bytes,
+        Samples,
+        SongPointer,
+        Smpte24,
+        Smpte25,
+        Smpte30,
+        Smpte30Drop
+    };
 
     struct OpenOptions {
         // Window to draw into, as an X11 window id; 0 for none.
@@ -73,6 +86,13 @@ public:
     std::uint32_t Step(std::int64_t frames);
     // Stands paused, ready to play, at `target` (in the time format) or where it is.
     std::uint32_t Cue(std::optional<std::int64_t> target);
+    // The waveaudio device's sound format: read from the file, changed by "set".
+    std::uint32_t SetWaveFormat(Kw item, std::int64_t value);
+    std::uint32_t SetFormatTag(std::string_view tag);
+    // The sequencer's tempo in beats a minute plays the file faster or slower.
+    std::uint32_t SetTempo(std::int64_t beatsPerMinute);
+    // "mapper", "none" (silent) or a port number.
+    std::uint32_t SetPort(std::string_view port);
     // The key that breaks a "wait"; kept, as nothing here waits on a keyboard.
     void SetBreakKey(std::optional<std::int64_t> key) { breakKey_ = key; }
 
@@ -87,13 +107,19 @@ public:
 
 private:
     enum class Mode { Stopped, Playing, Paused };
-    enum class TimeFormat { Milliseconds, Frames };
 
     MediaDevice() = default;
 
     std::int64_t ToUnits(GstClockTime time) const;
     GstClockTime FromUnits(std::int64_t units) const;
     std::int64_t LengthUnits() const { return ToUnits(Info().duration); }
+    // Whether a place given in the time format lies outside the file.
+    bool OutOfRange(std::int64_t units) const;
+    bool Packed() const { return format_ >= TimeFormat::Smpte24; }
+    // Frames a second of the SMPTE format.
+    std::int64_t SmpteRate() const;
+    // A length or position as the time format writes it: colons for SMPTE.
+    std::string UnitsText(std::int64_t units) const;
     const StreamInfo& Info() const { return pipeline_->Info(); }
     GstClockTime CurrentTime() const;
     double Rate() const { return static_cast<double>(speed_) / 1000.0; }
@@ -123,6 +149,9 @@ private:
     Rect source_;
     WindowState windowState_ = WindowState::Shown;
     std::optional<std::int64_t> breakKey_;
+    WaveFormat wave_;
+    std::int64_t fileTempo_ = 120;
+    std::string port_ = "mapper";
 };
 
 }  // namespace kelto::mciservice

@@ -217,5 +217,77 @@ TEST(DeviceTypesTest, DigitalVideoWindowStepCueAndBreak) {
                        });
 }
 
+TEST(DeviceTypesTest, WaveFormatsAndTheSequencersTempoPortAndTimeFormats) {
+    MciService service;
+    RunScript(service, {
+                           // The generated tone: 44.1 kHz, 16 bits, two channels, 1.000 s.
+                           {"open {wav} alias w", 0, "1"},
+                           {"status w format tag", 0, "pcm"},
+                           {"status w channels", 0, "2"},
+                           {"status w bitspersample", 0, "16"},
+                           {"status w samplespersec", 0, "44100"},
+                           {"status w bytespersec", 0, "176400"},
+                           {"status w alignment", 0, "4"},
+                           {"status w level", 0, "0"},
+                           {"set w time format samples", 0, ""},
+                           {"status w time format", 0, "samples"},
+                           {"status w length", 0, "44100"},
+                           {"seek w to 22050", 0, ""},
+                           {"set w time format bytes", 0, ""},
+                           {"status w position", 0, "88200"},
+                           {"status w length", 0, "176400"},
+                           {"play w from 176401", 282, ""},
+                           {"set w time format frames", 293, ""},
+                           {"set w time format song pointer", 259, ""},
+                           {"set w time format ms", 0, ""},
+                           // PCM's block and byte rate follow the channels, bits and rate.
+                           {"set w channels 1", 0, ""},
+                           {"status w alignment", 0, "2"},
+                           {"set w bitspersample 8 samplespersec 22050", 0, ""},
+                           {"status w bytespersec", 0, "22050"},
+                           {"set w format tag pcm", 0, ""},
+                           {"set w format tag mp3", 270, ""},
+                           {"set w channels 0", 282, ""},
+                           {"set w bitspersample 12", 282, ""},
+                           {"status w tempo", 290, ""},
+                           // The generated tune sets 120 beats a minute and lasts 1.000 s.
+                           {"open {mid} alias s", 0, "2"},
+                           {"status s tempo", 0, "120"},
+                           {"status s port", 0, "mapper"},
+                           {"set s time format song pointer", 0, ""},
+                           {"status s time format", 0, "song pointer"},
+                           {"status s length", 0, "8"},
+                           {"set s time format smpte 25", 0, ""},
+                           {"status s length", 0, "00:00:01:00"},
+                           {"seek s to 0:0:0:12", 0, ""},
+                           {"status s position", 0, "00:00:00:12"},
+                           {"play s from 0:0:2:0", 282, ""},
+                           {"seek s to 0:0:0:256", 270, ""},
+                           {"set s time format smpte 30 drop", 0, ""},
+                           {"status s time format", 0, "smpte 30 drop"},
+                           {"set s time format bytes", 293, ""},
+                           {"set s time format ms", 0, ""},
+                           // Twice the tempo plays twice as fast.
+                           {"set s tempo 240", 0, ""},
+                           {"status s tempo", 0, "240"},
+                           {"set s tempo 0", 282, ""},
+                           {"set s port none", 0, ""},
+                           {"status s port", 0, "none"},
+                           {"set s port 2", 0, ""},
+                           {"status s port", 0, "2"},
+                           {"set s port mapper", 0, ""},
+                           {"status s channels", 290, ""},
+                           {"open {mpg} alias v", 0, "3"},
+                           {"set v time format smpte 25", 259, ""},
+                           {"set v time format hms", 293, ""},
+                           {"set v time format msf", 293, ""},
+                           {"set v time format tmsf", 293, ""},
+                           {"status v tempo", 290, ""},
+                       });
+    // It still plays to its end at the new tempo.
+    ASSERT_EQ(Send(service, "play s").code, 0u);
+    EXPECT_TRUE(testsupport::WaitForMode(service, "s", "stopped"));
+}
+
 }  // namespace
 }  // namespace kelto::mciservice
