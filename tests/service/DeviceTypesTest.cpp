@@ -291,3 +291,26 @@ TEST(DeviceTypesTest, WaveFormatsAndTheSequencersTempoPortAndTimeFormats) {
 
 }  // namespace
 }  // namespace kelto::mciservice
+
+namespace kelto::mciservice {
+namespace {
+
+// MPEG program streams carry their time in packet stamps: the length is from
+// the first picture's stamp to the end of the last picture, so the last frame
+// can be sought and shown.
+TEST(ProgramStreamLengthTest, FourSecondsAtTwentyFiveFramesReadsExactly) {
+    for (const ClipKind kind : {ClipKind::Mpeg1, ClipKind::Vob}) {
+        SCOPED_TRACE(testing::ExtensionOf(kind));
+        MciService service;
+        const std::string path = Clip(kind, 4000).string();
+        ASSERT_EQ(Send(service, "open " + path + " type MPEGVideo alias v").code, 0u);
+        EXPECT_EQ(Send(service, "status v length").reply, "4000");
+        EXPECT_EQ(Send(service, "set v time format frames").code, 0u);
+        EXPECT_EQ(Send(service, "status v length").reply, "100");
+        EXPECT_EQ(Send(service, "seek v to 100").code, 0u);
+        EXPECT_EQ(Send(service, "status v position").reply, "100");
+    }
+}
+
+}  // namespace
+}  // namespace kelto::mciservice
