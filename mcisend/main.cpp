@@ -2,6 +2,7 @@
 // argument, or one per line of a script file or of standard input, and prints
 // one line per command.
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <string_view>
 
 #include "mciservice/MciService.h"
 
@@ -32,12 +34,24 @@ void Run(kelto::mciservice::MciService& service, const std::string& command) {
               << std::endl;
 }
 
+// Until standard input has more to read, notifications are told as plays end.
+void AwaitInput(kelto::mciservice::MciService& service) {
+    constexpr int kPollMs = 100;
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    while (std::cin.rdbuf()->in_avail() <= 0 && poll(&input, 1, kPollMs) == 0) {
+        service.Poll();
+    }
+}
+
 // One command a line until the end of `in`; a person at a terminal gets a prompt.
 void RunLines(kelto::mciservice::MciService& service, std::istream& in, bool prompt) {
     std::string line;
     for (;;) {
         if (prompt) {
             std::cout << "mci> " << std::flush;
+        }
+        if (&in == &std::cin) {
+            AwaitInput(service);
         }
         if (!std::getline(in, line)) {
             break;
@@ -59,6 +73,9 @@ void RunLines(kelto::mciservice::MciService& service, std::istream& in, bool pro
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Its own buffer lets standard input tell what it holds already read, so
+    // that waiting for more never holds up a command that has come.
+    std::ios::sync_with_stdio(false);
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         PrintUsage();
         return 0;
@@ -78,7 +95,13 @@ int main(int argc, char** argv) {
     }
     // Videos opened without a parent get a window of their own when a display
     // is there, and play headless otherwise.
-    kelto::mciservice::MciService service({.ownVideoWindows = true});
+    // Each notification is a line of its own: "notify rec successful".
+    kelto::mciservice::MciService service(
+        {.ownVideoWindows = true,
+         .notify = [](std::string_view alias, kelto::mciservice::NotifyStatus status) {
+             std::cout << "notify " << alias << ' ' << kelto::mciservice::NotifyWord(status)
+                       << std::endl;
+         }});
     if (file.is_open()) {
         RunLines(service, file, false);
     } else if (argc > 1 && !script && !(argc == 2 && std::strcmp(argv[1], "-") == 0)) {

@@ -44,6 +44,9 @@ struct CommandSpec {
     bool opensDevice = false;
     // The device name is a device type or "all", not an alias ("sysinfo").
     bool namesType = false;
+    // Ends a play in progress: a notification waiting for its end is aborted
+    // (superseded when this command asks for one itself).
+    bool interrupts = false;
     // Devices of other types do not know the command (261).
     DeviceTypes types = kEveryType;
     CommandHandler handler = nullptr;

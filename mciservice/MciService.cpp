@@ -31,6 +31,16 @@ bool NamesAKeyword(const CommandSpec& entry, const Token& name) {
     return false;
 }
 
+// "notify" among the command's words.
+bool AsksNotify(const CommandLine& line) {
+    for (const Token& word : line.Words()) {
+        if (!word.quoted && EqualsNoCase(word.text, "notify")) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Parses the command's words for a device of `types`: 273 when a command
 // that needs one keyword got none.
 std::uint32_t ParseFor(const CommandSpec& entry, const CommandLine& line, DeviceTypes types,
@@ -83,6 +93,63 @@ MciService::~MciService() { devices_->Clear(); }
 
 std::size_t MciService::OpenDeviceCount() const { return devices_->Size(); }
 
+std::string_view NotifyWord(NotifyStatus status) {
+    switch (status) {
+        case NotifyStatus::Superseded:
+            return "superseded";
+        case NotifyStatus::Aborted:
+            return "aborted";
+        case NotifyStatus::Failure:
+            return "failure";
+        case NotifyStatus::Successful:
+            break;
+    }
+    return "successful";
+}
+
+void MciService::Notify(std::string_view alias, NotifyStatus status) const {
+    if (options_.notify) {
+        options_.notify(alias, status);
+    }
+}
+
+void MciService::Poll() {
+    for (const DeviceTable::Open& open : devices_->List()) {
+        MediaDevice& device = *open.device;
+        if (device.NotifyPending()) {
+            device.Poll();
+            if (device.IsStopped()) {
+                device.SetNotifyPending(false);
+                Notify(open.alias,
+                       device.EndedInError() ? NotifyStatus::Failure : NotifyStatus::Successful);
+            }
+        }
+    }
+    devices_->CloseStopped();
+}
+
+std::uint32_t MciService::RunNotifying(const CommandSpec& entry, const CommandLine& line,
+                                       CommandContext& context, std::string_view alias) {
+    const bool notify = AsksNotify(line);
+    MediaDevice& device = *context.device;
+    // A play that a later command ends no longer ends by itself.
+    if (entry.interrupts && device.NotifyPending()) {
+        device.SetNotifyPending(false);
+        Notify(alias, notify ? NotifyStatus::Superseded : NotifyStatus::Aborted);
+    }
+    const std::uint32_t rc = RunOn(entry, line, context);
+    if (rc != mcierr::kNone || !notify) {
+        return rc;
+    }
+    // A play under way is told at its end; everything else is done now.
+    if (entry.handler == handlers::Play && !device.IsStopped()) {
+        device.SetNotifyPending(true);
+    } else {
+        Notify(alias, NotifyStatus::Successful);
+    }
+    return rc;
+}
+
 std::string MciService::ErrorText(std::uint32_t code) {
     return std::string(platform::MciErrorText(code));
 }
@@ -98,8 +165,8 @@ std::uint32_t MciService::SendString(std::string_view command, std::string& repl
 }
 
 std::uint32_t MciService::Dispatch(std::string_view command, std::string& reply) {
-    // A device opened for one command closes once its play has ended.
-    devices_->CloseStopped();
+    // Plays that ended are told, and devices opened for them closed.
+    Poll();
     CommandLine line;
     if (const std::uint32_t rc = SplitCommand(command, line); rc != mcierr::kNone) {
         return rc;
@@ -126,7 +193,20 @@ std::uint32_t MciService::Dispatch(std::string_view command, std::string& reply)
             rc != mcierr::kNone) {
             return rc;
         }
-        return entry->handler(context);
+        if (all && entry->interrupts) {
+            for (const DeviceTable::Open& open : devices_->List()) {
+                if (open.device->NotifyPending()) {
+                    open.device->SetNotifyPending(false);
+                    Notify(open.alias,
+                           AsksNotify(line) ? NotifyStatus::Superseded : NotifyStatus::Aborted);
+                }
+            }
+        }
+        const std::uint32_t rc = entry->handler(context);
+        if (rc == mcierr::kNone && AsksNotify(line) && !entry->opensDevice) {
+            Notify(line.device.text, NotifyStatus::Successful);
+        }
+        return rc;
     }
     const std::string_view name = line.device.text;
     context.device = devices_->Find(name);
@@ -150,7 +230,7 @@ std::uint32_t MciService::Dispatch(std::string_view command, std::string& reply)
         context.device = devices_->Find(name);
         opened = true;
     }
-    const std::uint32_t rc = RunOn(*entry, line, context);
+    const std::uint32_t rc = RunNotifying(*entry, line, context, name);
     if (opened) {
         // Closed when the command is done, or when the play it started ends.
         if (rc != mcierr::kNone || context.device->IsStopped()) {
@@ -177,7 +257,7 @@ std::uint32_t MciService::DispatchToAll(const CommandSpec& entry, const CommandL
         CommandContext context{*devices_, options_, audioSinks_.get(), line.device, {}, open.device,
                                false,     reply};
         // Every device gets the command; the first refusal is the answer.
-        const std::uint32_t rc = RunOn(entry, line, context);
+        const std::uint32_t rc = RunNotifying(entry, line, context, open.alias);
         first = first == mcierr::kNone ? rc : first;
     }
     reply.clear();

@@ -11,6 +11,7 @@ namespace kelto::mciservice {
 
 class AudioSinkProbe;
 class DeviceTable;
+struct CommandContext;
 struct CommandLine;
 struct CommandSpec;
 
@@ -33,10 +34,20 @@ public:
 
     std::size_t OpenDeviceCount() const;
 
+    // Looks at the devices between commands: tells the notifications of plays
+    // that have ended and closes the devices opened for one command whose
+    // play has ended. Every command does this first; a caller waiting for a
+    // notification calls it now and then.
+    void Poll();
+
 private:
     std::uint32_t Dispatch(std::string_view command, std::string& reply);
     std::uint32_t DispatchToAll(const CommandSpec& entry, const CommandLine& line,
                                 std::string& reply);
+    // Runs the command on the device and tells what its "notify" asks.
+    std::uint32_t RunNotifying(const CommandSpec& entry, const CommandLine& line,
+                               CommandContext& context, std::string_view alias);
+    void Notify(std::string_view alias, NotifyStatus status) const;
 
     ServiceOptions options_;
     // Declared before the devices, so that it outlives every pipeline that

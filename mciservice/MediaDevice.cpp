@@ -237,6 +237,7 @@ void MediaDevice::Poll() {
     }
     const PlaybackPipeline::Events events = pipeline_->Drain();
     if (mode_ == Mode::Playing && (events.endOfStream || events.error)) {
+        endedInError_ = events.error && !events.endOfStream;
         FinishPlay();
     }
 }
@@ -293,6 +294,7 @@ std::uint32_t MediaDevice::Play(std::optional<std::int64_t> from, std::optional<
         segmentReady_ = false;
         return mcierr::kNone;
     }
+    endedInError_ = false;
     const bool samePlace = segmentReady_ && start == position_ && end == end_;
     end_ = end;
     playStart_ = start;
@@ -310,6 +312,7 @@ std::uint32_t MediaDevice::Play(std::optional<std::int64_t> from, std::optional<
         const auto timeout = static_cast<GstClockTime>(static_cast<double>(remaining) / Rate());
         const PlaybackPipeline::Events events = pipeline_->Wait(timeout + kWaitMargin, true);
         if (events.endOfStream || events.error) {
+            endedInError_ = events.error && !events.endOfStream;
             FinishPlay();
         }
     }

@@ -98,6 +98,11 @@ public:
 
     DeviceType Type() const { return type_; }
     bool IsStopped() const { return mode_ == Mode::Stopped; }
+    // Whether the last play ended on a stream error rather than its end.
+    bool EndedInError() const { return endedInError_; }
+    // A "play ... notify" waits for the play's end.
+    bool NotifyPending() const { return notifyPending_; }
+    void SetNotifyPending(bool pending) { notifyPending_ = pending; }
     const std::string& Path() const { return path_; }
     bool HasPictures() const { return Info().hasVideo; }
     // Frames a second, rounded; 0 without pictures.
@@ -149,6 +154,8 @@ private:
     Rect source_;
     WindowState windowState_ = WindowState::Shown;
     std::optional<std::int64_t> breakKey_;
+    bool endedInError_ = false;
+    bool notifyPending_ = false;
     WaveFormat wave_;
     std::int64_t fileTempo_ = 120;
     std::string port_ = "mapper";

@@ -18,6 +18,18 @@ answer=$("$mcisend" -f - < "$dir/script.txt")
 answer=$("$mcisend" - < "$dir/script.txt")
 [ "$answer" = "$expected" ] || fail "- gave: $answer"
 
+# A tenth of a second of silence: 8 kHz, 16 bits, one channel, 1600 bytes.
+{
+    printf 'RIFF\104\006\000\000WAVEfmt \020\000\000\000\001\000\001\000'
+    printf '\100\037\000\000\200\076\000\000\002\000\020\000data\100\006\000\000'
+    head -c 1600 /dev/zero
+} > "$dir/quiet.wav"
+# Each notification is a line of its own, told as the command it waited for ends.
+answer=$(printf '%s\n' "open $dir/quiet.wav alias q" 'play q wait notify' \
+    'seek q to start notify' 'status q mode' | "$mcisend" -)
+expected=$(printf '0\t1\nnotify q successful\n0\t\nnotify q successful\n0\t\n0\tstopped')
+[ "$answer" = "$expected" ] || fail "notify gave: $answer"
+
 status=0
 "$mcisend" -f "$dir/missing.txt" > /dev/null 2>&1 || status=$?
 [ "$status" = 2 ] || fail "a missing script gave exit status $status"
