@@ -127,8 +127,8 @@ private:
             return reply.empty() ? std::string() : std::string(verb) + " replied \"" + reply + "\"";
         }
         const std::string_view item = ItemOf(line);
-        constexpr std::array<std::string_view, 5> kModes{"not ready", "stopped", "playing",
-                                                         "seeking", "paused"};
+        constexpr std::array<std::string_view, 6> kModes{"not ready", "stopped", "playing",
+                                                         "seeking",   "paused",  "recording"};
         bool ok = false;
         if (EqualsNoCase(item, "mode")) {
             ok = std::find(kModes.begin(), kModes.end(), reply) != kModes.end();

@@ -28,6 +28,12 @@ std::uint32_t Open(CommandContext& context) {
             return mcierr::kInvalidDeviceName;
         }
     }
+    // "new" with the wave type is a device to record into, named by its alias.
+    const bool recordNew =
+        !file.quoted && EqualsNoCase(file.text, "new") && type == DeviceType::WaveAudio;
+    if (recordNew && !args.Has(Kw::Alias)) {
+        return mcierr::kMissingDeviceName;
+    }
     const bool aliasGiven = args.Has(Kw::Alias);
     const std::string_view alias = aliasGiven ? args.Word(Kw::Alias) : file.text;
     if (alias.empty() || EqualsNoCase(alias, "all")) {
@@ -40,6 +46,16 @@ std::uint32_t Open(CommandContext& context) {
     const std::uint64_t parent = args.Has(Kw::Parent) && args.Integer(Kw::Parent) > 0
                                      ? static_cast<std::uint64_t>(args.Integer(Kw::Parent))
                                      : 0;
+    if (recordNew) {
+        MediaDevice::OpenOptions options;
+        options.type = DeviceType::WaveAudio;
+        options.recordNew = true;
+        options.captureDevice = !context.options.pipelineOpener;
+        std::unique_ptr<MediaDevice> device;
+        MediaDevice::Open({}, options, device);
+        context.reply = std::to_string(context.devices.Add(std::string(alias), std::move(device)));
+        return mcierr::kNone;
+    }
     return OpenFile(context, type, parent, alias);
 }
 
@@ -203,14 +219,29 @@ std::uint32_t Step(CommandContext& context) {
 }
 
 std::uint32_t Cue(CommandContext& context) {
-    // Nothing records yet, so there is no input to make ready.
+    // Only a wave device records; it needs no more to be ready.
     if (context.args.Has(Kw::Input)) {
-        return mcierr::kUnsupportedFunction;
+        return context.device->Type() == DeviceType::WaveAudio ? mcierr::kNone
+                                                               : mcierr::kUnsupportedFunction;
     }
     if (context.device->Type() != DeviceType::DigitalVideo) {
         return mcierr::kNone;
     }
     return context.device->Cue(Optional(context.args, Kw::To));
+}
+
+std::uint32_t Record(CommandContext& context) {
+    const Arguments& args = context.args;
+    return context.device->Record(Optional(args, Kw::From), Optional(args, Kw::To),
+                                  args.Has(Kw::Overwrite), args.Has(Kw::Wait));
+}
+
+std::uint32_t Save(CommandContext& context) {
+    return context.device->Save(std::string(context.args.Word(Kw::FileName)));
+}
+
+std::uint32_t Delete(CommandContext& context) {
+    return context.device->Delete(Optional(context.args, Kw::From), Optional(context.args, Kw::To));
 }
 
 std::uint32_t Break(CommandContext& context) {
@@ -267,9 +298,12 @@ std::uint32_t Capability(CommandContext& context) {
         case Kw::UsesFiles:
             reply = TrueFalse(true);
             break;
-        case Kw::CanEject:
+        // A wave device records from the capture device and saves wave files.
         case Kw::CanRecord:
         case Kw::CanSave:
+            reply = TrueFalse(device.Type() == DeviceType::WaveAudio);
+            break;
+        case Kw::CanEject:
         case Kw::CanFreeze:
         case Kw::CanLock:
         case Kw::CanReverse:
@@ -300,7 +334,7 @@ std::uint32_t Capability(CommandContext& context) {
             reply = "1";
             break;
         case Kw::Inputs:
-            reply = "0";
+            reply = "1";
             break;
         case Kw::Outputs:
             reply = "1";

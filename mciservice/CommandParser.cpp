@@ -180,7 +180,19 @@ std::uint32_t ParseArguments(std::span<const KeywordSpec> specs, bool itemList,
             }
         }
         if (best == nullptr) {
-            return itemList ? mcierr::kBadConstant : mcierr::kUnrecognizedKeyword;
+            for (const KeywordSpec& entry : specs) {
+                if (entry.words.empty() && (entry.types & types) != 0 &&
+                    !out.present_.test(Arguments::Index(entry.id))) {
+                    best = &entry;
+                }
+            }
+            if (best == nullptr) {
+                return itemList ? mcierr::kBadConstant : mcierr::kUnrecognizedKeyword;
+            }
+            out.present_.set(Arguments::Index(best->id));
+            out.words_[Arguments::Index(best->id)] = words.front().text;
+            words = words.subspan(1);
+            continue;
         }
         const std::size_t index = Arguments::Index(best->id);
         if (out.present_.test(index)) {

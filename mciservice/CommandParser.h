@@ -143,12 +143,17 @@ enum class Kw : std::uint8_t {
     TimeFormatSmpte25,
     TimeFormatSmpte30,
     TimeFormatSmpte30Drop,
+    // record, save, delete
+    Insert,
+    Overwrite,
+    FileName,
     Count
 };
 
 enum class ValueKind : std::uint8_t { None, Integer, Rect, Word };
 
-// `words` are lower-case and separated by single blanks. Keywords that share a
+// `words` are lower-case and separated by single blanks; empty `words` take the
+// first word that is no keyword as their value (a file name). Keywords that share a
 // non-zero `group` cannot be given together (284). Only devices of `types` know
 // the keyword: to the others it is an unknown word.
 struct KeywordSpec {

@@ -164,6 +164,20 @@ constexpr KeywordSpec kSysinfoItems[] = {
     {"open", Kw::Open, V::None},
 };
 
+constexpr KeywordSpec kRecordKeywords[] = {
+    {"from", Kw::From, V::Integer},
+    {"to", Kw::To, V::Integer},
+    {"insert", Kw::Insert, V::None, 1},
+    {"overwrite", Kw::Overwrite, V::None, 1},
+};
+constexpr KeywordSpec kSaveKeywords[] = {
+    {"", Kw::FileName, V::Word},
+};
+constexpr KeywordSpec kDeleteKeywords[] = {
+    {"from", Kw::From, V::Integer},
+    {"to", Kw::To, V::Integer},
+};
+
 // Each command's keywords, and what it demands of its arguments and device name.
 constexpr std::array kCommands{
     CommandSpec{
@@ -253,6 +267,21 @@ constexpr std::array kCommands{
                 .acceptsAll = true,
                 .eachDevice = true,
                 .handler = handlers::Break},
+    CommandSpec{.verb = "record",
+                .keywords = kRecordKeywords,
+                .interrupts = true,
+                .types = kWave,
+                .handler = handlers::Record},
+    CommandSpec{.verb = "save",
+                .keywords = kSaveKeywords,
+                .needsParameter = true,
+                .types = kWave,
+                .handler = handlers::Save},
+    CommandSpec{.verb = "delete",
+                .keywords = kDeleteKeywords,
+                .interrupts = true,
+                .types = kWave,
+                .handler = handlers::Delete},
     CommandSpec{.verb = "capability",
                 .keywords = kCapabilityItems,
                 .itemList = true,

@@ -142,7 +142,8 @@ std::uint32_t MciService::RunNotifying(const CommandSpec& entry, const CommandLi
         return rc;
     }
     // A play under way is told at its end; everything else is done now.
-    if (entry.handler == handlers::Play && !device.IsStopped()) {
+    if ((entry.handler == handlers::Play || entry.handler == handlers::Record) &&
+        !device.IsStopped()) {
         device.SetNotifyPending(true);
     } else {
         Notify(alias, NotifyStatus::Successful);

@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "mciservice/ErrorCodes.h"
+#include "mciservice/WaveRecorder.h"
 
 namespace kelto::mciservice {
 
@@ -62,11 +63,42 @@ std::uint32_t CheckFile(const std::string& path) {
 
 }  // namespace
 
+// What a new wave device has in place of a file: the recorded sound, which
+// plays nowhere; only its length moves.
+class RecordedSound final : public PlaybackPipeline {
+public:
+    RecordedSound() { info_.duration = 0; }
+    const StreamInfo& Info() const override { return info_; }
+    void SetLength(GstClockTime length) { info_.duration = length; }
+    bool Seek(double, GstClockTime, GstClockTime) override { return true; }
+    bool SetPlaying(bool) override { return true; }
+    std::optional<GstClockTime> Position() const override { return std::nullopt; }
+    Events Drain() override { return {}; }
+    Events Wait(GstClockTime, bool) override { return {}; }
+    void SetVolume(double) override {}
+    void SetMute(bool) override {}
+    void SetPictureSize(int, int) override {}
+
+private:
+    StreamInfo info_;
+};
+
 std::uint32_t MediaDevice::Open(const std::string& path, const OpenOptions& options,
                                 std::unique_ptr<MediaDevice>& out) {
     std::unique_ptr<MediaDevice> device(new MediaDevice());
     device->type_ = options.type;
     device->path_ = path;
+    if (options.recordNew) {
+        // 11.025 kHz, 8 bits, one channel until "set" says otherwise.
+        device->recordsNew_ = true;
+        device->captureDevice_ = options.captureDevice;
+        device->path_.clear();
+        auto sound = std::make_unique<RecordedSound>();
+        device->recordedPipeline_ = sound.get();
+        device->pipeline_ = std::move(sound);
+        out = std::move(device);
+        return mcierr::kNone;
+    }
     // The caption a window of the device's own shows until "window ... text" changes it.
     device->windowText_ = path.substr(path.find_last_of('/') + 1);
     if (options.opener != nullptr && *options.opener) {
@@ -221,6 +253,9 @@ std::string MediaDevice::UnitsText(std::int64_t units) const {
 }
 
 GstClockTime MediaDevice::CurrentTime() const {
+    if (mode_ == Mode::Recording) {
+        return BytesToTime(recordAt_ + recorder_->Size());
+    }
     if (mode_ != Mode::Playing) {
         return position_;
     }
@@ -230,6 +265,13 @@ GstClockTime MediaDevice::CurrentTime() const {
 }
 
 void MediaDevice::Poll() {
+    if (mode_ == Mode::Recording) {
+        UpdateRecordedLength();
+        if (recorder_->Failed() || (recordBytes_ && recorder_->Size() >= *recordBytes_)) {
+            FinishRecording();
+        }
+        return;
+    }
     // A file without pictures has nothing to redraw, and asking the display
     // costs a round of the X connection on every command.
     if (window_ && Info().hasVideo && window_->TakeExposed()) {
@@ -277,6 +319,10 @@ bool MediaDevice::StartSegment(GstClockTime start) {
 
 std::uint32_t MediaDevice::Play(std::optional<std::int64_t> from, std::optional<std::int64_t> to,
                                 bool wait) {
+    // A recording is only kept, not played, until it is saved and opened.
+    if (recordsNew_) {
+        return mcierr::kUnsupportedFunction;
+    }
     if ((from && OutOfRange(*from)) || (to && OutOfRange(*to))) {
         return mcierr::kOutOfRange;
     }
@@ -320,6 +366,10 @@ std::uint32_t MediaDevice::Play(std::optional<std::int64_t> from, std::optional<
 }
 
 std::uint32_t MediaDevice::Pause() {
+    if (mode_ == Mode::Recording) {
+        FinishRecording();
+        return mcierr::kNone;
+    }
     if (mode_ == Mode::Playing) {
         Halt();
         mode_ = Mode::Paused;
@@ -342,6 +392,9 @@ std::uint32_t MediaDevice::Resume() {
 }
 
 std::uint32_t MediaDevice::Stop() {
+    if (mode_ == Mode::Recording) {
+        FinishRecording();
+    }
     Halt();
     mode_ = Mode::Stopped;
     return mcierr::kNone;
@@ -459,9 +512,10 @@ std::uint32_t MediaDevice::Status(Kw item, std::string& reply) {
             reply = std::to_string(speed_);
             break;
         case Kw::Mode:
-            reply = mode_ == Mode::Playing  ? "playing"
-                    : mode_ == Mode::Paused ? "paused"
-                                            : "stopped";
+            reply = mode_ == Mode::Playing     ? "playing"
+                    : mode_ == Mode::Paused    ? "paused"
+                    : mode_ == Mode::Recording ? "recording"
+                                               : "stopped";
             break;
         case Kw::TimeFormat:
             reply = TimeFormatName(format_);
@@ -738,6 +792,169 @@ std::uint32_t MediaDevice::SetPort(std::string_view port) {
     }
     // No port: the notes go nowhere.
     pipeline_->SetMute(port_ == "none");
+    return mcierr::kNone;
+}
+
+}  // namespace kelto::mciservice
+
+namespace kelto::mciservice {
+
+namespace {
+
+// Long enough for a sound server that is there to start a capture stream.
+constexpr GstClockTime kRecordStartTimeout = 5 * GST_SECOND;
+// Added to the asked-for length when a caller waits for a recording.
+constexpr GstClockTime kRecordWaitMargin = 10 * GST_SECOND;
+
+void PutLittleEndian(std::string& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) {
+        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    }
+}
+
+}  // namespace
+
+GstClockTime MediaDevice::BytesToTime(std::size_t bytes) const {
+    return gst_util_uint64_scale(bytes, GST_SECOND, static_cast<guint64>(wave_.bytesPerSec));
+}
+
+std::size_t MediaDevice::TimeToBytes(GstClockTime time) const {
+    const guint64 bytes =
+        gst_util_uint64_scale_round(time, static_cast<guint64>(wave_.bytesPerSec), GST_SECOND);
+    return static_cast<std::size_t>(bytes - bytes % static_cast<guint64>(wave_.alignment));
+}
+
+void MediaDevice::UpdateRecordedLength() {
+    std::size_t bytes = recorded_.size();
+    if (mode_ == Mode::Recording) {
+        const std::size_t reach = recordAt_ + recorder_->Size();
+        bytes = recordOverwrite_ ? std::max(bytes, reach) : bytes + recorder_->Size();
+    }
+    recordedPipeline_->SetLength(BytesToTime(bytes));
+    end_ = Info().duration;
+}
+
+void MediaDevice::FinishRecording() {
+    std::vector<std::uint8_t> data = recorder_->Finish();
+    recorder_.reset();
+    if (recordBytes_ && data.size() > *recordBytes_) {
+        data.resize(*recordBytes_);
+    }
+    const auto at = recorded_.begin() + static_cast<std::ptrdiff_t>(recordAt_);
+    if (recordOverwrite_) {
+        const std::size_t kept = std::min(data.size(), recorded_.size() - recordAt_);
+        std::copy_n(data.begin(), kept, at);
+        recorded_.insert(recorded_.end(), data.begin() + static_cast<std::ptrdiff_t>(kept),
+                         data.end());
+    } else {
+        recorded_.insert(at, data.begin(), data.end());
+    }
+    mode_ = Mode::Stopped;
+    UpdateRecordedLength();
+    position_ = BytesToTime(recordAt_ + data.size());
+}
+
+std::uint32_t MediaDevice::Record(std::optional<std::int64_t> from, std::optional<std::int64_t> to,
+                                  bool overwrite, bool wait) {
+    // Recording into a file opened from disk is not done: only "open new".
+    if (!recordsNew_) {
+        return mcierr::kUnsupportedFunction;
+    }
+    if (mode_ == Mode::Recording) {
+        FinishRecording();
+    }
+    if ((from && OutOfRange(*from)) || (to && *to < 0)) {
+        return mcierr::kOutOfRange;
+    }
+    const std::size_t start =
+        std::min(TimeToBytes(from ? FromUnits(*from) : position_), recorded_.size());
+    std::optional<std::size_t> bytes;
+    if (to) {
+        const std::size_t stop = TimeToBytes(FromUnits(*to));
+        if (stop <= start) {
+            return mcierr::kOutOfRange;
+        }
+        bytes = stop - start;
+    }
+    // Without a capture device the device is not ready to record.
+    recorder_ = captureDevice_ ? WaveRecorder::Start(wave_, kRecordStartTimeout) : nullptr;
+    if (!recorder_) {
+        return mcierr::kDeviceNotReady;
+    }
+    recordAt_ = start;
+    recordOverwrite_ = overwrite;
+    recordBytes_ = bytes;
+    mode_ = Mode::Recording;
+    if (wait && bytes) {
+        const GstClockTime limit =
+            gst_util_get_timestamp() + BytesToTime(*bytes) + kRecordWaitMargin;
+        while (mode_ == Mode::Recording && gst_util_get_timestamp() < limit) {
+            g_usleep(10000);
+            Poll();
+        }
+        if (mode_ == Mode::Recording) {
+            FinishRecording();
+        }
+    }
+    return mcierr::kNone;
+}
+
+std::uint32_t MediaDevice::Save(const std::string& path) {
+    if (!recordsNew_) {
+        return mcierr::kUnsupportedFunction;
+    }
+    // A stand-in service touches no files, so a fuzzed script writes none.
+    if (!captureDevice_) {
+        return mcierr::kDeviceNotReady;
+    }
+    if (mode_ == Mode::Recording) {
+        FinishRecording();
+    }
+    const auto size = static_cast<std::uint32_t>(recorded_.size());
+    std::string file = "RIFF";
+    PutLittleEndian(file, 36 + size, 4);
+    file += "WAVEfmt ";
+    PutLittleEndian(file, 16, 4);
+    PutLittleEndian(file, static_cast<std::uint32_t>(wave_.formatTag), 2);
+    PutLittleEndian(file, static_cast<std::uint32_t>(wave_.channels), 2);
+    PutLittleEndian(file, static_cast<std::uint32_t>(wave_.samplesPerSec), 4);
+    PutLittleEndian(file, static_cast<std::uint32_t>(wave_.bytesPerSec), 4);
+    PutLittleEndian(file, static_cast<std::uint32_t>(wave_.alignment), 2);
+    PutLittleEndian(file, static_cast<std::uint32_t>(wave_.bitsPerSample), 2);
+    file += "data";
+    PutLittleEndian(file, size, 4);
+    file.append(recorded_.begin(), recorded_.end());
+    // Written under a temporary name and renamed over the old file, so that a
+    // failed save never leaves half a file.
+    GError* error = nullptr;
+    if (!g_file_set_contents(path.c_str(), file.data(), static_cast<gssize>(file.size()), &error)) {
+        g_clear_error(&error);
+        return mcierr::kFileNotFound;
+    }
+    return mcierr::kNone;
+}
+
+std::uint32_t MediaDevice::Delete(std::optional<std::int64_t> from,
+                                  std::optional<std::int64_t> to) {
+    if (!recordsNew_) {
+        return mcierr::kUnsupportedFunction;
+    }
+    if (mode_ == Mode::Recording) {
+        FinishRecording();
+    }
+    if ((from && OutOfRange(*from)) || (to && OutOfRange(*to))) {
+        return mcierr::kOutOfRange;
+    }
+    const std::size_t start = std::min(TimeToBytes(from ? FromUnits(*from) : 0), recorded_.size());
+    const std::size_t stop =
+        std::min(to ? TimeToBytes(FromUnits(*to)) : recorded_.size(), recorded_.size());
+    if (start > stop) {
+        return mcierr::kOutOfRange;
+    }
+    recorded_.erase(recorded_.begin() + static_cast<std::ptrdiff_t>(start),
+                    recorded_.begin() + static_cast<std::ptrdiff_t>(stop));
+    UpdateRecordedLength();
+    position_ = std::min(position_, Info().duration);
     return mcierr::kNone;
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "mciservice/CommandParser.h"
 #include "mciservice/DeviceType.h"
@@ -17,6 +18,9 @@
 #include "mciservice/VideoWindow.h"
 
 namespace kelto::mciservice {
+
+class RecordedSound;
+class WaveRecorder;
 
 // One open file of one of the device types: its mode, position, time
 // format, speed and picture, on top of a GStreamer pipeline. Every method
@@ -51,6 +55,11 @@ public:
         // Where the sound goes; without one it is discarded.
         AudioSinkProbe* audioSinks = nullptr;
         DeviceType type = DeviceType::DigitalVideo;
+        // "open new type waveaudio": no file, a device to record into.
+        bool recordNew = false;
+        // A stand-in service (no media framework) has no capture device either,
+        // and writes no files.
+        bool captureDevice = true;
     };
 
     // Checks the file and prerolls it (bounded). 275 for a missing file, 296
@@ -98,6 +107,17 @@ public:
 
     DeviceType Type() const { return type_; }
     bool IsStopped() const { return mode_ == Mode::Stopped; }
+    bool IsRecording() const { return mode_ == Mode::Recording; }
+
+    // Records from the default capture device into the device's sound, at
+    // `from` (or where it stands), inserting or overwriting, up to `to`.
+    std::uint32_t Record(std::optional<std::int64_t> from, std::optional<std::int64_t> to,
+                         bool overwrite, bool wait);
+    // Writes the recorded sound as a wave file in the device's format.
+    std::uint32_t Save(const std::string& path);
+    // Cuts [from, to] out of the recorded sound.
+    std::uint32_t Delete(std::optional<std::int64_t> from, std::optional<std::int64_t> to);
+    bool Records() const { return recordsNew_; }
     // Whether the last play ended on a stream error rather than its end.
     bool EndedInError() const { return endedInError_; }
     // A "play ... notify" waits for the play's end.
@@ -111,7 +131,7 @@ public:
     const std::string& WindowText() const { return windowText_; }
 
 private:
-    enum class Mode { Stopped, Playing, Paused };
+    enum class Mode { Stopped, Playing, Paused, Recording };
 
     MediaDevice() = default;
 
@@ -127,6 +147,11 @@ private:
     std::string UnitsText(std::int64_t units) const;
     const StreamInfo& Info() const { return pipeline_->Info(); }
     GstClockTime CurrentTime() const;
+    GstClockTime BytesToTime(std::size_t bytes) const;
+    std::size_t TimeToBytes(GstClockTime time) const;
+    // The recorded sound's length follows what is kept and what is coming.
+    void UpdateRecordedLength();
+    void FinishRecording();
     double Rate() const { return static_cast<double>(speed_) / 1000.0; }
     // Starts the pipeline on [start, end_] at the current speed.
     bool StartSegment(GstClockTime start);
@@ -156,6 +181,14 @@ private:
     std::optional<std::int64_t> breakKey_;
     bool endedInError_ = false;
     bool notifyPending_ = false;
+    bool recordsNew_ = false;
+    bool captureDevice_ = true;
+    RecordedSound* recordedPipeline_ = nullptr;  // the pipeline_ of a new device
+    std::unique_ptr<WaveRecorder> recorder_;
+    std::vector<std::uint8_t> recorded_;
+    std::size_t recordAt_ = 0;
+    bool recordOverwrite_ = false;
+    std::optional<std::size_t> recordBytes_;
     WaveFormat wave_;
     std::int64_t fileTempo_ = 120;
     std::string port_ = "mapper";

@@ -67,8 +67,10 @@ TEST(DeviceTypesTest, CapabilityAnswersWhatTheServiceDoes) {
     const struct {
         const char* item;
         const char* answer;
-    } common[] = {{"can eject", "false"}, {"can play", "true"},        {"can record", "false"},
-                  {"can save", "false"},  {"compound device", "true"}, {"has audio", "true"},
+    } common[] = {{"can eject", "false"},
+                  {"can play", "true"},
+                  {"compound device", "true"},
+                  {"has audio", "true"},
                   {"uses files", "true"}};
     for (const char* alias : {"w", "s", "v", "a"}) {
         for (const auto& c : common) {
@@ -76,6 +78,11 @@ TEST(DeviceTypesTest, CapabilityAnswersWhatTheServiceDoes) {
         }
     }
     RunScript(service, {
+                           // Only the wave device records and saves.
+                           {"capability w can record", 0, "true"},
+                           {"capability w can save", 0, "true"},
+                           {"capability v can record", 0, "false"},
+                           {"capability s can save", 0, "false"},
                            {"capability v has video", 0, "true"},
                            {"capability a has video", 0, "false"},
                            {"capability w has video", 0, "false"},
@@ -91,7 +98,7 @@ TEST(DeviceTypesTest, CapabilityAnswersWhatTheServiceDoes) {
                            // 25 frames a second, at one to sixteen thousand thousandths.
                            {"capability v maximum play rate", 0, "400"},
                            {"capability v minimum play rate", 0, "0"},
-                           {"capability w inputs", 0, "0"},
+                           {"capability w inputs", 0, "1"},
                            {"capability w outputs", 0, "1"},
                            // Another type's items are unknown words.
                            {"capability w can freeze", 290, ""},
@@ -208,6 +215,10 @@ TEST(DeviceTypesTest, DigitalVideoWindowStepCueAndBreak) {
                            {"cue v to 26", 282, ""},
                            {"cue v input", 274, ""},
                            {"cue w output", 0, ""},
+                           {"cue w input", 0, ""},
+                           {"record w", 274, ""},
+                           {"record v", 261, ""},
+                           {"save s x.wav", 261, ""},
                            {"cue w to 5", 259, ""},
                            {"cue s output", 261, ""},
                            {"break v on 27", 0, ""},
