@@ -23,7 +23,8 @@ enum class NotifyStatus : std::uint8_t { Successful, Superseded, Aborted, Failur
 std::string_view NotifyWord(NotifyStatus status);
 
 // Receives a notification for the device of that alias. Called on the
-// caller's thread, from within MciService::SendString or MciService::Poll.
+// caller's thread, from within MciService::SendString or MciService::Poll,
+// so it must not send commands itself.
 using NotifyCallback = std::function<void(std::string_view alias, NotifyStatus status)>;
 
 struct ServiceOptions {
