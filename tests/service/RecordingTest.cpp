@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -35,7 +36,10 @@ std::uint32_t LittleEndian(const std::string& bytes, std::size_t at, int count) 
 class RecordingTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = testsupport::ScratchDir();
+        // A short folder: a socket's path must fit in 108 bytes.
+        std::string scratch = "/tmp/kelto-pa-XXXXXX";
+        ASSERT_NE(mkdtemp(scratch.data()), nullptr);
+        dir_ = scratch;
         const std::string socket = (dir_ / "native").string();
         setenv("HOME", dir_.c_str(), 1);
         setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
