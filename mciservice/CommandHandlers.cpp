@@ -316,10 +316,8 @@ std::uint32_t Capability(CommandContext& context) {
         case Kw::DeviceTypeItem:
             reply = TypeWord(device.Type());
             break;
-        case Kw::HasVideo:
-            reply = TrueFalse(device.HasPictures());
-            break;
         // "put ... destination" scales the picture to any size.
+        case Kw::HasVideo:
         case Kw::CanStretch:
             reply = TrueFalse(device.HasPictures());
             break;
@@ -330,12 +328,9 @@ std::uint32_t Capability(CommandContext& context) {
         case Kw::MinimumPlayRate:
             reply = "0";
             break;
+        // One window a device; one capture and one output device, the desktop's defaults.
         case Kw::Windows:
-            reply = "1";
-            break;
         case Kw::Inputs:
-            reply = "1";
-            break;
         case Kw::Outputs:
             reply = "1";
             break;

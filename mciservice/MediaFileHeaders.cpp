@@ -19,7 +19,7 @@ std::uint32_t LittleEndian(const unsigned char* bytes, int count) {
 
 // Enough of a MIDI file to find its first tempo: it comes in the first track,
 // before any note in every file a sequencer writes.
-constexpr std::size_t kMidiHeadBytes = 64 * 1024;
+constexpr std::size_t kMidiHeadBytes = std::size_t{64} * 1024;
 constexpr std::int64_t kDefaultTempo = 120;
 
 }  // namespace
@@ -58,7 +58,7 @@ std::optional<WaveFormat> ReadWaveFormat(const std::string& path) {
             }
             return format;
         }
-        in.seekg(static_cast<std::streamoff>(size + (size & 1)), std::ios::cur);
+        in.seekg(static_cast<std::streamoff>(size) + (size & 1), std::ios::cur);
     }
     return std::nullopt;
 }
