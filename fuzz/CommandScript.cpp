@@ -45,6 +45,12 @@ bool IsRectangle(std::string_view text) {
     return true;
 }
 
+bool IsSmpte(std::string_view text) {
+    return text.size() == 11 && text[2] == ':' && text[5] == ':' && text[8] == ':' &&
+           std::all_of(text.begin(), text.end(),
+                       [](char c) { return c == ':' || (c >= '0' && c <= '9'); });
+}
+
 bool WordIs(const mciservice::CommandLine& line, std::size_t index, std::string_view word) {
     return index < line.wordCount && EqualsNoCase(line.words[index].text, word);
 }
@@ -112,18 +118,33 @@ private:
         if (EqualsNoCase(verb, "where")) {
             return IsRectangle(reply) ? std::string() : "where replied \"" + reply + "\"";
         }
+        if (EqualsNoCase(verb, "capability") || EqualsNoCase(verb, "info") ||
+            EqualsNoCase(verb, "sysinfo")) {
+            // Answers in words, numbers or names; an answer is never empty.
+            return reply.empty() ? std::string(verb) + " gave no answer" : std::string();
+        }
         if (!EqualsNoCase(verb, "status")) {
             return reply.empty() ? std::string() : std::string(verb) + " replied \"" + reply + "\"";
         }
         const std::string_view item = ItemOf(line);
-        constexpr std::array<std::string_view, 5> kModes{"not ready", "stopped", "playing",
-                                                         "seeking", "paused"};
+        constexpr std::array<std::string_view, 6> kModes{"not ready", "stopped", "playing",
+                                                         "seeking",   "paused",  "recording"};
         bool ok = false;
         if (EqualsNoCase(item, "mode")) {
             ok = std::find(kModes.begin(), kModes.end(), reply) != kModes.end();
         } else if (EqualsNoCase(item, "time format")) {
-            ok = reply == "milliseconds" || reply == "frames";
-        } else if (EqualsNoCase(item, "ready")) {
+            constexpr std::array<std::string_view, 9> kFormats{
+                "milliseconds", "frames",   "bytes",    "samples",      "song pointer",
+                "smpte 24",     "smpte 25", "smpte 30", "smpte 30 drop"};
+            ok = std::find(kFormats.begin(), kFormats.end(), reply) != kFormats.end();
+        } else if (EqualsNoCase(item, "format") || EqualsNoCase(item, "port")) {
+            ok = !reply.empty();
+        } else if ((EqualsNoCase(item, "position") || EqualsNoCase(item, "length")) &&
+                   IsSmpte(reply)) {
+            // SMPTE places are hours, minutes, seconds and frames, two digits each.
+            return {};
+        } else if (EqualsNoCase(item, "ready") || EqualsNoCase(item, "media") ||
+                   (EqualsNoCase(item, "window") && !WordIs(line, 1, "handle"))) {
             ok = reply == "true" || reply == "false";
         } else {
             ok = IsDecimal(reply, false);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 #include "mciservice/CommandTable.h"
 
@@ -9,6 +11,10 @@ namespace kelto::mciservice::handlers {
 // One per verb. The service has found the device (or "all") and parsed the
 // keywords before calling; each handler returns the command's code.
 std::uint32_t Open(CommandContext& context);
+// Opens the file the context's device name gives under `alias`; without a
+// type, the file picks it. The reply is the new device's number.
+std::uint32_t OpenFile(CommandContext& context, std::optional<DeviceType> type,
+                       std::uint64_t parent, std::string_view alias);
 std::uint32_t Close(CommandContext& context);
 std::uint32_t Play(CommandContext& context);
 std::uint32_t Pause(CommandContext& context);
@@ -20,5 +26,15 @@ std::uint32_t Status(CommandContext& context);
 std::uint32_t Where(CommandContext& context);
 std::uint32_t Put(CommandContext& context);
 std::uint32_t SetAudio(CommandContext& context);
+std::uint32_t Window(CommandContext& context);
+std::uint32_t Step(CommandContext& context);
+std::uint32_t Cue(CommandContext& context);
+std::uint32_t Break(CommandContext& context);
+std::uint32_t Record(CommandContext& context);
+std::uint32_t Save(CommandContext& context);
+std::uint32_t Delete(CommandContext& context);
+std::uint32_t Capability(CommandContext& context);
+std::uint32_t Info(CommandContext& context);
+std::uint32_t Sysinfo(CommandContext& context);
 
 }  // namespace kelto::mciservice::handlers

@@ -75,6 +75,26 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 }
 
 std::optional<std::int64_t> ParseInteger(std::string_view text) {
+    if (text.find(':') != std::string_view::npos) {
+        std::int64_t packed = 0;
+        for (int part = 0; part < 4; ++part) {
+            const std::size_t colon = text.find(':');
+            const std::string_view digits = text.substr(0, colon);
+            if (digits.empty() || digits.size() > 3 || digits.front() == '-') {
+                return std::nullopt;
+            }
+            const std::optional<std::int64_t> value = ParseInteger(digits);
+            if (!value || *value > 255) {
+                return std::nullopt;
+            }
+            packed |= *value << (8 * part);
+            if (colon == std::string_view::npos) {
+                return packed;
+            }
+            text.remove_prefix(colon + 1);
+        }
+        return std::nullopt;
+    }
     bool negative = false;
     if (!text.empty() && text.front() == '-') {
         negative = true;
@@ -139,7 +159,7 @@ std::uint32_t SplitCommand(std::string_view command, CommandLine& out) {
 }
 
 std::uint32_t ParseArguments(std::span<const KeywordSpec> specs, bool itemList,
-                             std::span<const Token> words, Arguments& out) {
+                             std::span<const Token> words, Arguments& out, DeviceTypes types) {
     out = Arguments{};
     std::bitset<256> groupsSeen;
     while (!words.empty()) {
@@ -155,10 +175,24 @@ std::uint32_t ParseArguments(std::span<const KeywordSpec> specs, bool itemList,
         consider(kWait);
         consider(kNotify);
         for (const KeywordSpec& entry : specs) {
-            consider(entry);
+            if ((entry.types & types) != 0) {
+                consider(entry);
+            }
         }
         if (best == nullptr) {
-            return itemList ? mcierr::kBadConstant : mcierr::kUnrecognizedKeyword;
+            for (const KeywordSpec& entry : specs) {
+                if (entry.words.empty() && (entry.types & types) != 0 &&
+                    !out.present_.test(Arguments::Index(entry.id))) {
+                    best = &entry;
+                }
+            }
+            if (best == nullptr) {
+                return itemList ? mcierr::kBadConstant : mcierr::kUnrecognizedKeyword;
+            }
+            out.present_.set(Arguments::Index(best->id));
+            out.words_[Arguments::Index(best->id)] = words.front().text;
+            words = words.subspan(1);
+            continue;
         }
         const std::size_t index = Arguments::Index(best->id);
         if (out.present_.test(index)) {

@@ -8,6 +8,8 @@
 #include <span>
 #include <string_view>
 
+#include "mciservice/DeviceType.h"
+
 namespace kelto::mciservice {
 
 // One word of a command. A quoted word keeps its blanks and never matches a
@@ -65,18 +67,101 @@ enum class Kw : std::uint8_t {
     VolumeTo,
     On,
     Off,
+    // capability
+    CanEject,
+    CanPlay,
+    CanRecord,
+    CanSave,
+    CompoundDevice,
+    DeviceTypeItem,
+    HasAudio,
+    HasVideo,
+    UsesFiles,
+    CanFreeze,
+    CanLock,
+    CanReverse,
+    CanStretch,
+    CanStretchInput,
+    CanTest,
+    HasStill,
+    MaximumPlayRate,
+    MinimumPlayRate,
+    UsesPalettes,
+    Windows,
+    Inputs,
+    Outputs,
+    // info
+    Product,
+    File,
+    Version,
+    WindowText,
+    // sysinfo
+    Quantity,
+    Open,
+    Name,
+    InstallName,
+    // status items beyond the transport's
+    FrameRate,
+    NominalFrameRate,
+    MediaPresent,
+    NumberOfTracks,
+    CurrentTrack,
+    StartPosition,
+    WindowHandle,
+    WindowVisible,
+    WindowMinimized,
+    WindowMaximized,
+    // where, put, window
+    Window,
+    SourceAt,
+    StateHide,
+    StateShow,
+    StateMinimized,
+    StateMaximized,
+    StateNoAction,
+    Text,
+    Handle,
+    HandleDefault,
+    // step, cue
+    By,
+    Reverse,
+    Input,
+    Output,
+    // waveaudio format
+    BitsPerSample,
+    Channels,
+    SamplesPerSec,
+    BytesPerSec,
+    Alignment,
+    FormatTag,
+    Level,
+    // sequencer
+    Tempo,
+    Port,
+    TimeFormatSongPointer,
+    TimeFormatSmpte24,
+    TimeFormatSmpte25,
+    TimeFormatSmpte30,
+    TimeFormatSmpte30Drop,
+    // record, save, delete
+    Insert,
+    Overwrite,
+    FileName,
     Count
 };
 
 enum class ValueKind : std::uint8_t { None, Integer, Rect, Word };
 
-// `words` are lower-case and separated by single blanks. Keywords that share a
-// non-zero `group` cannot be given together (284).
+// `words` are lower-case and separated by single blanks; empty `words` take the
+// first word that is no keyword as their value (a file name). Keywords that share a
+// non-zero `group` cannot be given together (284). Only devices of `types` know
+// the keyword: to the others it is an unknown word.
 struct KeywordSpec {
     std::string_view words;
     Kw id;
     ValueKind value;
     std::uint8_t group = 0;
+    DeviceTypes types = kEveryType;
 };
 
 struct Rect {
@@ -98,7 +183,7 @@ public:
 
 private:
     friend std::uint32_t ParseArguments(std::span<const KeywordSpec>, bool, std::span<const Token>,
-                                        Arguments&);
+                                        Arguments&, DeviceTypes);
     static constexpr std::size_t Index(Kw kw) { return static_cast<std::size_t>(kw); }
     static constexpr std::size_t kCount = static_cast<std::size_t>(Kw::Count);
 
@@ -114,11 +199,15 @@ private:
 // group 1 ("status", "where"): an unknown word is 290 and a second item 284.
 // Otherwise an unknown word is 259, a keyword given twice 295, two keywords of
 // one group 284, a missing or malformed integer 270 and a missing word 273.
+// Keywords that no type in `types` knows are not matched.
 std::uint32_t ParseArguments(std::span<const KeywordSpec> specs, bool itemList,
-                             std::span<const Token> words, Arguments& out);
+                             std::span<const Token> words, Arguments& out,
+                             DeviceTypes types = kEveryType);
 
 // Plain decimal with an optional minus sign, within what a 32-bit value (signed
-// or unsigned) can hold.
+// or unsigned) can hold; or up to four numbers of 0 to 255 joined by colons
+// ("0:1:30:12", hours first), packed one to a byte from the lowest, as the
+// language takes positions in the colon formats.
 std::optional<std::int64_t> ParseInteger(std::string_view text);
 
 bool EqualsNoCase(std::string_view a, std::string_view b);

@@ -22,8 +22,8 @@ struct CommandContext {
     AudioSinkProbe* audioSinks;  // null when opens go through a stand-in
     const ShortPathTable& shortPaths;
     const Token& deviceName;
-    const Arguments& args;
-    MediaDevice* device;  // the addressed device; null for "open" and "all"
+    Arguments args;
+    MediaDevice* device;  // the addressed device; null for "open", "sysinfo" and "all"
     bool all;             // the device name was "all"
     std::string& reply;
 };
@@ -38,8 +38,19 @@ struct CommandSpec {
     // Needs at least one keyword besides "wait" and "notify" (273 otherwise).
     bool needsParameter = false;
     bool acceptsAll = false;
+    // With "all", the command goes to every open device that knows it.
+    bool eachDevice = false;
+    // A file named instead of an open device is opened for the command.
+    bool autoOpens = true;
     // The device name is a file to open, not an alias.
     bool opensDevice = false;
+    // The device name is a device type or "all", not an alias ("sysinfo").
+    bool namesType = false;
+    // Ends a play in progress: a notification waiting for its end is aborted
+    // (superseded when this command asks for one itself).
+    bool interrupts = false;
+    // Devices of other types do not know the command (261).
+    DeviceTypes types = kEveryType;
     CommandHandler handler = nullptr;
 };
 

@@ -23,6 +23,15 @@ unsigned DeviceTable::Add(std::string alias, std::unique_ptr<MediaDevice> device
     return number;
 }
 
+std::vector<DeviceTable::Open> DeviceTable::List() const {
+    std::vector<Open> list;
+    list.reserve(entries_.size());
+    for (const Entry& entry : entries_) {
+        list.push_back(Open{entry.alias, entry.device.get()});
+    }
+    return list;
+}
+
 bool DeviceTable::Remove(std::string_view alias) {
     const auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& entry) {
         return EqualsNoCase(entry.alias, alias);
@@ -32,6 +41,24 @@ bool DeviceTable::Remove(std::string_view alias) {
     }
     entries_.erase(it);
     return true;
+}
+
+void DeviceTable::CloseWhenStopped(std::string_view alias) {
+    for (Entry& entry : entries_) {
+        if (EqualsNoCase(entry.alias, alias)) {
+            entry.closeWhenStopped = true;
+        }
+    }
+}
+
+void DeviceTable::CloseStopped() {
+    std::erase_if(entries_, [](Entry& entry) {
+        if (!entry.closeWhenStopped) {
+            return false;
+        }
+        entry.device->Poll();
+        return entry.device->IsStopped();
+    });
 }
 
 void DeviceTable::Clear() {

@@ -13,10 +13,21 @@ namespace kelto::mciservice {
 // handed back to the opener.
 class DeviceTable {
 public:
+    struct Open {
+        std::string_view alias;
+        MediaDevice* device;
+    };
+
     MediaDevice* Find(std::string_view alias) const;
     // Returns the device's number: the lowest one not in use, from 1.
     unsigned Add(std::string alias, std::unique_ptr<MediaDevice> device);
+    // The open devices in the order they were opened.
+    std::vector<Open> List() const;
     bool Remove(std::string_view alias);
+    // The device was opened for one command only: it closes as soon as it
+    // stands stopped (its play has ended), at the next CloseStopped().
+    void CloseWhenStopped(std::string_view alias);
+    void CloseStopped();
     void Clear();
     std::size_t Size() const { return entries_.size(); }
 
@@ -25,6 +36,7 @@ private:
         std::string alias;
         unsigned number = 0;
         std::unique_ptr<MediaDevice> device;
+        bool closeWhenStopped = false;
     };
     std::vector<Entry> entries_;
 };

@@ -3,6 +3,7 @@
 #include <gst/gst.h>
 
 #include "mciservice/AudioSinkProbe.h"
+#include "mciservice/CommandHandlers.h"
 #include "mciservice/CommandTable.h"
 #include "mciservice/DeviceTable.h"
 #include "mciservice/ErrorCodes.h"
@@ -30,6 +31,52 @@ bool NamesAKeyword(const CommandSpec& entry, const Token& name) {
     return false;
 }
 
+// "notify" among the command's words.
+bool AsksNotify(const CommandLine& line) {
+    for (const Token& word : line.Words()) {
+        if (!word.quoted && EqualsNoCase(word.text, "notify")) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Parses the command's words for a device of `types`: 273 when a command
+// that needs one keyword got none.
+std::uint32_t ParseFor(const CommandSpec& entry, const CommandLine& line, DeviceTypes types,
+                       Arguments& args) {
+    if (const std::uint32_t rc =
+            ParseArguments(entry.keywords, entry.itemList, line.Words(), args, types);
+        rc != mcierr::kNone) {
+        return rc;
+    }
+    if (entry.needsParameter) {
+        bool any = false;
+        for (const KeywordSpec& keyword : entry.keywords) {
+            any = any || args.Has(keyword.id);
+        }
+        if (!any) {
+            return mcierr::kMissingParameter;
+        }
+    }
+    return mcierr::kNone;
+}
+
+// Runs the command on the context's device, which must know it.
+std::uint32_t RunOn(const CommandSpec& entry, const CommandLine& line, CommandContext& context) {
+    MediaDevice& device = *context.device;
+    device.Poll();
+    // Each type has its own commands: another type's is unknown here.
+    if ((entry.types & Bit(device.Type())) == 0) {
+        return mcierr::kUnrecognizedCommand;
+    }
+    if (const std::uint32_t rc = ParseFor(entry, line, Bit(device.Type()), context.args);
+        rc != mcierr::kNone) {
+        return rc;
+    }
+    return entry.handler(context);
+}
+
 }  // namespace
 
 MciService::MciService(ServiceOptions options)
@@ -46,6 +93,64 @@ MciService::~MciService() { devices_->Clear(); }
 
 std::size_t MciService::OpenDeviceCount() const { return devices_->Size(); }
 
+std::string_view NotifyWord(NotifyStatus status) {
+    switch (status) {
+        case NotifyStatus::Superseded:
+            return "superseded";
+        case NotifyStatus::Aborted:
+            return "aborted";
+        case NotifyStatus::Failure:
+            return "failure";
+        case NotifyStatus::Successful:
+            break;
+    }
+    return "successful";
+}
+
+void MciService::Notify(std::string_view alias, NotifyStatus status) const {
+    if (options_.notify) {
+        options_.notify(alias, status);
+    }
+}
+
+void MciService::Poll() {
+    for (const DeviceTable::Open& open : devices_->List()) {
+        MediaDevice& device = *open.device;
+        if (device.NotifyPending()) {
+            device.Poll();
+            if (device.IsStopped()) {
+                device.SetNotifyPending(false);
+                Notify(open.alias,
+                       device.EndedInError() ? NotifyStatus::Failure : NotifyStatus::Successful);
+            }
+        }
+    }
+    devices_->CloseStopped();
+}
+
+std::uint32_t MciService::RunNotifying(const CommandSpec& entry, const CommandLine& line,
+                                       CommandContext& context, std::string_view alias) {
+    const bool notify = AsksNotify(line);
+    MediaDevice& device = *context.device;
+    // A play that a later command ends no longer ends by itself.
+    if (entry.interrupts && device.NotifyPending()) {
+        device.SetNotifyPending(false);
+        Notify(alias, notify ? NotifyStatus::Superseded : NotifyStatus::Aborted);
+    }
+    const std::uint32_t rc = RunOn(entry, line, context);
+    if (rc != mcierr::kNone || !notify) {
+        return rc;
+    }
+    // A play under way is told at its end; everything else is done now.
+    if ((entry.handler == handlers::Play || entry.handler == handlers::Record) &&
+        !device.IsStopped()) {
+        device.SetNotifyPending(true);
+    } else {
+        Notify(alias, NotifyStatus::Successful);
+    }
+    return rc;
+}
+
 std::string MciService::ErrorText(std::uint32_t code) {
     return std::string(platform::MciErrorText(code));
 }
@@ -61,6 +166,8 @@ std::uint32_t MciService::SendString(std::string_view command, std::string& repl
 }
 
 std::uint32_t MciService::Dispatch(std::string_view command, std::string& reply) {
+    // Plays that ended are told, and devices opened for them closed.
+    Poll();
     CommandLine line;
     if (const std::uint32_t rc = SplitCommand(command, line); rc != mcierr::kNone) {
         return rc;
@@ -77,32 +184,88 @@ std::uint32_t MciService::Dispatch(std::string_view command, std::string& reply)
     if (entry->opensDevice && NamesAKeyword(*entry, line.device)) {
         return mcierr::kMissingDeviceName;
     }
-    MediaDevice* device = nullptr;
-    if (!entry->opensDevice && !all) {
-        device = devices_->Find(line.device.text);
-        if (device == nullptr) {
-            return mcierr::kInvalidDeviceName;
-        }
-        device->Poll();
-    }
-    Arguments args;
-    if (const std::uint32_t rc =
-            ParseArguments(entry->keywords, entry->itemList, line.Words(), args);
-        rc != mcierr::kNone) {
-        return rc;
-    }
-    if (entry->needsParameter) {
-        bool any = false;
-        for (const KeywordSpec& keyword : entry->keywords) {
-            any = any || args.Has(keyword.id);
-        }
-        if (!any) {
-            return mcierr::kMissingParameter;
-        }
+    if (all && entry->eachDevice) {
+        return DispatchToAll(*entry, line, reply);
     }
     CommandContext context{
-        *devices_, options_, audioSinks_.get(), shortPaths_, line.device, args, device, all, reply};
-    return entry->handler(context);
+        *devices_, options_, audioSinks_.get(), shortPaths_, line.device, {}, nullptr, all, reply};
+    if (entry->opensDevice || entry->namesType || all) {
+        if (const std::uint32_t rc = ParseFor(*entry, line, kEveryType, context.args);
+            rc != mcierr::kNone) {
+            return rc;
+        }
+        if (all && entry->interrupts) {
+            for (const DeviceTable::Open& open : devices_->List()) {
+                if (open.device->NotifyPending()) {
+                    open.device->SetNotifyPending(false);
+                    Notify(open.alias,
+                           AsksNotify(line) ? NotifyStatus::Superseded : NotifyStatus::Aborted);
+                }
+            }
+        }
+        const std::uint32_t rc = entry->handler(context);
+        if (rc == mcierr::kNone && AsksNotify(line) && !entry->opensDevice) {
+            Notify(line.device.text, NotifyStatus::Successful);
+        }
+        return rc;
+    }
+    const std::string_view name = line.device.text;
+    context.device = devices_->Find(name);
+    bool opened = false;
+    if (context.device == nullptr) {
+        // A media file named where an alias belongs is opened for this command.
+        // A name without a media extension stays an unknown alias.
+        const std::optional<DeviceType> type =
+            entry->autoOpens
+                ? TypeForFile(std::string(shortPaths_.LongForm(name)), !options_.pipelineOpener)
+                : std::nullopt;
+        if (!type) {
+            return mcierr::kInvalidDeviceName;
+        }
+        std::string number;
+        CommandContext openContext{*devices_,   options_,    audioSinks_.get(),
+                                   shortPaths_, line.device, {},
+                                   nullptr,     false,       number};
+        if (const std::uint32_t rc = handlers::OpenFile(openContext, std::nullopt, 0, name);
+            rc != mcierr::kNone) {
+            return rc;
+        }
+        context.device = devices_->Find(name);
+        opened = true;
+    }
+    const std::uint32_t rc = RunNotifying(*entry, line, context, name);
+    if (opened) {
+        // Closed when the command is done, or when the play it started ends.
+        if (rc != mcierr::kNone || context.device->IsStopped()) {
+            devices_->Remove(name);
+        } else {
+            devices_->CloseWhenStopped(name);
+        }
+    }
+    return rc;
+}
+
+std::uint32_t MciService::DispatchToAll(const CommandSpec& entry, const CommandLine& line,
+                                        std::string& reply) {
+    // A word that no type knows is refused before any device acts.
+    Arguments args;
+    if (const std::uint32_t rc = ParseFor(entry, line, kEveryType, args); rc != mcierr::kNone) {
+        return rc;
+    }
+    std::uint32_t first = mcierr::kNone;
+    for (const DeviceTable::Open& open : devices_->List()) {
+        if ((entry.types & Bit(open.device->Type())) == 0) {
+            continue;
+        }
+        CommandContext context{*devices_,   options_,    audioSinks_.get(),
+                               shortPaths_, line.device, {},
+                               open.device, false,       reply};
+        // Every device gets the command; the first refusal is the answer.
+        const std::uint32_t rc = RunNotifying(entry, line, context, open.alias);
+        first = first == mcierr::kNone ? rc : first;
+    }
+    reply.clear();
+    return first;
 }
 
 }  // namespace kelto::mciservice

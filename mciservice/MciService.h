@@ -12,6 +12,9 @@ namespace kelto::mciservice {
 
 class AudioSinkProbe;
 class DeviceTable;
+struct CommandContext;
+struct CommandLine;
+struct CommandSpec;
 
 // The command interpreter: takes command strings of the media control
 // language, acts on the devices it has opened, and answers each with a code (0
@@ -35,8 +38,20 @@ public:
     // The short names this service hands out and reads back in open commands.
     ShortPathTable& ShortPaths() { return shortPaths_; }
 
+    // Looks at the devices between commands: tells the notifications of plays
+    // that have ended and closes the devices opened for one command whose
+    // play has ended. Every command does this first; a caller waiting for a
+    // notification calls it now and then.
+    void Poll();
+
 private:
     std::uint32_t Dispatch(std::string_view command, std::string& reply);
+    std::uint32_t DispatchToAll(const CommandSpec& entry, const CommandLine& line,
+                                std::string& reply);
+    // Runs the command on the device and tells what its "notify" asks.
+    std::uint32_t RunNotifying(const CommandSpec& entry, const CommandLine& line,
+                               CommandContext& context, std::string_view alias);
+    void Notify(std::string_view alias, NotifyStatus status) const;
 
     ServiceOptions options_;
     ShortPathTable shortPaths_;

@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "mciservice/ErrorCodes.h"
+#include "mciservice/WaveRecorder.h"
 
 namespace kelto::mciservice {
 
@@ -20,6 +21,31 @@ constexpr GstClockTime kSeekTimeout = 5 * GST_SECOND;
 constexpr GstClockTime kWaitMargin = 2 * GST_SECOND;
 constexpr std::int64_t kMaxVolume = 1000;
 constexpr std::int64_t kMaxWindowSide = 32767;
+
+std::string_view TimeFormatName(MediaDevice::TimeFormat format) {
+    using F = MediaDevice::TimeFormat;
+    switch (format) {
+        case F::Frames:
+            return "frames";
+        case F::Bytes:
+            return "bytes";
+        case F::Samples:
+            return "samples";
+        case F::SongPointer:
+            return "song pointer";
+        case F::Smpte24:
+            return "smpte 24";
+        case F::Smpte25:
+            return "smpte 25";
+        case F::Smpte30:
+            return "smpte 30";
+        case F::Smpte30Drop:
+            return "smpte 30 drop";
+        case F::Milliseconds:
+            break;
+    }
+    return "milliseconds";
+}
 
 std::uint32_t CheckFile(const std::string& path) {
     struct stat info {};
@@ -37,9 +63,44 @@ std::uint32_t CheckFile(const std::string& path) {
 
 }  // namespace
 
+// What a new wave device has in place of a file: the recorded sound, which
+// plays nowhere; only its length moves.
+class RecordedSound final : public PlaybackPipeline {
+public:
+    RecordedSound() { info_.duration = 0; }
+    const StreamInfo& Info() const override { return info_; }
+    void SetLength(GstClockTime length) { info_.duration = length; }
+    bool Seek(double, GstClockTime, GstClockTime) override { return true; }
+    bool SetPlaying(bool) override { return true; }
+    std::optional<GstClockTime> Position() const override { return std::nullopt; }
+    Events Drain() override { return {}; }
+    Events Wait(GstClockTime, bool) override { return {}; }
+    void SetVolume(double) override {}
+    void SetMute(bool) override {}
+    void SetPictureSize(int, int) override {}
+
+private:
+    StreamInfo info_;
+};
+
 std::uint32_t MediaDevice::Open(const std::string& path, const OpenOptions& options,
                                 std::unique_ptr<MediaDevice>& out) {
     std::unique_ptr<MediaDevice> device(new MediaDevice());
+    device->type_ = options.type;
+    device->path_ = path;
+    if (options.recordNew) {
+        // 11.025 kHz, 8 bits, one channel until "set" says otherwise.
+        device->recordsNew_ = true;
+        device->captureDevice_ = options.captureDevice;
+        device->path_.clear();
+        auto sound = std::make_unique<RecordedSound>();
+        device->recordedPipeline_ = sound.get();
+        device->pipeline_ = std::move(sound);
+        out = std::move(device);
+        return mcierr::kNone;
+    }
+    // The caption a window of the device's own shows until "window ... text" changes it.
+    device->windowText_ = path.substr(path.find_last_of('/') + 1);
     if (options.opener != nullptr && *options.opener) {
         if (const std::uint32_t rc = (*options.opener)(path, device->pipeline_);
             rc != mcierr::kNone) {
@@ -49,7 +110,12 @@ std::uint32_t MediaDevice::Open(const std::string& path, const OpenOptions& opti
         if (const std::uint32_t rc = CheckFile(path); rc != mcierr::kNone) {
             return rc;
         }
-        if (options.parentWindow != 0 || options.ownWindowWithoutParent) {
+        // The wave and MIDI devices read their own formats only.
+        if (!ContentFits(path, options.type)) {
+            return mcierr::kInvalidFile;
+        }
+        if (options.type == DeviceType::DigitalVideo &&
+            (options.parentWindow != 0 || options.ownWindowWithoutParent)) {
             device->window_ = VideoWindow::Create(options.parentWindow);
         }
         device->pipeline_ =
@@ -59,10 +125,18 @@ std::uint32_t MediaDevice::Open(const std::string& path, const OpenOptions& opti
     if (!device->pipeline_) {
         return mcierr::kInvalidFile;
     }
+    if (options.type == DeviceType::WaveAudio) {
+        // A file that cannot be read here (a stand-in's) keeps the plainest format.
+        device->wave_ = ReadWaveFormat(path).value_or(WaveFormat{});
+    } else if (options.type == DeviceType::Sequencer) {
+        device->fileTempo_ = ReadMidiTempo(path);
+    }
     const StreamInfo& info = device->Info();
     device->end_ = info.duration;
     device->destination_ = Rect{0, 0, info.width, info.height};
+    device->source_ = device->destination_;
     if (info.hasVideo && device->window_) {
+        device->window_->SetTitle(device->windowText_);
         device->window_->Place(0, 0, info.width, info.height);
         device->pipeline_->SetPictureSize(info.width, info.height);
     }
@@ -74,25 +148,114 @@ std::uint32_t MediaDevice::Open(const std::string& path, const OpenOptions& opti
 
 MediaDevice::~MediaDevice() { pipeline_.reset(); }
 
-std::int64_t MediaDevice::ToUnits(GstClockTime time) const {
-    if (format_ == TimeFormat::Frames) {
-        return static_cast<std::int64_t>(
-            gst_util_uint64_scale_round(time, static_cast<guint64>(Info().fpsNum),
-                                        static_cast<guint64>(Info().fpsDen) * GST_SECOND));
+std::int64_t MediaDevice::FrameRate() const {
+    if (!Info().hasVideo || Info().fpsDen <= 0) {
+        return 0;
     }
-    return static_cast<std::int64_t>(gst_util_uint64_scale_round(time, 1, GST_MSECOND));
+    return (static_cast<std::int64_t>(Info().fpsNum) + Info().fpsDen / 2) / Info().fpsDen;
+}
+
+std::int64_t MediaDevice::SmpteRate() const {
+    switch (format_) {
+        case TimeFormat::Smpte24:
+            return 24;
+        case TimeFormat::Smpte25:
+            return 25;
+        default:
+            // Drop-frame time counts 30 a second with labels left out; it is
+            // counted here as plain 30.
+            return 30;
+    }
+}
+
+std::int64_t MediaDevice::ToUnits(GstClockTime time) const {
+    const auto scale = [time](std::int64_t num, std::int64_t den) {
+        return static_cast<std::int64_t>(gst_util_uint64_scale_round(
+            time, static_cast<guint64>(num), static_cast<guint64>(den)));
+    };
+    switch (format_) {
+        case TimeFormat::Frames:
+            return scale(Info().fpsNum, std::int64_t{Info().fpsDen} * GST_SECOND);
+        case TimeFormat::Samples:
+            return scale(wave_.samplesPerSec, GST_SECOND);
+        case TimeFormat::Bytes:
+            return scale(wave_.samplesPerSec, GST_SECOND) * wave_.alignment;
+        // Sixteenth notes: four to a beat.
+        case TimeFormat::SongPointer:
+            return scale(fileTempo_ * 4, 60 * GST_SECOND);
+        case TimeFormat::Smpte24:
+        case TimeFormat::Smpte25:
+        case TimeFormat::Smpte30:
+        case TimeFormat::Smpte30Drop: {
+            const std::int64_t rate = SmpteRate();
+            const std::int64_t frames = scale(rate, GST_SECOND);
+            const std::int64_t seconds = frames / rate;
+            return (seconds / 3600 % 256) | (seconds / 60 % 60) << 8 | (seconds % 60) << 16 |
+                   (frames % rate) << 24;
+        }
+        case TimeFormat::Milliseconds:
+            break;
+    }
+    return scale(1, GST_MSECOND);
 }
 
 GstClockTime MediaDevice::FromUnits(std::int64_t units) const {
     const auto value = static_cast<guint64>(std::max<std::int64_t>(units, 0));
-    if (format_ == TimeFormat::Frames) {
-        return gst_util_uint64_scale_round(value, static_cast<guint64>(Info().fpsDen) * GST_SECOND,
-                                           static_cast<guint64>(Info().fpsNum));
+    const auto scale = [value](std::int64_t num, std::int64_t den) {
+        return gst_util_uint64_scale_round(value, static_cast<guint64>(num),
+                                           static_cast<guint64>(den));
+    };
+    switch (format_) {
+        case TimeFormat::Frames:
+            return scale(std::int64_t{Info().fpsDen} * GST_SECOND, Info().fpsNum);
+        case TimeFormat::Samples:
+            return scale(GST_SECOND, wave_.samplesPerSec);
+        case TimeFormat::Bytes:
+            return gst_util_uint64_scale_round(value / static_cast<guint64>(wave_.alignment),
+                                               GST_SECOND,
+                                               static_cast<guint64>(wave_.samplesPerSec));
+        case TimeFormat::SongPointer:
+            return scale(60 * GST_SECOND, fileTempo_ * 4);
+        case TimeFormat::Smpte24:
+        case TimeFormat::Smpte25:
+        case TimeFormat::Smpte30:
+        case TimeFormat::Smpte30Drop: {
+            const guint64 seconds =
+                (value & 0xFF) * 3600 + ((value >> 8) & 0xFF) * 60 + ((value >> 16) & 0xFF);
+            return seconds * GST_SECOND +
+                   gst_util_uint64_scale_round((value >> 24) & 0xFF, GST_SECOND,
+                                               static_cast<guint64>(SmpteRate()));
+        }
+        case TimeFormat::Milliseconds:
+            break;
     }
     return value * GST_MSECOND;
 }
 
+bool MediaDevice::OutOfRange(std::int64_t units) const {
+    if (units < 0) {
+        return true;
+    }
+    // A packed place does not grow with time: compare the times it stands for.
+    return Packed() ? FromUnits(units) > Info().duration : units > LengthUnits();
+}
+
+std::string MediaDevice::UnitsText(std::int64_t units) const {
+    if (!Packed()) {
+        return std::to_string(units);
+    }
+    std::string text;
+    for (int part = 0; part < 4; ++part) {
+        const std::int64_t value = (units >> (8 * part)) & 0xFF;
+        text += (part == 0 ? "" : ":") + std::string(value < 10 ? "0" : "") + std::to_string(value);
+    }
+    return text;
+}
+
 GstClockTime MediaDevice::CurrentTime() const {
+    if (mode_ == Mode::Recording) {
+        return BytesToTime(recordAt_ + recorder_->Size());
+    }
     if (mode_ != Mode::Playing) {
         return position_;
     }
@@ -102,6 +265,13 @@ GstClockTime MediaDevice::CurrentTime() const {
 }
 
 void MediaDevice::Poll() {
+    if (mode_ == Mode::Recording) {
+        UpdateRecordedLength();
+        if (recorder_->Failed() || (recordBytes_ && recorder_->Size() >= *recordBytes_)) {
+            FinishRecording();
+        }
+        return;
+    }
     // A file without pictures has nothing to redraw, and asking the display
     // costs a round of the X connection on every command.
     if (window_ && Info().hasVideo && window_->TakeExposed()) {
@@ -109,6 +279,7 @@ void MediaDevice::Poll() {
     }
     const PlaybackPipeline::Events events = pipeline_->Drain();
     if (mode_ == Mode::Playing && (events.endOfStream || events.error)) {
+        endedInError_ = events.error && !events.endOfStream;
         FinishPlay();
     }
 }
@@ -148,8 +319,11 @@ bool MediaDevice::StartSegment(GstClockTime start) {
 
 std::uint32_t MediaDevice::Play(std::optional<std::int64_t> from, std::optional<std::int64_t> to,
                                 bool wait) {
-    const std::int64_t length = LengthUnits();
-    if ((from && (*from < 0 || *from > length)) || (to && (*to < 0 || *to > length))) {
+    // A recording is only kept, not played, until it is saved and opened.
+    if (recordsNew_) {
+        return mcierr::kUnsupportedFunction;
+    }
+    if ((from && OutOfRange(*from)) || (to && OutOfRange(*to))) {
         return mcierr::kOutOfRange;
     }
     Halt();
@@ -166,6 +340,7 @@ std::uint32_t MediaDevice::Play(std::optional<std::int64_t> from, std::optional<
         segmentReady_ = false;
         return mcierr::kNone;
     }
+    endedInError_ = false;
     const bool samePlace = segmentReady_ && start == position_ && end == end_;
     end_ = end;
     playStart_ = start;
@@ -183,6 +358,7 @@ std::uint32_t MediaDevice::Play(std::optional<std::int64_t> from, std::optional<
         const auto timeout = static_cast<GstClockTime>(static_cast<double>(remaining) / Rate());
         const PlaybackPipeline::Events events = pipeline_->Wait(timeout + kWaitMargin, true);
         if (events.endOfStream || events.error) {
+            endedInError_ = events.error && !events.endOfStream;
             FinishPlay();
         }
     }
@@ -190,6 +366,10 @@ std::uint32_t MediaDevice::Play(std::optional<std::int64_t> from, std::optional<
 }
 
 std::uint32_t MediaDevice::Pause() {
+    if (mode_ == Mode::Recording) {
+        FinishRecording();
+        return mcierr::kNone;
+    }
     if (mode_ == Mode::Playing) {
         Halt();
         mode_ = Mode::Paused;
@@ -212,13 +392,16 @@ std::uint32_t MediaDevice::Resume() {
 }
 
 std::uint32_t MediaDevice::Stop() {
+    if (mode_ == Mode::Recording) {
+        FinishRecording();
+    }
     Halt();
     mode_ = Mode::Stopped;
     return mcierr::kNone;
 }
 
 std::uint32_t MediaDevice::Seek(std::optional<std::int64_t> target, bool toEnd, bool wait) {
-    if (target && (*target < 0 || *target > LengthUnits())) {
+    if (target && OutOfRange(*target)) {
         return mcierr::kOutOfRange;
     }
     Halt();
@@ -237,17 +420,40 @@ std::uint32_t MediaDevice::Seek(std::optional<std::int64_t> target, bool toEnd, 
 }
 
 std::uint32_t MediaDevice::SetTimeFormat(std::string_view format) {
+    std::optional<TimeFormat> chosen;
     if (EqualsNoCase(format, "ms") || EqualsNoCase(format, "milliseconds")) {
-        format_ = TimeFormat::Milliseconds;
-        return mcierr::kNone;
+        chosen = TimeFormat::Milliseconds;
     }
-    // Without pictures there are no frames to count: the device keeps counting
-    // milliseconds, and callers that ask for frames see a rate of 1000.
-    if (EqualsNoCase(format, "frames") && Info().hasVideo) {
-        format_ = TimeFormat::Frames;
-        return mcierr::kNone;
+    switch (type_) {
+        case DeviceType::DigitalVideo:
+            // Without pictures there are no frames to count: the device keeps counting
+            // milliseconds, and callers that ask for frames see a rate of 1000.
+            if (EqualsNoCase(format, "frames") && Info().hasVideo) {
+                chosen = TimeFormat::Frames;
+            }
+            break;
+        case DeviceType::WaveAudio:
+            if (EqualsNoCase(format, "bytes")) {
+                chosen = TimeFormat::Bytes;
+            } else if (EqualsNoCase(format, "samples")) {
+                chosen = TimeFormat::Samples;
+            }
+            break;
+        case DeviceType::Sequencer:
+            for (const TimeFormat each :
+                 {TimeFormat::SongPointer, TimeFormat::Smpte24, TimeFormat::Smpte25,
+                  TimeFormat::Smpte30, TimeFormat::Smpte30Drop}) {
+                if (EqualsNoCase(format, TimeFormatName(each))) {
+                    chosen = each;
+                }
+            }
+            break;
     }
-    return mcierr::kBadTimeFormat;
+    if (!chosen) {
+        return mcierr::kBadTimeFormat;
+    }
+    format_ = *chosen;
+    return mcierr::kNone;
 }
 
 std::uint32_t MediaDevice::SetSpeed(std::int64_t thousandths) {
@@ -289,16 +495,16 @@ std::uint32_t MediaDevice::SetVolume(std::int64_t thousandths) {
 std::uint32_t MediaDevice::Status(Kw item, std::string& reply) {
     switch (item) {
         case Kw::Length:
-            reply = std::to_string(LengthUnits());
+            reply = UnitsText(LengthUnits());
             break;
         case Kw::Position: {
             std::int64_t units = ToUnits(CurrentTime());
-            if (mode_ == Mode::Playing) {
+            if (mode_ == Mode::Playing && !Packed()) {
                 // Only a device that has stopped there stands at the end, so a
                 // caller testing position >= end never sees it while playing.
                 units = std::min(units, std::max<std::int64_t>(ToUnits(end_) - 1, 0));
             }
-            reply = std::to_string(units);
+            reply = UnitsText(units);
             break;
         }
         case Kw::Speed:
@@ -306,12 +512,13 @@ std::uint32_t MediaDevice::Status(Kw item, std::string& reply) {
             reply = std::to_string(speed_);
             break;
         case Kw::Mode:
-            reply = mode_ == Mode::Playing  ? "playing"
-                    : mode_ == Mode::Paused ? "paused"
-                                            : "stopped";
+            reply = mode_ == Mode::Playing     ? "playing"
+                    : mode_ == Mode::Paused    ? "paused"
+                    : mode_ == Mode::Recording ? "recording"
+                                               : "stopped";
             break;
         case Kw::TimeFormat:
-            reply = format_ == TimeFormat::Frames ? "frames" : "milliseconds";
+            reply = TimeFormatName(format_);
             break;
         case Kw::Ready:
             reply = "true";
@@ -319,6 +526,80 @@ std::uint32_t MediaDevice::Status(Kw item, std::string& reply) {
         case Kw::Volume:
             reply = std::to_string(volume_);
             break;
+        case Kw::MediaPresent:
+            reply = "true";
+            break;
+        case Kw::BitsPerSample:
+            reply = std::to_string(wave_.bitsPerSample);
+            break;
+        case Kw::Channels:
+            reply = std::to_string(wave_.channels);
+            break;
+        case Kw::SamplesPerSec:
+            reply = std::to_string(wave_.samplesPerSec);
+            break;
+        case Kw::BytesPerSec:
+            reply = std::to_string(wave_.bytesPerSec);
+            break;
+        case Kw::Alignment:
+            reply = std::to_string(wave_.alignment);
+            break;
+        case Kw::FormatTag:
+            reply = wave_.formatTag == 1 ? "pcm" : std::to_string(wave_.formatTag);
+            break;
+        // Nothing is recorded, so there is no input level to give.
+        case Kw::Level:
+            reply = "0";
+            break;
+        case Kw::Tempo:
+            reply = std::to_string((fileTempo_ * speed_ + 500) / 1000);
+            break;
+        case Kw::Port:
+            reply = port_;
+            break;
+        // A file is one track.
+        case Kw::NumberOfTracks:
+        case Kw::CurrentTrack:
+            reply = "1";
+            break;
+        case Kw::StartPosition:
+            reply = "0";
+            break;
+        // In thousandths of a frame a second; the current one at the current speed.
+        case Kw::NominalFrameRate:
+        case Kw::FrameRate: {
+            std::int64_t rate = Info().hasVideo
+                                    ? static_cast<std::int64_t>(gst_util_uint64_scale_round(
+                                          static_cast<guint64>(Info().fpsNum), 1000,
+                                          static_cast<guint64>(Info().fpsDen)))
+                                    : 1000000;
+            if (item == Kw::FrameRate) {
+                rate = rate * speed_ / 1000;
+            }
+            reply = std::to_string(rate);
+            break;
+        }
+        case Kw::WindowHandle:
+            if (!window_ || !Info().hasVideo) {
+                return mcierr::kNoWindow;
+            }
+            reply = std::to_string(window_->Handle());
+            break;
+        case Kw::WindowVisible:
+        case Kw::WindowMinimized:
+        case Kw::WindowMaximized: {
+            if (!Info().hasVideo) {
+                return mcierr::kNoWindow;
+            }
+            const WindowState asked = item == Kw::WindowVisible     ? windowState_
+                                      : item == Kw::WindowMinimized ? WindowState::Minimized
+                                                                    : WindowState::Maximized;
+            reply = (item == Kw::WindowVisible ? windowState_ != WindowState::Hidden
+                                               : windowState_ == asked)
+                        ? "true"
+                        : "false";
+            break;
+        }
         default:
             return mcierr::kBadConstant;
     }
@@ -330,8 +611,10 @@ std::uint32_t MediaDevice::Where(Kw item, std::string& reply) const {
     if (!Info().hasVideo) {
         return mcierr::kNoWindow;
     }
-    const Rect rect = item == Kw::Source ? Rect{0, 0, Info().width, Info().height}
-                                         : Rect{0, 0, destination_.width, destination_.height};
+    // The window's place is in its parent; the picture fills it from its corner.
+    const Rect rect = item == Kw::Source   ? source_
+                      : item == Kw::Window ? destination_
+                                           : Rect{0, 0, destination_.width, destination_.height};
     // Single blanks between the four numbers: the player finds width and height by them.
     reply = std::to_string(rect.x) + " " + std::to_string(rect.y) + " " +
             std::to_string(rect.width) + " " + std::to_string(rect.height);
@@ -359,6 +642,319 @@ std::uint32_t MediaDevice::PutWindow(const Rect& rect) {
             StartSegment(position_);
         }
     }
+    return mcierr::kNone;
+}
+
+}  // namespace kelto::mciservice
+
+namespace kelto::mciservice {
+
+std::uint32_t MediaDevice::PutSource(const Rect& rect) {
+    if (!Info().hasVideo) {
+        return mcierr::kNoWindow;
+    }
+    if (rect.x < 0 || rect.y < 0 || rect.width <= 0 || rect.height <= 0 ||
+        rect.x + rect.width > Info().width || rect.y + rect.height > Info().height) {
+        return mcierr::kOutOfRange;
+    }
+    source_ = rect;
+    return mcierr::kNone;
+}
+
+std::uint32_t MediaDevice::SetWindowState(WindowState state) {
+    if (!Info().hasVideo) {
+        return mcierr::kNoWindow;
+    }
+    windowState_ = state;
+    if (window_) {
+        window_->SetVisible(state != WindowState::Hidden && state != WindowState::Minimized);
+    }
+    return mcierr::kNone;
+}
+
+std::uint32_t MediaDevice::SetWindowText(std::string_view text) {
+    if (!Info().hasVideo) {
+        return mcierr::kNoWindow;
+    }
+    windowText_ = std::string(text);
+    if (window_) {
+        window_->SetTitle(windowText_);
+    }
+    return mcierr::kNone;
+}
+
+std::uint32_t MediaDevice::Step(std::int64_t frames) {
+    Halt();
+    // One picture's time; a device without pictures counts milliseconds.
+    const GstClockTime frame =
+        Info().hasVideo
+            ? gst_util_uint64_scale_round(static_cast<guint64>(Info().fpsDen), GST_SECOND,
+                                          static_cast<guint64>(Info().fpsNum))
+            : GST_MSECOND;
+    const auto step = static_cast<GstClockTime>(frames < 0 ? -frames : frames) * frame;
+    const GstClockTime where = frames < 0 ? (step > position_ ? 0 : position_ - step)
+                                          : std::min(position_ + step, Info().duration);
+    mode_ = Mode::Paused;
+    end_ = Info().duration;
+    if (!StartSegment(where)) {
+        mode_ = Mode::Stopped;
+        return mcierr::kDriverInternal;
+    }
+    return mcierr::kNone;
+}
+
+std::uint32_t MediaDevice::Cue(std::optional<std::int64_t> target) {
+    if (target && OutOfRange(*target)) {
+        return mcierr::kOutOfRange;
+    }
+    Halt();
+    const GstClockTime where = target ? std::min(FromUnits(*target), Info().duration) : position_;
+    end_ = Info().duration;
+    if (!StartSegment(where)) {
+        mode_ = Mode::Stopped;
+        return mcierr::kDriverInternal;
+    }
+    mode_ = Mode::Paused;
+    return mcierr::kNone;
+}
+
+}  // namespace kelto::mciservice
+
+namespace kelto::mciservice {
+
+std::uint32_t MediaDevice::SetWaveFormat(Kw item, std::int64_t value) {
+    // Within what a wave file's header can say, and sound can be.
+    const bool valid = item == Kw::Channels ? value >= 1 && value <= 8
+                       : item == Kw::BitsPerSample
+                           ? value == 8 || value == 16 || value == 24 || value == 32
+                       : item == Kw::SamplesPerSec ? value >= 1000 && value <= 384000
+                                                   : value >= 1 && value <= 0xFFFFFFF;
+    if (!valid) {
+        return mcierr::kOutOfRange;
+    }
+    switch (item) {
+        case Kw::Channels:
+            wave_.channels = value;
+            break;
+        case Kw::BitsPerSample:
+            wave_.bitsPerSample = value;
+            break;
+        case Kw::SamplesPerSec:
+            wave_.samplesPerSec = value;
+            break;
+        case Kw::BytesPerSec:
+            wave_.bytesPerSec = value;
+            return mcierr::kNone;
+        case Kw::Alignment:
+            wave_.alignment = value;
+            return mcierr::kNone;
+        default:
+            return mcierr::kBadConstant;
+    }
+    // PCM's block and byte rate follow from the other three.
+    if (wave_.formatTag == 1) {
+        wave_.alignment = wave_.channels * wave_.bitsPerSample / 8;
+        wave_.bytesPerSec = wave_.samplesPerSec * wave_.alignment;
+    }
+    return mcierr::kNone;
+}
+
+std::uint32_t MediaDevice::SetFormatTag(std::string_view tag) {
+    if (EqualsNoCase(tag, "pcm")) {
+        wave_.formatTag = 1;
+        return mcierr::kNone;
+    }
+    const std::optional<std::int64_t> value = ParseInteger(tag);
+    if (!value || *value < 1 || *value > 0xFFFF) {
+        return mcierr::kBadInteger;
+    }
+    wave_.formatTag = *value;
+    return mcierr::kNone;
+}
+
+std::uint32_t MediaDevice::SetTempo(std::int64_t beatsPerMinute) {
+    const std::int64_t speed = (beatsPerMinute * 1000 + fileTempo_ / 2) / fileTempo_;
+    if (beatsPerMinute <= 0 || speed <= 0 || speed > kMaxSpeed) {
+        return mcierr::kOutOfRange;
+    }
+    return SetSpeed(speed);
+}
+
+std::uint32_t MediaDevice::SetPort(std::string_view port) {
+    if (EqualsNoCase(port, "mapper") || EqualsNoCase(port, "none")) {
+        port_ = EqualsNoCase(port, "none") ? "none" : "mapper";
+    } else {
+        const std::optional<std::int64_t> number = ParseInteger(port);
+        if (!number || *number < 0) {
+            return mcierr::kBadInteger;
+        }
+        port_ = std::to_string(*number);
+    }
+    // No port: the notes go nowhere.
+    pipeline_->SetMute(port_ == "none");
+    return mcierr::kNone;
+}
+
+}  // namespace kelto::mciservice
+
+namespace kelto::mciservice {
+
+namespace {
+
+// Long enough for a sound server that is there to start a capture stream.
+constexpr GstClockTime kRecordStartTimeout = 5 * GST_SECOND;
+// Added to the asked-for length when a caller waits for a recording.
+constexpr GstClockTime kRecordWaitMargin = 10 * GST_SECOND;
+
+void PutLittleEndian(std::string& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) {
+        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    }
+}
+
+}  // namespace
+
+GstClockTime MediaDevice::BytesToTime(std::size_t bytes) const {
+    return gst_util_uint64_scale(bytes, GST_SECOND, static_cast<guint64>(wave_.bytesPerSec));
+}
+
+std::size_t MediaDevice::TimeToBytes(GstClockTime time) const {
+    const guint64 bytes =
+        gst_util_uint64_scale_round(time, static_cast<guint64>(wave_.bytesPerSec), GST_SECOND);
+    return static_cast<std::size_t>(bytes - bytes % static_cast<guint64>(wave_.alignment));
+}
+
+void MediaDevice::UpdateRecordedLength() {
+    std::size_t bytes = recorded_.size();
+    if (mode_ == Mode::Recording) {
+        const std::size_t reach = recordAt_ + recorder_->Size();
+        bytes = recordOverwrite_ ? std::max(bytes, reach) : bytes + recorder_->Size();
+    }
+    recordedPipeline_->SetLength(BytesToTime(bytes));
+    end_ = Info().duration;
+}
+
+void MediaDevice::FinishRecording() {
+    std::vector<std::uint8_t> data = recorder_->Finish();
+    recorder_.reset();
+    if (recordBytes_ && data.size() > *recordBytes_) {
+        data.resize(*recordBytes_);
+    }
+    const auto at = recorded_.begin() + static_cast<std::ptrdiff_t>(recordAt_);
+    if (recordOverwrite_) {
+        const std::size_t kept = std::min(data.size(), recorded_.size() - recordAt_);
+        std::copy_n(data.begin(), kept, at);
+        recorded_.insert(recorded_.end(), data.begin() + static_cast<std::ptrdiff_t>(kept),
+                         data.end());
+    } else {
+        recorded_.insert(at, data.begin(), data.end());
+    }
+    mode_ = Mode::Stopped;
+    UpdateRecordedLength();
+    position_ = BytesToTime(recordAt_ + data.size());
+}
+
+std::uint32_t MediaDevice::Record(std::optional<std::int64_t> from, std::optional<std::int64_t> to,
+                                  bool overwrite, bool wait) {
+    // Recording into a file opened from disk is not done: only "open new".
+    if (!recordsNew_) {
+        return mcierr::kUnsupportedFunction;
+    }
+    if (mode_ == Mode::Recording) {
+        FinishRecording();
+    }
+    if ((from && OutOfRange(*from)) || (to && *to < 0)) {
+        return mcierr::kOutOfRange;
+    }
+    const std::size_t start =
+        std::min(TimeToBytes(from ? FromUnits(*from) : position_), recorded_.size());
+    std::optional<std::size_t> bytes;
+    if (to) {
+        const std::size_t stop = TimeToBytes(FromUnits(*to));
+        if (stop <= start) {
+            return mcierr::kOutOfRange;
+        }
+        bytes = stop - start;
+    }
+    // Without a capture device the device is not ready to record.
+    recorder_ = captureDevice_ ? WaveRecorder::Start(wave_, kRecordStartTimeout) : nullptr;
+    if (!recorder_) {
+        return mcierr::kDeviceNotReady;
+    }
+    recordAt_ = start;
+    recordOverwrite_ = overwrite;
+    recordBytes_ = bytes;
+    mode_ = Mode::Recording;
+    if (wait && bytes) {
+        const GstClockTime limit =
+            gst_util_get_timestamp() + BytesToTime(*bytes) + kRecordWaitMargin;
+        while (mode_ == Mode::Recording && gst_util_get_timestamp() < limit) {
+            g_usleep(10000);
+            Poll();
+        }
+        if (mode_ == Mode::Recording) {
+            FinishRecording();
+        }
+    }
+    return mcierr::kNone;
+}
+
+std::uint32_t MediaDevice::Save(const std::string& path) {
+    if (!recordsNew_) {
+        return mcierr::kUnsupportedFunction;
+    }
+    // A stand-in service touches no files, so a fuzzed script writes none.
+    if (!captureDevice_) {
+        return mcierr::kDeviceNotReady;
+    }
+    if (mode_ == Mode::Recording) {
+        FinishRecording();
+    }
+    const auto size = static_cast<std::uint32_t>(recorded_.size());
+    std::string file = "RIFF";
+    PutLittleEndian(file, 36 + size, 4);
+    file += "WAVEfmt ";
+    PutLittleEndian(file, 16, 4);
+    PutLittleEndian(file, static_cast<std::uint32_t>(wave_.formatTag), 2);
+    PutLittleEndian(file, static_cast<std::uint32_t>(wave_.channels), 2);
+    PutLittleEndian(file, static_cast<std::uint32_t>(wave_.samplesPerSec), 4);
+    PutLittleEndian(file, static_cast<std::uint32_t>(wave_.bytesPerSec), 4);
+    PutLittleEndian(file, static_cast<std::uint32_t>(wave_.alignment), 2);
+    PutLittleEndian(file, static_cast<std::uint32_t>(wave_.bitsPerSample), 2);
+    file += "data";
+    PutLittleEndian(file, size, 4);
+    file.append(recorded_.begin(), recorded_.end());
+    // Written under a temporary name and renamed over the old file, so that a
+    // failed save never leaves half a file.
+    GError* error = nullptr;
+    if (!g_file_set_contents(path.c_str(), file.data(), static_cast<gssize>(file.size()), &error)) {
+        g_clear_error(&error);
+        return mcierr::kFileNotFound;
+    }
+    return mcierr::kNone;
+}
+
+std::uint32_t MediaDevice::Delete(std::optional<std::int64_t> from,
+                                  std::optional<std::int64_t> to) {
+    if (!recordsNew_) {
+        return mcierr::kUnsupportedFunction;
+    }
+    if (mode_ == Mode::Recording) {
+        FinishRecording();
+    }
+    if ((from && OutOfRange(*from)) || (to && OutOfRange(*to))) {
+        return mcierr::kOutOfRange;
+    }
+    const std::size_t start = std::min(TimeToBytes(from ? FromUnits(*from) : 0), recorded_.size());
+    const std::size_t stop =
+        std::min(to ? TimeToBytes(FromUnits(*to)) : recorded_.size(), recorded_.size());
+    if (start > stop) {
+        return mcierr::kOutOfRange;
+    }
+    recorded_.erase(recorded_.begin() + static_cast<std::ptrdiff_t>(start),
+                    recorded_.begin() + static_cast<std::ptrdiff_t>(stop));
+    UpdateRecordedLength();
+    position_ = std::min(position_, Info().duration);
     return mcierr::kNone;
 }
 

@@ -8,15 +8,21 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "mciservice/CommandParser.h"
+#include "mciservice/DeviceType.h"
+#include "mciservice/MediaFileHeaders.h"
 #include "mciservice/MediaPipeline.h"
 #include "mciservice/ServiceOptions.h"
 #include "mciservice/VideoWindow.h"
 
 namespace kelto::mciservice {
 
-// One open file of the digital-video device type: its mode, position, time
+class RecordedSound;
+class WaveRecorder;
+
+// One open file of one of the device types: its mode, position, time
 // format, speed and picture, on top of a GStreamer pipeline. Every method
 // returns promptly; the device learns of the end of playback and of stream
 // errors by draining its pipeline's bus in Poll(), which the service calls
@@ -26,6 +32,20 @@ public:
     // Speeds are thousandths of normal speed.
     static constexpr std::int64_t kMaxSpeed = 16000;
 
+    enum class WindowState { Shown, Hidden, Minimized, Maximized };
+    // The SMPTE formats come last: their places are packed, not counted.
+    enum class TimeFormat {
+        Milliseconds,
+        Frames,
+        Bytes,
+        Samples,
+        SongPointer,
+        Smpte24,
+        Smpte25,
+        Smpte30,
+        Smpte30Drop
+    };
+
     struct OpenOptions {
         // Window to draw into, as an X11 window id; 0 for none.
         std::uint64_t parentWindow = 0;
@@ -34,10 +54,16 @@ public:
         const PipelineOpener* opener = nullptr;
         // Where the sound goes; without one it is discarded.
         AudioSinkProbe* audioSinks = nullptr;
+        DeviceType type = DeviceType::DigitalVideo;
+        // "open new type waveaudio": no file, a device to record into.
+        bool recordNew = false;
+        // A stand-in service (no media framework) has no capture device either,
+        // and writes no files.
+        bool captureDevice = true;
     };
 
     // Checks the file and prerolls it (bounded). 275 for a missing file, 296
-    // for one that cannot be played.
+    // for one that cannot be played, or not by a device of that type.
     static std::uint32_t Open(const std::string& path, const OpenOptions& options,
                               std::unique_ptr<MediaDevice>& out);
 
@@ -61,18 +87,71 @@ public:
     // Kw::Destination or Kw::Source.
     std::uint32_t Where(Kw item, std::string& reply) const;
     std::uint32_t PutWindow(const Rect& rect);
+    // The part of the picture that is shown; kept and reported.
+    std::uint32_t PutSource(const Rect& rect);
+    std::uint32_t SetWindowState(WindowState state);
+    std::uint32_t SetWindowText(std::string_view text);
+    // Moves `frames` pictures on (back when negative) and stands paused there.
+    std::uint32_t Step(std::int64_t frames);
+    // Stands paused, ready to play, at `target` (in the time format) or where it is.
+    std::uint32_t Cue(std::optional<std::int64_t> target);
+    // The waveaudio device's sound format: read from the file, changed by "set".
+    std::uint32_t SetWaveFormat(Kw item, std::int64_t value);
+    std::uint32_t SetFormatTag(std::string_view tag);
+    // The sequencer's tempo in beats a minute plays the file faster or slower.
+    std::uint32_t SetTempo(std::int64_t beatsPerMinute);
+    // "mapper", "none" (silent) or a port number.
+    std::uint32_t SetPort(std::string_view port);
+    // The key that breaks a "wait"; kept, as nothing here waits on a keyboard.
+    void SetBreakKey(std::optional<std::int64_t> key) { breakKey_ = key; }
+
+    DeviceType Type() const { return type_; }
+    bool IsStopped() const { return mode_ == Mode::Stopped; }
+    bool IsRecording() const { return mode_ == Mode::Recording; }
+
+    // Records from the default capture device into the device's sound, at
+    // `from` (or where it stands), inserting or overwriting, up to `to`.
+    std::uint32_t Record(std::optional<std::int64_t> from, std::optional<std::int64_t> to,
+                         bool overwrite, bool wait);
+    // Writes the recorded sound as a wave file in the device's format.
+    std::uint32_t Save(const std::string& path);
+    // Cuts [from, to] out of the recorded sound.
+    std::uint32_t Delete(std::optional<std::int64_t> from, std::optional<std::int64_t> to);
+    bool Records() const { return recordsNew_; }
+    // Whether the last play ended on a stream error rather than its end.
+    bool EndedInError() const { return endedInError_; }
+    // A "play ... notify" waits for the play's end.
+    bool NotifyPending() const { return notifyPending_; }
+    void SetNotifyPending(bool pending) { notifyPending_ = pending; }
+    const std::string& Path() const { return path_; }
+    bool HasPictures() const { return Info().hasVideo; }
+    // Frames a second, rounded; 0 without pictures.
+    std::int64_t FrameRate() const;
+    // The caption of the video window.
+    const std::string& WindowText() const { return windowText_; }
 
 private:
-    enum class Mode { Stopped, Playing, Paused };
-    enum class TimeFormat { Milliseconds, Frames };
+    enum class Mode { Stopped, Playing, Paused, Recording };
 
     MediaDevice() = default;
 
     std::int64_t ToUnits(GstClockTime time) const;
     GstClockTime FromUnits(std::int64_t units) const;
     std::int64_t LengthUnits() const { return ToUnits(Info().duration); }
+    // Whether a place given in the time format lies outside the file.
+    bool OutOfRange(std::int64_t units) const;
+    bool Packed() const { return format_ >= TimeFormat::Smpte24; }
+    // Frames a second of the SMPTE format.
+    std::int64_t SmpteRate() const;
+    // A length or position as the time format writes it: colons for SMPTE.
+    std::string UnitsText(std::int64_t units) const;
     const StreamInfo& Info() const { return pipeline_->Info(); }
     GstClockTime CurrentTime() const;
+    GstClockTime BytesToTime(std::size_t bytes) const;
+    std::size_t TimeToBytes(GstClockTime time) const;
+    // The recorded sound's length follows what is kept and what is coming.
+    void UpdateRecordedLength();
+    void FinishRecording();
     double Rate() const { return static_cast<double>(speed_) / 1000.0; }
     // Starts the pipeline on [start, end_] at the current speed.
     bool StartSegment(GstClockTime start);
@@ -83,6 +162,9 @@ private:
     std::unique_ptr<VideoWindow> window_;
     std::unique_ptr<PlaybackPipeline> pipeline_;
 
+    DeviceType type_ = DeviceType::DigitalVideo;
+    std::string path_;
+    std::string windowText_;
     Mode mode_ = Mode::Stopped;
     TimeFormat format_ = TimeFormat::Milliseconds;
     GstClockTime position_ = 0;   // where the device is while not playing
@@ -94,6 +176,22 @@ private:
     std::int64_t speed_ = 1000;
     std::int64_t volume_ = 1000;
     Rect destination_;
+    Rect source_;
+    WindowState windowState_ = WindowState::Shown;
+    std::optional<std::int64_t> breakKey_;
+    bool endedInError_ = false;
+    bool notifyPending_ = false;
+    bool recordsNew_ = false;
+    bool captureDevice_ = true;
+    RecordedSound* recordedPipeline_ = nullptr;  // the pipeline_ of a new device
+    std::unique_ptr<WaveRecorder> recorder_;
+    std::vector<std::uint8_t> recorded_;
+    std::size_t recordAt_ = 0;
+    bool recordOverwrite_ = false;
+    std::optional<std::size_t> recordBytes_;
+    WaveFormat wave_;
+    std::int64_t fileTempo_ = 120;
+    std::string port_ = "mapper";
 };
 
 }  // namespace kelto::mciservice

@@ -10,6 +10,7 @@
 #include "mciservice/AudioSinkProbe.h"
 #include "mciservice/DiscardingSink.h"
 #include "mciservice/PlaybackTrace.h"
+#include "mciservice/ProgramStreamLength.h"
 #include "mciservice/StalledDemuxer.h"
 #include "mciservice/StreamDuration.h"
 
@@ -200,6 +201,9 @@ bool MediaPipeline::ReadStreamInfo(const std::string& path, GstClockTime deadlin
         if (caps && gst_video_info_from_caps(&video, caps.get()) && video.fps_n > 0 &&
             video.fps_d > 0) {
             info_.hasVideo = true;
+            if (const std::optional<GstClockTime> length = ProgramStreamLength(path, deadline)) {
+                info_.duration = *length;
+            }
             info_.fpsNum = video.fps_n;
             info_.fpsDen = video.fps_d;
             info_.height = video.height;

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace kelto::mciservice {
 
@@ -15,6 +16,17 @@ class PlaybackPipeline;
 using PipelineOpener =
     std::function<std::uint32_t(const std::string& path, std::unique_ptr<PlaybackPipeline>& out)>;
 
+// How a command given with "notify" ended, as its notification says.
+enum class NotifyStatus : std::uint8_t { Successful, Superseded, Aborted, Failure };
+
+// The word for a status: "successful", "superseded", "aborted", "failure".
+std::string_view NotifyWord(NotifyStatus status);
+
+// Receives a notification for the device of that alias. Called on the
+// caller's thread, from within MciService::SendString or MciService::Poll,
+// so it must not send commands itself.
+using NotifyCallback = std::function<void(std::string_view alias, NotifyStatus status)>;
+
 struct ServiceOptions {
     // A video opened without a parent window gets a top-level window of its
     // own when a display is there (for a command-line user); otherwise its
@@ -23,6 +35,8 @@ struct ServiceOptions {
     // When set, opens go through it instead of the file system and the media
     // framework, and no sound output is looked for.
     PipelineOpener pipelineOpener{};
+    // Where notifications go; without one, "notify" is accepted and nothing is told.
+    NotifyCallback notify{};
 };
 
 }  // namespace kelto::mciservice

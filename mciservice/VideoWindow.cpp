@@ -117,3 +117,25 @@ void VideoWindow::Place(int x, int y, int width, int height) {
 }
 
 }  // namespace kelto::mciservice
+
+namespace kelto::mciservice {
+
+void VideoWindow::SetVisible(bool visible) {
+    Display* dpy = AsDisplay(display_.get());
+    ErrorTrap trap(dpy);
+    if (visible) {
+        XMapRaised(dpy, static_cast<Window>(window_));
+    } else {
+        XUnmapWindow(dpy, static_cast<Window>(window_));
+    }
+    XFlush(dpy);
+}
+
+void VideoWindow::SetTitle(const std::string& title) {
+    Display* dpy = AsDisplay(display_.get());
+    ErrorTrap trap(dpy);
+    XStoreName(dpy, static_cast<Window>(window_), title.c_str());
+    XFlush(dpy);
+}
+
+}  // namespace kelto::mciservice

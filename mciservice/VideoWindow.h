@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace kelto::mciservice {
 
@@ -22,6 +23,9 @@ public:
     std::uint64_t Handle() const { return window_; }
     // Places the window inside its parent and shows it.
     void Place(int x, int y, int width, int height);
+    void SetVisible(bool visible);
+    // The caption a top-level window shows.
+    void SetTitle(const std::string& title);
     // True when part of the window has been uncovered since the last call, so
     // that the picture in it must be drawn again: the sink does not watch the
     // window itself (that would take clicks from the window underneath).

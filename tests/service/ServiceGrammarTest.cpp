@@ -28,8 +28,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(CommandCase{"", 267}, CommandCase{"play", 292},
                       CommandCase{"jump movie", 261}, CommandCase{"status movie length", 263},
                       CommandCase{"seek movie", 263}, CommandCase{"Close movie", 263},
-                      CommandCase{"play all", 279}, CommandCase{"status ALL mode", 279},
-                      CommandCase{"close all", 0},
+                      CommandCase{"status ALL mode", 279},
+                      // Every device that is open gets it: none here.
+                      CommandCase{"play all", 0}, CommandCase{"stop all wait", 0},
+                      CommandCase{"set all time format frames", 0}, CommandCase{"seek all", 273},
+                      CommandCase{"pause all now", 259},
+                      // An unknown alias, and a media file that is not there.
+                      CommandCase{"play movie", 263}, CommandCase{"play /no/such/ding.wav", 275},
+                      CommandCase{"close /no/such/ding.wav", 263}, CommandCase{"close all", 0},
                       CommandCase{"Close All" + std::string(100, ' '), 0},
                       CommandCase{"close \"all", 294}, CommandCase{"open", 292},
                       // What the player sends when the path could not be shortened.

@@ -13,6 +13,35 @@ Answer Send(MciService& service, std::string_view command) {
     return answer;
 }
 
+namespace {
+
+std::string Expand(std::string text) {
+    const struct {
+        const char* name;
+        testing::ClipKind kind;
+    } clips[] = {{"{wav}", testing::ClipKind::Wav},
+                 {"{mid}", testing::ClipKind::Midi},
+                 {"{mpg}", testing::ClipKind::Mpeg1},
+                 {"{mp3}", testing::ClipKind::Mp3}};
+    for (const auto& clip : clips) {
+        for (std::size_t at = text.find(clip.name); at != std::string::npos;
+             at = text.find(clip.name)) {
+            text.replace(at, std::string(clip.name).size(), Clip(clip.kind).string());
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+void RunScript(MciService& service, const std::vector<Step>& steps) {
+    for (const Step& step : steps) {
+        const Answer answer = Send(service, Expand(step.command));
+        EXPECT_EQ(answer.code, step.code) << step.command;
+        EXPECT_EQ(answer.reply, Expand(step.reply)) << step.command;
+    }
+}
+
 std::int64_t Number(MciService& service, std::string_view command) {
     const Answer answer = Send(service, command);
     EXPECT_EQ(answer.code, 0u) << command;

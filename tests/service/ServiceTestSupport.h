@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "mciservice/MciService.h"
 #include "tests/support/media/TestClips.h"
@@ -18,6 +19,17 @@ struct Answer {
 };
 
 Answer Send(MciService& service, std::string_view command);
+
+// One command of a script and the code and reply it must give.
+struct Step {
+    std::string command;
+    std::uint32_t code;
+    std::string reply;
+};
+
+// Sends each step's command and checks its answer. "{wav}", "{mid}", "{mpg}"
+// and "{mp3}" in a command or reply stand for the path of a clip of that kind.
+void RunScript(MciService& service, const std::vector<Step>& steps);
 
 // The reply of a command that must succeed, as a number.
 std::int64_t Number(MciService& service, std::string_view command);
