@@ -9,7 +9,8 @@
 #   display  shows windows (offscreen unless the test starts its own server);
 #   soak     long random runs.
 # QT gives the program an offscreen QApplication (tests/support/qt); SERIAL
-# runs its cases one at a time, with nothing else beside them. Cases are
+# runs its cases one at a time, with nothing else beside them. The program
+# sees its own folder's headers and those of what it links. Cases are
 # listed when ctest runs, so a sanitized build lists them at the same pace.
 function(kelto_add_gtest name)
   cmake_parse_arguments(ARG "QT;SERIAL" "LABEL;PREFIX;TIMEOUT" "SOURCES;LIBS;DEFINITIONS" ${ARGN})
@@ -17,6 +18,7 @@ function(kelto_add_gtest name)
     message(FATAL_ERROR "kelto_add_gtest(${name}): LABEL must be quick, media, soak or display")
   endif()
   add_executable(${name} ${ARG_SOURCES})
+  kelto_public_headers(${name})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS})
   set(properties LABELS ${ARG_LABEL})
   if(ARG_QT)
