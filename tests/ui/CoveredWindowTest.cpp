@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -74,6 +75,9 @@ int main(int argc, char** argv) {
     if (pipe(ready) != 0) return 1;
     const pid_t server = fork();
     if (server == 0) {
+        // A test that aborts (a sanitizer's report) must not leave its server
+        // holding the runner's output open.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         close(ready[0]);
         const std::string fd = std::to_string(ready[1]);
         execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
