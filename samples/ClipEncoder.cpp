@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <chrono>
 #include <fstream>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -110,19 +111,23 @@ Words PipelineFor(const ClipRecipe& recipe, const std::string& target, const std
         add(muxer);
         add({"name=mux"});
     };
+    // Sound alone: the source, then each stage in turn.
+    auto sound = [&](int rate, std::initializer_list<Words> stages) {
+        add(AudioSource(recipe, rate, tunePcm));
+        for (const Words& stage : stages) {
+            add({"!"});
+            add(stage);
+        }
+    };
     switch (recipe.kind) {
         case ClipKind::Mp3:
-            add(AudioSource(recipe, 44100, tunePcm));
-            add({"!"});
-            add(mp3);
+            sound(44100, {mp3});
             break;
         case ClipKind::Mp2:
-            add(AudioSource(recipe, 44100, tunePcm));
-            add({"!", "avenc_mp2"});
+            sound(44100, {{"avenc_mp2"}});
             break;
         case ClipKind::Wav:
-            add(AudioSource(recipe, 44100, tunePcm));
-            add({"!", "wavenc"});
+            sound(44100, {{"wavenc"}});
             break;
         case ClipKind::Mpeg1:
             muxedVideo({"mpeg2enc", "format=0"}, 44100, mp2, {"mplex", "format=0"});
@@ -138,10 +143,7 @@ Words PipelineFor(const ClipRecipe& recipe, const std::string& target, const std
             muxedVideo(h264, 44100, aac, {"mp4mux"});
             break;
         case ClipKind::M4a:
-            add(AudioSource(recipe, 44100, tunePcm));
-            add({"!"});
-            add(aac);
-            add({"!", "mp4mux"});
+            sound(44100, {aac, {"mp4mux"}});
             break;
         case ClipKind::Mkv:
             muxedVideo(h264, 44100, vorbis, {"matroskamux"});
@@ -151,20 +153,13 @@ Words PipelineFor(const ClipRecipe& recipe, const std::string& target, const std
             muxedVideo({"vp9enc", "deadline=1", "cpu-used=8"}, 48000, opus, {"webmmux"});
             break;
         case ClipKind::Ogg:
-            add(AudioSource(recipe, 44100, tunePcm));
-            add({"!"});
-            add(vorbis);
-            add({"!", "oggmux"});
+            sound(44100, {vorbis, {"oggmux"}});
             break;
         case ClipKind::Opus:
-            add(AudioSource(recipe, 48000, tunePcm));
-            add({"!"});
-            add(opus);
-            add({"!", "oggmux"});
+            sound(48000, {opus, {"oggmux"}});
             break;
         case ClipKind::Flac:
-            add(AudioSource(recipe, 44100, tunePcm));
-            add({"!", "audioconvert", "!", "flacenc"});
+            sound(44100, {{"audioconvert", "!", "flacenc"}});
             break;
         case ClipKind::Midi:
             throw std::logic_error("a MIDI clip is written, not encoded");
