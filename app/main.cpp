@@ -9,11 +9,13 @@
 #include "app/CommandLine.h"
 #include "app/DisplayCheck.h"
 #include "app/PlayerApp.h"
+#include "app/ServiceTrace.h"
 #include "desktop/FolderClaim.h"
 #include "mciservice/MediaContentProbe.h"
 #include "playlist/PlaylistEditor.h"
 
 int main(int argc, char** argv) {
+    kelto::app::InstallServiceTrace();
     const kelto::app::CommandLineAnswer early =
         kelto::app::AnswerCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (early.finish) {

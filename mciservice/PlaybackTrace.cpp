@@ -1,7 +1,6 @@
 #include "mciservice/PlaybackTrace.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include <atomic>
 #include <string>
 
 #include "mciservice/CommandParser.h"
@@ -11,8 +10,22 @@ namespace kelto::mciservice {
 
 namespace {
 
-void Mark(const char* mark) {
-    std::fprintf(stderr, "%s %lld\n", mark, static_cast<long long>(g_get_monotonic_time()));
+std::atomic<TraceSink*> gSink{nullptr};
+
+TraceSink* SinkFor(TraceSink::Kind kind) {
+    TraceSink* sink = gSink.load(std::memory_order_acquire);
+    return sink != nullptr && sink->Wants(kind) ? sink : nullptr;
+}
+
+void Mark(std::string_view mark) {
+    TraceSink* sink = SinkFor(TraceSink::Kind::Mark);
+    if (sink == nullptr) {
+        return;
+    }
+    std::string line(mark);
+    line += ' ';
+    line += std::to_string(g_get_monotonic_time());
+    sink->Write(TraceSink::Kind::Mark, line);
 }
 
 GstPadProbeReturn OnFirstBuffer(GstPad*, GstPadProbeInfo*, gpointer) {
@@ -22,22 +35,10 @@ GstPadProbeReturn OnFirstBuffer(GstPad*, GstPadProbeInfo*, gpointer) {
 
 }  // namespace
 
-namespace {
-
-std::string_view TraceSetting() {
-    const char* value = std::getenv("KELTO_MCI_TRACE");
-    return value != nullptr ? std::string_view(value) : std::string_view();
-}
-
-}  // namespace
-
-bool TraceEnabled() {
-    const std::string_view setting = TraceSetting();
-    return setting == "1" || setting == "marks";
-}
+void SetTraceSink(TraceSink* sink) { gSink.store(sink, std::memory_order_release); }
 
 void TraceCommand(std::string_view verb) {
-    if (!TraceEnabled()) {
+    if (gSink.load(std::memory_order_relaxed) == nullptr) {
         return;
     }
     if (EqualsNoCase(verb, "open")) {
@@ -52,23 +53,22 @@ void TraceCommand(std::string_view verb) {
 }
 
 void TraceResult(std::string_view command, std::uint32_t code) {
-    if (TraceSetting() != "1") {
+    TraceSink* sink = SinkFor(TraceSink::Kind::Command);
+    if (sink == nullptr) {
         return;
     }
+    std::string line =
+        "command " + std::to_string(g_get_monotonic_time()) + " " + std::to_string(code) + " ";
     // Command text may hold anything; a line break in it must not start a
     // line of its own.
-    std::string text(command);
-    for (char& c : text) {
-        if (c == '\n' || c == '\r') {
-            c = ' ';
-        }
+    for (const char c : command) {
+        line += c == '\n' || c == '\r' ? ' ' : c;
     }
-    std::fprintf(stderr, "command %lld %u %s\n", static_cast<long long>(g_get_monotonic_time()),
-                 static_cast<unsigned>(code), text.c_str());
+    sink->Write(TraceSink::Kind::Command, line);
 }
 
 void TraceFirstFrame(GstElement* sink) {
-    if (sink == nullptr || !TraceEnabled()) {
+    if (sink == nullptr || SinkFor(TraceSink::Kind::Mark) == nullptr) {
         return;
     }
     GstPtr<GstPad> pad{gst_element_get_static_pad(sink, "sink")};

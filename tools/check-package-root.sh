@@ -81,7 +81,7 @@ xvfb=$!
 wait_for 30 test -S /tmp/.X11-unix/X7 || { cat xvfb.log; fail "Xvfb did not start"; }
 mkdir -p "$work/home"
 (cd "$work/home" && exec env -u DBUS_SESSION_BUS_ADDRESS -u XDG_RUNTIME_DIR \
-    HOME="$work/home" DISPLAY=:7 KELTO_MCI_TRACE=1 \
+    HOME="$work/home" DISPLAY=:7 QT_LOGGING_RULES='kelto.trace.*=true' \
     kelto-player "$video" "$midi" >player.log 2>&1) &
 player=$!
 log=$work/home/player.log

@@ -145,7 +145,7 @@ reference_first_frame() {  # reference_first_frame NAME FILE
 
 # --- the player, driven with the mouse ----------------------------------------
 start_player() {  # start_player DIR: starts it there with marks on, waits for its window
-    (cd "$1" && KELTO_MCI_TRACE=marks exec "$player" >"$1/out" 2>"$1/err") &
+    (cd "$1" && QT_LOGGING_RULES=kelto.trace.marks=true exec "$player" >"$1/out" 2>"$1/err") &
     player_pid=$!
     # Found by its process, so that a window of the previous run still being
     # torn down is never taken for it; --sync waits on the server.
