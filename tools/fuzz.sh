@@ -11,7 +11,7 @@ build=${KELTO_FUZZ_BUILD_DIR:-$root/build-fuzz}
 work=${KELTO_FUZZ_DIR:-$build/fuzz-run}
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DKELTO_BUILD_FUZZERS=ON \
-    -DKELTO_BUILD_TESTS=OFF -DKELTO_BUILD_BENCHMARKS=OFF -DKELTO_WERROR=ON >/dev/null
+    -DKELTO_BUILD_TESTS=OFF -DKELTO_BUILD_BENCHMARKS=OFF -DKELTO_WERROR=ON -DCMAKE_UNITY_BUILD=ON >/dev/null
 cmake --build "$build" --target mci_command_fuzzer --parallel 2
 
 # New inputs go to a scratch corpus so the committed seeds stay small; the

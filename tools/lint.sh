@@ -3,14 +3,16 @@
 #   every C++ file formatted as .clang-format has it;
 #   every shell script through shellcheck;
 #   clang-tidy with the committed .clang-tidy over the program's code and the
-#   shared test support, using the compile commands of a configured build
-#   (default build/, as tools/test.sh leaves it; $KELTO_BUILD_DIR otherwise).
+#   shared test support, file by file: a tree of its own (build-lint/, or
+#   $KELTO_LINT_DIR) is configured without the unity build, whose compile
+#   commands name only the combined files, and only its generated sources
+#   (moc) are made.
 #   With --all, over the test suites' own files too: about twice the time,
 #   which CI does not spend on every run.
 # Usage: tools/lint.sh [--all]
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${KELTO_BUILD_DIR:-$root/build}
+build=${KELTO_LINT_DIR:-$root/build-lint}
 cd "$root"
 "$root/tools/install-deps.sh"
 
@@ -22,10 +24,8 @@ echo "clang-format: every file as formatted"
 shellcheck $(git ls-files '*.sh') .ci/run bench/scripts/*
 echo "shellcheck: every script clean"
 
-if [ ! -f "$build/compile_commands.json" ]; then
-    echo "lint: no $build/compile_commands.json; build first (tools/test.sh)" >&2
-    exit 1
-fi
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_UNITY_BUILD=OFF -DCMAKE_GLOBAL_AUTOGEN_TARGET=ON >/dev/null
+cmake --build "$build" --target autogen >/dev/null
 # Generated sources (moc) live in the build folder and are not ours to check.
 files="^$root/(?!build|tests/(?!support/))"
 [ "${1:-}" = --all ] && files="^$root/(?!build)"

@@ -9,8 +9,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 export KELTO_BUILD_DIR="${KELTO_SANITIZE_BUILD_DIR:-$root/build-asan}"
 werror=OFF
 [ "${KELTO_CI:-0}" = 1 ] && werror=ON
+# -O1 with line tables only (-g1): what the sanitizers' reports need, file and
+# line in every frame, at under half the compile time of -O2 -g, where the
+# instrumented code took the optimiser longest.
 "$root/tools/build.sh" -DKELTO_SANITIZE=ON -DKELTO_WERROR=$werror -DKELTO_BUILD_BENCHMARKS=OFF \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG"
 unset DISPLAY WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=offscreen
 # Full malloc stacks: the system libraries have no frame pointers, and the

@@ -24,7 +24,7 @@ using kelto::testing::ReadBytes;
 using kelto::testing::TempFolder;
 using kelto::testing::WriteBytes;
 
-constexpr int kDeadlineMs = 20000;
+constexpr int kPlaybackCeilingMs = 20000;
 
 // The program as it runs, over the real media service, with short generated
 // clips; only the window system is offscreen.
@@ -96,7 +96,7 @@ TEST_F(AppEndToEndTest, PlaysTheFirstClipToItsEndThenTheSecondThenSavesOnClose) 
             levels.insert(form.Meter31->Value());
             return form.List1->currentRow() == 1 && OpenCount(second) == 1;
         },
-        kDeadlineMs);
+        kPlaybackCeilingMs);
     ASSERT_TRUE(advanced);
     EXPECT_EQ(form.List2->currentRow(), 1);
     EXPECT_GE(times.size(), 3u);
@@ -106,12 +106,12 @@ TEST_F(AppEndToEndTest, PlaysTheFirstClipToItsEndThenTheSecondThenSavesOnClose) 
     // The last entry ends: nothing more plays and the status stops.
     // The meter keeps whatever the last status tick showed; how close to full
     // that is depends on where the end tick fell between two status ticks.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.TimerMisc->isActive(); }, kDeadlineMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.TimerMisc->isActive(); }, kPlaybackCeilingMs));
     const int lastLevel = form.Meter31->Value();
     const QString lastTime = form.lbcurrentime->text();
     // Two more end-of-media ticks: each would have moved on had it seen a next entry.
     QSignalSpy endTicks(form.TimerAtEndFile, &QTimer::timeout);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return endTicks.size() >= 2; }, kDeadlineMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return endTicks.size() >= 2; }, kPlaybackCeilingMs));
     EXPECT_EQ(OpenCount(second), 1);
     EXPECT_EQ(form.List1->currentRow(), 1);
     EXPECT_EQ(form.Meter31->Value(), lastLevel);
@@ -133,7 +133,7 @@ TEST_F(AppEndToEndTest, AutoReplayStartsTheSameEntryAgain) {
     StartWith({only, other});
     app->form().Check->setChecked(true);
     DoubleClickRow(0);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return OpenCount(only) >= 3; }, kDeadlineMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return OpenCount(only) >= 3; }, kPlaybackCeilingMs));
     EXPECT_EQ(OpenCount(other), 0);
     EXPECT_EQ(app->form().List1->currentRow(), 0);
     app->form().close();
@@ -182,7 +182,7 @@ TEST_P(NewKindEndToEndTest, OpensShowsSeeksReplaysAndMovesOn) {
             before = media.GetPosition("movie");
             return before >= length / 2;
         },
-        kDeadlineMs));
+        kPlaybackCeilingMs));
     form.cpvSlider1->setValue(0);
     app->playback().cpvSlider1_Change();
     EXPECT_EQ(form.LbResult->text(), "Result calling Function is : Success");
@@ -190,11 +190,11 @@ TEST_P(NewKindEndToEndTest, OpensShowsSeeksReplaysAndMovesOn) {
 
     // To its end and into Auto Replay, then, without it, on to the next entry.
     form.Check->setChecked(true);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return OpenCount(clip) >= 2; }, kDeadlineMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return OpenCount(clip) >= 2; }, kPlaybackCeilingMs));
     EXPECT_EQ(form.List1->currentRow(), 0);
     EXPECT_EQ(OpenCount(next), 0);
     form.Check->setChecked(false);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return OpenCount(next) == 1; }, kDeadlineMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return OpenCount(next) == 1; }, kPlaybackCeilingMs));
     EXPECT_EQ(form.List1->currentRow(), 1);
     form.close();
 }

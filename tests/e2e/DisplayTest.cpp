@@ -20,7 +20,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr auto kCeiling = 90s;
 // 4:3 like the clips, so a full-screen picture covers every pixel; tall
 // enough for the window at twice the size.
 constexpr int kScreenWidth = 1600;
@@ -40,12 +39,7 @@ constexpr double kReturnLeft = 91, kReturnTop = 273;  // after full screen
 constexpr double kRowTop = 137, kRowHeight = 11;      // first playlist row, row pitch
 constexpr double kFullscreenButtonX = 317, kButtonsY = 36;
 constexpr double kAutoReplayX = 252, kAutoReplayY = 97;
-constexpr double kBackgroundX = 300, kBackgroundY = 230;  // bare window surface
 constexpr double kClipWidth = 320, kClipHeight = 240;
-
-std::filesystem::path Clip(std::uint32_t rgb, int ms) {
-    return testing::MakeSolidClip(rgb, testing::DefaultClipDir(), ms);
-}
 
 std::filesystem::path Sound(int ms) {
     return testing::MakeClip(testing::ClipKind::Wav, testing::DefaultClipDir(), ms);

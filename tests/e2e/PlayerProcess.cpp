@@ -14,20 +14,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Sanitized builds start and run several times slower.
-constexpr auto kCeiling = 90s;
-
 // The build's own player, unless KELTO_PLAYER names another (an installed one,
 // or another build) to be put through the same paces.
 std::string PlayerProgram() {
     const char* other = std::getenv("KELTO_PLAYER");
     return other != nullptr && *other != '\0' ? other : KELTO_PLAYER_BIN;
-}
-
-std::filesystem::path NewFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kelto-e2e-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    return pattern;
 }
 
 }  // namespace
@@ -36,7 +27,7 @@ PlayerProcess::PlayerProcess(const XDisplay& display,
                              const std::vector<std::filesystem::path>& playlist,
                              const std::string& scaleFactor,
                              const std::map<std::string, std::string>& extraEnv)
-    : display_(display), scale_(std::stod(scaleFactor)), folder_(NewFolder()) {
+    : display_(display), scale_(std::stod(scaleFactor)) {
     {
         std::ofstream titles(folder_ / "pl1.txt", std::ios::binary);
         std::ofstream paths(folder_ / "pl2.txt", std::ios::binary);
@@ -51,7 +42,7 @@ PlayerProcess::PlayerProcess(const XDisplay& display,
         {"QT_QPA_PLATFORM", "xcb"},
         {"QT_SCALE_FACTOR", scaleFactor},
         {"QT_LOGGING_RULES", "kelto.trace.*=true"},
-        {"XDG_RUNTIME_DIR", folder_.string()},
+        {"XDG_RUNTIME_DIR", folder_.path().string()},
         {"WAYLAND_DISPLAY", ""},
         {"DBUS_SESSION_BUS_ADDRESS", ""},
         // Every object on the heap of its own, so that the leak checker of a
@@ -59,14 +50,10 @@ PlayerProcess::PlayerProcess(const XDisplay& display,
         {"G_SLICE", "always-malloc"}};
     for (const auto& [name, value] : extraEnv) env[name] = value;
     process_ = std::make_unique<ChildProcess>(ChildProcess::Options{
-        .argv = {PlayerProgram()}, .env = env, .workDir = folder_, .log = log_});
+        .argv = {PlayerProgram()}, .env = env, .workDir = folder_.path(), .log = log_});
 }
 
-PlayerProcess::~PlayerProcess() {
-    process_.reset();
-    std::error_code ec;
-    std::filesystem::remove_all(folder_, ec);
-}
+PlayerProcess::~PlayerProcess() { process_.reset(); }
 
 Box PlayerProcess::WaitForWindow() {
     // Ready for input once it stays where the window manager put it, has the

@@ -12,8 +12,20 @@
 
 #include "tests/e2e/ChildProcess.h"
 #include "tests/e2e/XDisplay.h"
+#include "tests/support/files/TempFolder.h"
+#include "tests/support/media/TestClips.h"
 
 namespace kelto::e2e {
+
+// A point of the bare window surface, with no control under it, in the
+// window's layout pixels.
+inline constexpr double kBackgroundX = 300, kBackgroundY = 230;
+
+// A clip of `ms` milliseconds whose every picture is `rgb`, so that a
+// screenshot shows where it lands.
+inline std::filesystem::path Clip(std::uint32_t rgb, int ms) {
+    return testing::MakeSolidClip(rgb, testing::DefaultClipDir(), ms);
+}
 
 // The real player, started on a test's X server in a folder of its own with a
 // playlist of the given files, tracing every media command it sends.
@@ -49,7 +61,7 @@ public:
 private:
     const XDisplay& display_;
     double scale_;
-    std::filesystem::path folder_;
+    testing::TempFolder folder_;
     std::filesystem::path log_;
     std::unique_ptr<ChildProcess> process_;
 };

@@ -10,12 +10,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::filesystem::path NewFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kelto-reader-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    return pattern;
-}
-
 std::optional<double> Number(const std::string& field) {
     if (field.empty()) return std::nullopt;
     return std::stod(field);
@@ -43,14 +37,14 @@ std::string ToString(const ReaderNode& node) {
     return text.str();
 }
 
-ReaderBus::ReaderBus(const XDisplay& display) : display_(display), folder_(NewFolder()) {
+ReaderBus::ReaderBus(const XDisplay& display) : display_(display) {
     const std::filesystem::path socket = folder_ / "session-bus";
     address_ = "unix:path=" + socket.string();
     sessionBus_ = std::make_unique<ChildProcess>(
         ChildProcess::Options{.argv = {"/usr/bin/dbus-daemon", "--session", "--nofork",
                                        "--nopidfile", "--address=" + address_},
                               .env = {},
-                              .workDir = folder_,
+                              .workDir = folder_.path(),
                               .log = folder_ / "session-bus.log"});
     if (!WaitUntil([&] { return std::filesystem::exists(socket); }, 90s)) {
         throw std::runtime_error("the private session bus did not start");
@@ -61,16 +55,14 @@ ReaderBus::ReaderBus(const XDisplay& display) : display_(display), folder_(NewFo
         ChildProcess::Options{.argv = {"/usr/libexec/at-spi-bus-launcher"},
                               .env = {{"DBUS_SESSION_BUS_ADDRESS", address_},
                                       {"DISPLAY", display_.Name()},
-                                      {"XDG_RUNTIME_DIR", folder_.string()}},
-                              .workDir = folder_,
+                                      {"XDG_RUNTIME_DIR", folder_.path().string()}},
+                              .workDir = folder_.path(),
                               .log = folder_ / "launcher.log"});
 }
 
 ReaderBus::~ReaderBus() {
     launcher_.reset();
     sessionBus_.reset();
-    std::error_code ec;
-    std::filesystem::remove_all(folder_, ec);
 }
 
 std::map<std::string, std::string> ReaderBus::PlayerEnv() const {
@@ -89,8 +81,8 @@ std::vector<ReaderNode> ReaderBus::ReadTree() const {
             .argv = {"/usr/bin/python3", KELTO_READ_TREE_SCRIPT, out.string()},
             .env = {{"DBUS_SESSION_BUS_ADDRESS", address_},
                     {"DISPLAY", display_.Name()},
-                    {"XDG_RUNTIME_DIR", folder_.string()}},
-            .workDir = folder_,
+                    {"XDG_RUNTIME_DIR", folder_.path().string()}},
+            .workDir = folder_.path(),
             .log = folder_ / "reader.log"});
         status = reader.WaitForExit(90s);
     }

@@ -9,6 +9,7 @@
 
 #include "tests/e2e/ChildProcess.h"
 #include "tests/e2e/XDisplay.h"
+#include "tests/support/files/TempFolder.h"
 
 namespace kelto::e2e {
 
@@ -46,7 +47,7 @@ public:
 
 private:
     const XDisplay& display_;
-    std::filesystem::path folder_;
+    testing::TempFolder folder_;
     std::string address_;
     std::unique_ptr<ChildProcess> sessionBus_;
     std::unique_ptr<ChildProcess> launcher_;

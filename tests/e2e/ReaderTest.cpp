@@ -17,13 +17,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr auto kCeiling = 90s;
-constexpr double kBackgroundX = 300, kBackgroundY = 230;  // bare window surface
-
-std::filesystem::path Clip(std::uint32_t rgb, int ms) {
-    return testing::MakeSolidClip(rgb, testing::DefaultClipDir(), ms);
-}
-
 std::string Dump(const std::vector<ReaderNode>& tree) {
     std::string text;
     for (const ReaderNode& node : tree) text += ToString(node) + "\n";

@@ -1,8 +1,13 @@
 #pragma once
 
+#include <chrono>
 #include <thread>
 
 namespace kelto::e2e {
+
+// How long any one thing a person would wait for may take; sanitized builds
+// start and run several times slower.
+inline constexpr std::chrono::seconds kCeiling{90};
 
 template <typename Predicate>
 bool WaitUntil(Predicate done, std::chrono::milliseconds ceiling) {
