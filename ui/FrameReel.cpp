@@ -96,22 +96,21 @@ FrameReel* FrameReel::Create(QObject* parent, std::uint32_t window) {
     auto* x11 =
         qApp != nullptr ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     xcb_connection_t* toolkit = x11 != nullptr ? x11->connection() : nullptr;
-    if (toolkit == nullptr || x11->display() == nullptr || window == 0) return nullptr;
+    if (toolkit == nullptr || x11->display() == nullptr) return nullptr;
     // The toolkit's connection must be able to stop a play at once.
     const xcb_query_extension_reply_t* sync = xcb_get_extension_data(toolkit, &xcb_sync_id);
-    if (sync == nullptr || !sync->present) return nullptr;
+    const auto geometry =
+        Owned(xcb_get_geometry_reply(toolkit, xcb_get_geometry(toolkit, window), nullptr));
+    if (sync == nullptr || !sync->present || !geometry ||
+        !TakesToolkitPixels(toolkit, window, geometry->depth)) {
+        return nullptr;
+    }
     xcb_connection_t* pacer = xcb_connect(DisplayString(x11->display()), nullptr);
     std::unique_ptr<FrameReel> reel(new FrameReel(parent, toolkit, pacer));
-    if (xcb_connection_has_error(pacer) != 0) return nullptr;
-    // The toolkit's server, not merely one of the same name: the window is known there.
-    const auto geometry =
-        Owned(xcb_get_geometry_reply(pacer, xcb_get_geometry(pacer, window), nullptr));
     const auto version = Owned(xcb_sync_initialize_reply(
         pacer, xcb_sync_initialize(pacer, XCB_SYNC_MAJOR_VERSION, XCB_SYNC_MINOR_VERSION),
         nullptr));
-    if (!geometry || !version || !TakesToolkitPixels(pacer, window, geometry->depth)) {
-        return nullptr;
-    }
+    if (!version) return nullptr;
     reel->serverTime_ = ServerTimeCounter(pacer);
     if (reel->serverTime_ == 0) return nullptr;
     reel->depth_ = geometry->depth;

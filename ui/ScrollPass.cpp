@@ -15,8 +15,6 @@ namespace kelto::ui {
 
 namespace {
 
-constexpr const char* kNoReelFor = "kelto-no-reel-for";
-
 // Where the surface's drawing area shows in its native window, or none
 // where frames cannot simply be copied there.
 std::optional<FrameReel::Target> ReelTarget(const PictureBox& surface) {
@@ -138,15 +136,13 @@ void ScrollPass::DrawFrame(PictureBox& surface, const std::vector<QString>& char
 
 bool ScrollPass::playFromReel(int first) {
     const std::optional<FrameReel::Target> target = ReelTarget(*surface_);
-    if (!target || surface_->property(kNoReelFor).toUInt() == target->window) return false;
+    if (!target) return false;
     auto* reel = surface_->findChild<FrameReel*>(QString(), Qt::FindDirectChildrenOnly);
     if (reel != nullptr && reel->window() != target->window) {
         delete reel;
         reel = nullptr;
     }
     if (reel == nullptr && (reel = FrameReel::Create(surface_, target->window)) == nullptr) {
-        // Not asked again for this window: the answer would be the same.
-        surface_->setProperty(kNoReelFor, target->window);
         return false;
     }
     // Everything a frame's pixels depend on: a reel made for the same key

@@ -175,6 +175,31 @@ TEST_F(ServerStrip, AStripMovedMidPassGoesOnWhereItNowStands) {
     EXPECT_EQ(drawnAtEnd, count);
 }
 
+// A strip hidden mid-pass shows nothing more of it, while the pass keeps its
+// time to the end.
+TEST_F(ServerStrip, AStripHiddenMidPassShowsNothingAndThePassKeepsTime) {
+    window.setPalette(QPalette(QColor(0, 0, 0)));  // no ink where the strip was
+    ScrollPass* pass = ScrollText(strip, QStringLiteral("Kelto Sound of Sixty"), 12, 3, 0.1, kBlue);
+    ASSERT_NE(pass, nullptr);
+    const int count = pass->frameCount();
+    QSignalSpy finished(pass, &ScrollPass::finished);
+    QObject::connect(pass, &ScrollPass::finished, [&] { drawnAtEnd = pass->framesDrawn(); });
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return pass->framesDrawn() >= 8 && HasInk(Shown()); }, 60000));
+    strip->hide();
+    // Once the window has painted over the strip's place, nothing lands there.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !HasInk(Shown()); }, 60000));
+    int inked = 0;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            inked += HasInk(Shown()) ? 1 : 0;
+            return !finished.isEmpty();
+        },
+        120000));
+    EXPECT_EQ(inked, 0);
+    EXPECT_EQ(drawnAtEnd, count);
+}
+
 // A pass the window stops (as it does when it closes) draws nothing more:
 // the copies the server still holds go through without touching the strip,
 // which keeps the frame the server had got to.
