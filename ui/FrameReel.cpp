@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
+#include <memory>
 #include <string_view>
 #include <utility>
 

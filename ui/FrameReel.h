@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QObject>
 #include <QRect>
+#include <QSize>
 #include <chrono>
 #include <cstdint>
 #include <functional>

@@ -32,8 +32,9 @@ std::optional<FrameReel::Target> ReelTarget(const PictureBox& surface) {
                              surface.mapTo(native, area.topLeft()) * scale,
                              {}};
     // Windows of their own above the strip (a video area) are clipped by the
-    // server; widgets drawn into the same window are left out as the toolkit
-    // leaves them out of the strip's painting. A hidden strip shows nothing.
+    // server; opaque widgets over it in the same window are left out, as the
+    // toolkit leaves them out of the strip's painting (one that lets the strip
+    // show through would be painted over). A hidden strip shows nothing.
     for (const QRect& r : surface.visibleRegion() & area) {
         target.visible.emplace_back((r.topLeft() - area.topLeft()) * scale, r.size() * scale);
     }
