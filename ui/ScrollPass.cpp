@@ -187,8 +187,8 @@ int ScrollPass::leaveReel() {
 }
 
 bool ScrollPass::eventFilter(QObject*, QEvent* event) {
-    const QEvent::Type type = event->type();
     if (!running_) return false;
+    const QEvent::Type type = event->type();
     if (type == QEvent::Paint) {
         followReel();
     } else if (type == QEvent::Hide && !surface_->window()->isVisible()) {
