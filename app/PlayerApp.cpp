@@ -10,7 +10,6 @@
 #include "platform/widgets/NativeWindowRect.h"
 #include "platform/widgets/asxToolbar.h"
 #include "platform/widgets/cpvSlider.h"
-#include "ui/CoveredWindow.h"
 #include "ui/FileDrop.h"
 
 namespace kelto::app {
@@ -45,8 +44,6 @@ PlayerApp::~PlayerApp() = default;
 void PlayerApp::Start() {
     lifecycle_.Form_Load();
     form_->show();
-    // While other windows cover it wholly the window paints nothing.
-    new ui::CoveredWindow(form_.get());
 }
 
 void PlayerApp::OpenFiles(const QStringList& paths) {

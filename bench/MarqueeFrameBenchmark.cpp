@@ -19,7 +19,6 @@
 
 #include "ui/PictureBox.h"
 #include "ui/ScrollPass.h"
-#include "ui/basScroller.h"
 
 namespace {
 

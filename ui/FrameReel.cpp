@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
+#include <memory>
 #include <string_view>
 #include <utility>
 
@@ -96,34 +97,29 @@ FrameReel* FrameReel::Create(QObject* parent, std::uint32_t window) {
     auto* x11 =
         qApp != nullptr ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     xcb_connection_t* toolkit = x11 != nullptr ? x11->connection() : nullptr;
-    if (toolkit == nullptr || x11->display() == nullptr || window == 0) return nullptr;
+    if (toolkit == nullptr || x11->display() == nullptr) return nullptr;
     // The toolkit's connection must be able to stop a play at once.
     const xcb_query_extension_reply_t* sync = xcb_get_extension_data(toolkit, &xcb_sync_id);
-    if (sync == nullptr || !sync->present) return nullptr;
+    const auto geometry =
+        Owned(xcb_get_geometry_reply(toolkit, xcb_get_geometry(toolkit, window), nullptr));
+    if (sync == nullptr || !sync->present || !geometry ||
+        !TakesToolkitPixels(toolkit, window, geometry->depth)) {
+        return nullptr;
+    }
     xcb_connection_t* pacer = xcb_connect(DisplayString(x11->display()), nullptr);
     std::unique_ptr<FrameReel> reel(new FrameReel(parent, toolkit, pacer));
-    if (xcb_connection_has_error(pacer) != 0) return nullptr;
-    // The toolkit's server, not merely one of the same name: the window is known there.
-    const auto geometry =
-        Owned(xcb_get_geometry_reply(pacer, xcb_get_geometry(pacer, window), nullptr));
     const auto version = Owned(xcb_sync_initialize_reply(
         pacer, xcb_sync_initialize(pacer, XCB_SYNC_MAJOR_VERSION, XCB_SYNC_MINOR_VERSION),
         nullptr));
-    if (!geometry || !version || !TakesToolkitPixels(pacer, window, geometry->depth)) {
-        return nullptr;
-    }
+    if (!version) return nullptr;
     reel->serverTime_ = ServerTimeCounter(pacer);
     if (reel->serverTime_ == 0) return nullptr;
     reel->depth_ = geometry->depth;
     reel->window_ = window;
     reel->gate_ = xcb_generate_id(pacer);
     xcb_sync_create_counter(pacer, reel->gate_, Int64(0));
-    // No exposure events for copies: the source is never obscured, and nothing reads them.
-    const std::uint32_t noExposures = 0;
-    reel->gc_ = xcb_generate_id(pacer);
-    xcb_create_gc(pacer, reel->gc_, window, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
-    // Its answer also means the gate and the copies' GC exist, which the
-    // toolkit's connection names when it stops a play.
+    // Its answer also means the gate exists, which the toolkit's connection
+    // moves on.
     const auto now = Owned(xcb_sync_query_counter_reply(
         pacer, xcb_sync_query_counter(pacer, reel->serverTime_), nullptr));
     if (!now) return nullptr;
@@ -139,9 +135,12 @@ FrameReel* FrameReel::Create(QObject* parent, std::uint32_t window) {
 FrameReel::FrameReel(QObject* parent, xcb_connection_t* toolkit, xcb_connection_t* pacer)
     : QObject(parent), toolkit_(toolkit), pacer_(pacer) {}
 
-// The server frees whatever the reel's connection made.
+// The server frees whatever the reel's connection made; the GC is the
+// toolkit connection's.
 FrameReel::~FrameReel() {
     Stop();
+    if (gc_ != 0) xcb_free_gc(toolkit_, gc_);
+    xcb_flush(toolkit_);
     delete notifier_;
     xcb_disconnect(pacer_);
 }
@@ -153,33 +152,27 @@ bool FrameReel::Load(const QByteArray& key, QSize size, int count,
     if (pixmap_ != 0) xcb_free_pixmap(pacer_, pixmap_);
     pixmap_ = 0;
     count_ = 0;
-    const std::int64_t bytes = std::int64_t{size.width()} * size.height() * 4 * count;
-    // A pixmap is at most 32767 pixels tall.
-    if (size.isEmpty() || count < 1 || count > kMaxFrames || bytes > kMaxBytes ||
-        std::int64_t{size.height()} * count > 32767) {
+    const auto frameBytes = std::int64_t{size.width()} * size.height() * 4;
+    // A pixmap is at most 32767 pixels tall, and each frame goes in by one
+    // request, which the server bounds.
+    if (size.isEmpty() || count < 1 || count > kMaxFrames || frameBytes * count > kMaxBytes ||
+        std::int64_t{size.height()} * count > 32767 ||
+        frameBytes + 64 > std::int64_t{xcb_get_maximum_request_length(pacer_)} * 4) {
         return false;
     }
     pixmap_ = xcb_generate_id(pacer_);
     xcb_create_pixmap(pacer_, depth_, pixmap_, window_, static_cast<std::uint16_t>(size.width()),
                       static_cast<std::uint16_t>(size.height() * count));
-    // The copies' GC has a clip; the frames go in whole through one without.
     const std::uint32_t put = xcb_generate_id(pacer_);
     xcb_create_gc(pacer_, put, pixmap_, 0, nullptr);
-    const auto rowBytes = static_cast<std::uint32_t>(size.width()) * 4;
-    // Requests are bounded in size; a tall frame goes in bands of rows.
-    const auto maxRequest = xcb_get_maximum_request_length(pacer_) * 4;
-    const int band = std::max(1, static_cast<int>((maxRequest - 64) / rowBytes));
     for (int index = 0; index < count; ++index) {
         const QImage pixels = frame(index).convertToFormat(QImage::Format_RGB32);
         if (pixels.size() != size) continue;
-        for (int row = 0; row < size.height(); row += band) {
-            const int rows = std::min(band, size.height() - row);
-            xcb_put_image(pacer_, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap_, put,
-                          static_cast<std::uint16_t>(size.width()),
-                          static_cast<std::uint16_t>(rows), 0,
-                          static_cast<std::int16_t>(index * size.height() + row), 0, depth_,
-                          rowBytes * static_cast<std::uint32_t>(rows), pixels.constScanLine(row));
-        }
+        xcb_put_image(pacer_, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap_, put,
+                      static_cast<std::uint16_t>(size.width()),
+                      static_cast<std::uint16_t>(size.height()), 0,
+                      static_cast<std::int16_t>(index * size.height()), 0, depth_,
+                      static_cast<std::uint32_t>(frameBytes), pixels.constBits());
     }
     xcb_free_gc(pacer_, put);
     xcb_flush(pacer_);
@@ -194,19 +187,29 @@ void FrameReel::Play(int first, std::chrono::milliseconds delay, const Target& t
     Stop();
     if (pixmap_ == 0) return;
     first = std::clamp(first, 0, count_);
-    // After the toolkit's connection has emptied the clip for the last stop.
-    const xcb_sync_waitcondition_t opened = AtLeast(gate_, gateValue_);
-    xcb_sync_await(pacer_, 1, &opened);
+    // Each play draws through a GC of its own, clipped on the toolkit's
+    // connection and emptied there by a stop: the two are never taken out of
+    // order, as requests of two connections can be. The last play's GC goes
+    // once the server has gone through its copies.
+    if (gc_ != 0) xcb_free_gc(pacer_, gc_);
+    gc_ = xcb_generate_id(toolkit_);
+    const std::uint32_t noExposures = 0;  // nothing reads them
+    xcb_create_gc(toolkit_, gc_, window_, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
     std::vector<xcb_rectangle_t> rects;
     for (const QRect& r : target.visible) {
         rects.push_back({static_cast<std::int16_t>(r.x()), static_cast<std::int16_t>(r.y()),
                          static_cast<std::uint16_t>(r.width()),
                          static_cast<std::uint16_t>(r.height())});
     }
-    xcb_set_clip_rectangles(pacer_, XCB_CLIP_ORDERING_UNSORTED, gc_,
+    xcb_set_clip_rectangles(toolkit_, XCB_CLIP_ORDERING_UNSORTED, gc_,
                             static_cast<std::int16_t>(target.topLeft.x()),
                             static_cast<std::int16_t>(target.topLeft.y()),
                             static_cast<std::uint32_t>(rects.size()), rects.data());
+    // The gate opens the play once its GC is there; the next step stops it.
+    xcb_sync_set_counter(toolkit_, gate_, Int64(++gateValue_));
+    xcb_flush(toolkit_);
+    const xcb_sync_waitcondition_t opened = AtLeast(gate_, gateValue_);
+    xcb_sync_await(pacer_, 1, &opened);
     playStart_ = std::chrono::steady_clock::now();
     std::int64_t due = MillisNow() + serverClockAhead_.count();
     for (int index = first; index < count_; ++index) {
@@ -226,15 +229,14 @@ void FrameReel::Play(int first, std::chrono::milliseconds delay, const Target& t
     endCookie_ = xcb_get_input_focus(pacer_).sequence;
     xcb_flush(pacer_);
     playing_ = true;
-    playFrames_ = count_ - first;
-    stoppedAt_ = -1;
+    first_ = first;
     delay_ = delay;
     ended_ = std::move(ended);
 }
 
 void FrameReel::Stop() {
     if (!playing_) return;
-    stoppedAt_ = Shown();
+    shown_ = Shown();
     playing_ = false;
     ended_ = nullptr;
     xcb_discard_reply(pacer_, endCookie_);
@@ -246,10 +248,10 @@ void FrameReel::Stop() {
 }
 
 int FrameReel::Shown() const {
-    if (!playing_) return std::max(stoppedAt_, 0);
-    if (delay_.count() <= 0) return playFrames_;
+    if (!playing_) return shown_;
     const auto elapsed = std::chrono::steady_clock::now() - playStart_;
-    return static_cast<int>(std::min<std::int64_t>(playFrames_, elapsed / delay_));
+    const std::int64_t due = delay_.count() > 0 ? elapsed / delay_ : count_;
+    return static_cast<int>(std::min<std::int64_t>(count_, first_ + due));
 }
 
 void FrameReel::OnPacerReadable() {
@@ -265,7 +267,7 @@ void FrameReel::OnPacerReadable() {
     std::free(reply);
     std::free(error);
     playing_ = false;
-    stoppedAt_ = playFrames_;
+    shown_ = count_;
     if (auto ended = std::exchange(ended_, nullptr)) ended();
 }
 

@@ -8,7 +8,6 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <vector>
 
 class QSocketNotifier;
@@ -27,7 +26,8 @@ class FrameReel : public QObject {
     Q_OBJECT
 public:
     // Where frames go: a rectangle of `window` (device pixels) and the parts
-    // of it the frames may draw on, relative to its top left.
+    // of it the frames may draw on, relative to its top left. With none, a
+    // play keeps its time and shows nothing.
     struct Target {
         std::uint32_t window = 0;
         QPoint topLeft;
@@ -55,7 +55,8 @@ public:
     // Nothing more of the play is drawn; the copies still queued go through
     // at once with nothing to draw on.
     void Stop();
-    // Frames of the current or last play whose time has come.
+    // Frames of the animation whose time has come in the current or last
+    // play, those before its first included.
     int Shown() const;
 
     // The most server memory one reel may take, and the longest play: every
@@ -85,8 +86,8 @@ private:
     bool playing_ = false;
     unsigned int endCookie_ = 0;
     std::function<void()> ended_;
-    int playFrames_ = 0;
-    int stoppedAt_ = -1;
+    int first_ = 0;
+    int shown_ = 0;
     std::chrono::steady_clock::time_point playStart_;
     std::chrono::milliseconds delay_{0};
 };

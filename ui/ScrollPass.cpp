@@ -15,41 +15,28 @@ namespace kelto::ui {
 
 namespace {
 
-constexpr const char* kNoReelFor = "kelto-no-reel-for";
-
 // Where the surface's drawing area shows in its native window, or none
 // where frames cannot simply be copied there.
 std::optional<FrameReel::Target> ReelTarget(const PictureBox& surface) {
     const qreal ratio = surface.devicePixelRatioF();
+    const QWidget* native = surface.internalWinId() != 0 ? &surface : surface.nativeParentWidget();
     // At a fractional scale the toolkit places the strip on rounded device
     // pixels of its own choosing; frames would not land where it paints.
-    if (ratio < 1 || std::floor(ratio) != ratio || !surface.isVisible()) return std::nullopt;
-    const QWidget* native = surface.internalWinId() != 0 ? &surface : surface.nativeParentWidget();
-    if (native == nullptr || native->internalWinId() == 0) return std::nullopt;
-    // Windows of their own above the strip (a video area) are clipped by the
-    // server; widgets drawn into the same window are not, so what the strip's
-    // siblings cover is left out. Deeper nesting is not worked out.
-    if (native != &surface && surface.parentWidget() != native) return std::nullopt;
-    const QRect area = surface.drawingArea();
-    QRegion visible(area);
-    if (native != &surface) {
-        const QObjectList& siblings = native->children();
-        for (qsizetype i = siblings.indexOf(const_cast<PictureBox*>(&surface)) + 1;
-             i > 0 && i < siblings.size(); ++i) {
-            const auto* sibling = qobject_cast<const QWidget*>(siblings[i]);
-            if (sibling != nullptr && !sibling->isWindow() && sibling->isVisible() &&
-                sibling->internalWinId() == 0) {
-                visible -= sibling->geometry().translated(-surface.pos());
-            }
-        }
+    if (ratio < 1 || std::floor(ratio) != ratio || native == nullptr ||
+        native->internalWinId() == 0 || !surface.window()->isVisible()) {
+        return std::nullopt;
     }
     const int scale = static_cast<int>(ratio);
-    FrameReel::Target target;
-    target.window = static_cast<std::uint32_t>(native->internalWinId());
-    target.topLeft = surface.mapTo(native, area.topLeft()) * scale;
-    for (const QRect& r : visible) {
-        const QRect local = r.translated(-area.topLeft());
-        target.visible.emplace_back(local.topLeft() * scale, local.size() * scale);
+    const QRect area = surface.drawingArea();
+    FrameReel::Target target{static_cast<std::uint32_t>(native->internalWinId()),
+                             surface.mapTo(native, area.topLeft()) * scale,
+                             {}};
+    // Windows of their own above the strip (a video area) are clipped by the
+    // server; opaque widgets over it in the same window are left out, as the
+    // toolkit leaves them out of the strip's painting (one that lets the strip
+    // show through would be painted over). A hidden strip shows nothing.
+    for (const QRect& r : surface.visibleRegion() & area) {
+        target.visible.emplace_back((r.topLeft() - area.topLeft()) * scale, r.size() * scale);
     }
     return target;
 }
@@ -83,46 +70,41 @@ void ScrollPass::start() {
     startX_ = std::floor(surface_->scaleWidth());
     // Both ends are whole numbers, so the half steps land on the end exactly.
     frameCount_ = std::max(1, static_cast<int>(std::lround((startX_ - endX_) / kStep)) + 1);
-    framesDrawn_ = 0;
     running_ = true;
-    if (!playFromReel()) waitForNextFrame();
+    // The server's play follows the strip wherever it goes mid-pass.
+    surface_->installEventFilter(this);
+    runFrom(0);
 }
 
 void ScrollPass::cancel() {
     if (!running_) return;
     timer_.stop();
-    if (reel_) {
-        reel_->Stop();
-        followReel();
-        reel_ = nullptr;
-    }
+    leaveReel();
     finish();
 }
 
 int ScrollPass::framesDrawn() const { return reel_ ? reel_->Shown() : framesDrawn_; }
 
-double ScrollPass::X() const {
-    const int drawn = framesDrawn();
-    return drawn == 0 ? startX_ : xOfFrame(drawn - 1);
+void ScrollPass::runFrom(int next) {
+    framesDrawn_ = next;
+    if (next >= frameCount_) {
+        finish();
+    } else if (!playFromReel(next)) {
+        waitForNextFrame();
+    }
 }
 
 void ScrollPass::waitForNextFrame() {
-    // The pause comes before each frame; the clock is monotonic, so neither
-    // midnight nor a change of the wall clock stretches it.
-    frameClock_.start();
+    // The pause comes before each frame. The toolkit's timers run on the
+    // monotonic clock and never fire early, so neither midnight nor a change
+    // of the wall clock shortens or stretches it.
     timer_.start(static_cast<int>(std::ceil(delaySeconds_ * 1000.0)));
 }
 
 void ScrollPass::onTimer() {
-    if (!running_) return;
-    // A surface that is gone, or whose window was closed, is not drawn on.
-    if (surface_.isNull() || !surface_->window()->isVisible()) {
+    // A window that was never shown is not drawn on.
+    if (!surface_->window()->isVisible()) {
         finish();
-        return;
-    }
-    const double left = delaySeconds_ - static_cast<double>(frameClock_.nsecsElapsed()) / 1e9;
-    if (left > 0) {
-        timer_.start(static_cast<int>(std::ceil(left * 1000.0)));
         return;
     }
     const double x = xOfFrame(framesDrawn_++);
@@ -153,17 +135,15 @@ void ScrollPass::DrawFrame(PictureBox& surface, const std::vector<QString>& char
     }
 }
 
-bool ScrollPass::playFromReel() {
+bool ScrollPass::playFromReel(int first) {
     const std::optional<FrameReel::Target> target = ReelTarget(*surface_);
-    if (!target || surface_->property(kNoReelFor).toUInt() == target->window) return false;
+    if (!target) return false;
     auto* reel = surface_->findChild<FrameReel*>(QString(), Qt::FindDirectChildrenOnly);
     if (reel != nullptr && reel->window() != target->window) {
         delete reel;
         reel = nullptr;
     }
     if (reel == nullptr && (reel = FrameReel::Create(surface_, target->window)) == nullptr) {
-        // Not asked again for this window: the answer would be the same.
-        surface_->setProperty(kNoReelFor, target->window);
         return false;
     }
     // Everything a frame's pixels depend on: a reel made for the same key
@@ -185,67 +165,78 @@ bool ScrollPass::playFromReel() {
     if (drew) surface_->restore(before);
     if (!loaded) return false;
     reel_ = reel;
-    followed_ = 0;
-    surface_->installEventFilter(this);
-    surface_->window()->installEventFilter(this);
     const auto delay = std::chrono::milliseconds(std::lround(delaySeconds_ * 1000.0));
-    reel->Play(0, delay, *target, [this] {
-        if (!running_ || !reel_) return;
-        followReel();
-        reel_ = nullptr;
-        framesDrawn_ = frameCount_;
-        finish();
-    });
+    reel->Play(first, delay, *target, [this] { runFrom(leaveReel()); });
     return true;
 }
 
 void ScrollPass::followReel() {
-    if (surface_.isNull() || !reel_) return;
+    if (!reel_) return;
     const int shown = reel_->Shown();
-    if (shown <= followed_) return;
-    followed_ = shown;
+    if (shown <= framesDrawn_) return;
+    framesDrawn_ = shown;
     DrawFrame(*surface_, characters_, xOfFrame(shown - 1), amplitude_);
 }
 
-void ScrollPass::leaveReel() {
-    if (!reel_) return;
+int ScrollPass::leaveReel() {
+    if (!reel_) return framesDrawn_;
     reel_->Stop();
     followReel();
-    framesDrawn_ = reel_->Shown();
     reel_ = nullptr;
-    if (framesDrawn_ >= frameCount_) {
-        finish();
-    } else {
-        waitForNextFrame();
-    }
+    return framesDrawn_;
 }
 
-bool ScrollPass::eventFilter(QObject* watched, QEvent* event) {
-    if (!reel_ || surface_.isNull()) return false;
+bool ScrollPass::eventFilter(QObject*, QEvent* event) {
+    if (!running_) return false;
     const QEvent::Type type = event->type();
-    if (watched == surface_.data()) {
-        if (type == QEvent::Paint) {
-            followReel();
-        } else if (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Hide ||
-                   type == QEvent::ParentChange || type == QEvent::WinIdChange) {
-            leaveReel();
-        }
-    } else if (watched == surface_->window() && type == QEvent::Hide &&
-               !surface_->window()->isVisible()) {
-        // Closed rather than minimised: the pass ends as it does on the
-        // window's thread, at its next frame.
-        leaveReel();
+    if (type == QEvent::Paint) {
+        followReel();
+    } else if (type == QEvent::Hide && !surface_->window()->isVisible()) {
+        // The window was closed rather than minimised: the pass ends.
+        cancel();
+    } else if (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show ||
+               type == QEvent::Hide || type == QEvent::ParentChange ||
+               type == QEvent::WinIdChange) {
+        // The rest of the pass, where the strip now stands.
+        timer_.stop();
+        runFrom(leaveReel());
     }
     return false;
 }
 
 void ScrollPass::finish() {
     running_ = false;
-    if (!surface_.isNull()) {
-        surface_->removeEventFilter(this);
-        surface_->window()->removeEventFilter(this);
-    }
+    surface_->removeEventFilter(this);
     emit finished();
+}
+
+ScrollPass* RunningPass(const PictureBox* surface) {
+    if (surface == nullptr) return nullptr;
+    for (ScrollPass* pass :
+         surface->findChildren<ScrollPass*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (pass->running()) return pass;
+    }
+    return nullptr;
+}
+
+ScrollPass* ScrollText(PictureBox* surface, const QString& text, std::int16_t fontSize,
+                       double delay, double amplitude, const QColor& textColour) {
+    if (surface == nullptr || RunningPass(surface) != nullptr) return nullptr;
+    surface->setScaleMode(PictureBox::ScaleMode::Characters);
+    surface->setFontName(QStringLiteral("Courier New"));
+    surface->setFontSize(fontSize);
+    surface->setFontBold(false);
+    surface->setFontItalic(false);
+    surface->setFontUnderline(false);
+    surface->setForeColor(textColour);
+    auto* pass = new ScrollPass(surface, text, delay, amplitude);
+    QObject::connect(pass, &ScrollPass::finished, pass, &QObject::deleteLater);
+    pass->start();
+    return pass;
+}
+
+void StopScrolling(PictureBox* surface) {
+    if (ScrollPass* pass = RunningPass(surface)) pass->cancel();
 }
 
 }  // namespace kelto::ui

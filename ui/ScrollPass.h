@@ -1,10 +1,11 @@
 #pragma once
 
-#include <QElapsedTimer>
+#include <QColor>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
+#include <cstdint>
 #include <vector>
 
 #include "ui/PictureBox.h"
@@ -21,9 +22,11 @@ class FrameReel;
 // On X11 every frame of the title is drawn once, by the surface's own
 // painting, kept on the X server and played there (FrameReel): the window's
 // thread does not wake for a frame, and the next pass of the same title
-// reuses the frames. Elsewhere (another window system, a fractional scale, a
-// strip that moves, is resized or hidden mid-pass) the window's thread draws
-// each frame after its pause, letting other events run in between.
+// reuses the frames. A strip that moves, is resized, hidden or shown
+// mid-pass has the rest of the pass played again from the frame it had got
+// to, as it now stands. Elsewhere (another window system, a fractional
+// scale) the window's thread draws each frame after its pause, letting other
+// events run in between.
 class ScrollPass : public QObject {
     Q_OBJECT
 public:
@@ -42,9 +45,8 @@ public:
     double startX() const { return startX_; }
     double endX() const { return endX_; }
     int frameCount() const { return frameCount_; }
-    // Frames whose time has come, and X of the last of them (startX before the first).
+    // Frames whose time has come.
     int framesDrawn() const;
-    double X() const;
 
     // Draws on `surface` the frame whose first character's left edge is at x.
     static void DrawFrame(PictureBox& surface, const std::vector<QString>& characters, double x,
@@ -60,13 +62,15 @@ protected:
 
 private:
     double xOfFrame(int index) const { return startX_ - kStep * index; }
-    void onTimer();
+    // Goes on from frame `next`, on the X server where it can.
+    void runFrom(int next);
     void waitForNextFrame();
-    bool playFromReel();
+    void onTimer();
+    bool playFromReel(int first);
     // Brings the surface's own text up to the frame the server shows.
     void followReel();
-    // Goes on frame by frame from where the server had got to.
-    void leaveReel();
+    // Stops the server's play where it had got to; the frames it showed.
+    int leaveReel();
     void finish();
 
     QPointer<PictureBox> surface_;
@@ -80,9 +84,23 @@ private:
     int framesDrawn_ = 0;
     bool running_ = false;
     QTimer timer_;
-    QElapsedTimer frameClock_;
     QPointer<FrameReel> reel_;
-    int followed_ = 0;
 };
+
+// Starts one pass of `text` across `surface` in `fontSize`-point Courier New
+// of `textColour`, pausing `delay` hundredths of a second before each frame,
+// the characters riding a wave `amplitude` character cells high. The surface
+// keeps the character-cell unit, font and colour afterwards. The pass runs on
+// the event loop and the call returns at once; while a pass is running on the
+// surface a further call is ignored, so passes never overlap.
+// Returns the pass, or nullptr when none was started.
+ScrollPass* ScrollText(PictureBox* surface, const QString& text, std::int16_t fontSize,
+                       double delay, double amplitude, const QColor& textColour);
+
+// The pass currently running on `surface`, if any.
+ScrollPass* RunningPass(const PictureBox* surface);
+
+// Ends any pass on `surface` without drawing again.
+void StopScrolling(PictureBox* surface);
 
 }  // namespace kelto::ui

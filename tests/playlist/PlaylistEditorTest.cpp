@@ -13,7 +13,6 @@
 #include "tests/support/files/TempFolder.h"
 #include "ui/Form1.h"
 #include "ui/ScrollPass.h"
-#include "ui/basScroller.h"
 
 namespace kelto::playlist {
 namespace {

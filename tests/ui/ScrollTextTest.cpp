@@ -14,7 +14,6 @@
 
 #include "ui/PictureBox.h"
 #include "ui/ScrollPass.h"
-#include "ui/basScroller.h"
 
 namespace kelto::ui {
 namespace {
