@@ -18,7 +18,7 @@
 #include <ctime>
 
 #include "ui/PictureBox.h"
-#include "ui/ScrollPass.h"
+#include "ui/basScroller.h"
 
 namespace {
 

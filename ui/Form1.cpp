@@ -14,11 +14,11 @@
 #include "ui/KeyboardAccess.h"
 #include "ui/MediaKinds.h"
 #include "ui/ModDragForm.h"
-#include "ui/ScrollPass.h"
 #include "ui/Twips.h"
 #include "ui/WindowFonts.h"
 #include "ui/WindowIcon.h"
 #include "ui/WindowManager.h"
+#include "ui/basScroller.h"
 
 namespace kelto::ui {
 

@@ -12,7 +12,7 @@
 #include "tests/support/fakes/ScriptedDialog.h"
 #include "tests/support/files/TempFolder.h"
 #include "ui/Form1.h"
-#include "ui/ScrollPass.h"
+#include "ui/basScroller.h"
 
 namespace kelto::playlist {
 namespace {

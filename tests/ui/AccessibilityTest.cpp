@@ -9,7 +9,7 @@
 
 #include "ui/Accessibility.h"
 #include "ui/Form1.h"
-#include "ui/ScrollPass.h"
+#include "ui/basScroller.h"
 
 namespace kelto::ui {
 namespace {

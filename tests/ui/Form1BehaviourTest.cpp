@@ -10,7 +10,7 @@
 
 #include "ui/FocusMark.h"
 #include "ui/Form1.h"
-#include "ui/ScrollPass.h"
+#include "ui/basScroller.h"
 
 namespace kelto::ui {
 namespace {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "ui/PictureBox.h"
-#include "ui/ScrollPass.h"
+#include "ui/basScroller.h"
 
 namespace kelto::ui {
 namespace {

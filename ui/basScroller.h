@@ -14,6 +14,9 @@ namespace kelto::ui {
 
 class FrameReel;
 
+// The scrolling title of the strip: ScrollText (below) starts a pass, and a
+// ScrollPass runs it.
+//
 // One pass of a title across a picture box. X, the first character's left
 // edge in character cells, runs from the whole width of the drawing area down
 // to the point where the last character has left, in half cells; each

@@ -1,4 +1,4 @@
-#include "ui/ScrollPass.h"
+#include "ui/basScroller.h"
 
 #include <QDataStream>
 #include <QEvent>
