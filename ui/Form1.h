@@ -47,35 +47,36 @@ public:
     explicit Form1(QWidget* parent = nullptr);
     ~Form1() override;
 
-    // Controls in the order they are created.
-    Meter3* Meter31;
-    PictureBox* Picture1;
-    platform::asxToolbar* asxToolbar3;
-    platform::asxToolbar* asxToolbar2;
-    platform::ListBox* List2;
-    platform::ListBox* List1;
-    platform::cpvSlider* cpvSlider1;
-    QTimer* Timerscroll;
-    PictureBox* Picture2;
-    QTimer* TimerMisc;
-    QCheckBox* Check;
-    QTimer* TimerAtEndFile;
-    platform::asxToolbar* asxToolbar1;
-    QPushButton* cmdclose;
-    QLineEdit* Text1;
-    platform::FileOpenDialog* CommonDialog1;
-    KeyTextBox* txtfull;
-    QLabel* lbcurrentime;
-    QLabel* Label2;
-    QLabel* Label1;
-    QLabel* LbCurrentRate;
-    QLabel* LbTotalTime;
-    QLabel* LbTotalFrames;
-    QLabel* LbFramesPerSecond;
-    QLabel* LbActualCy;
-    QLabel* LbActualCx;
-    QLabel* LbProgress;
-    QLabel* LbResult;
+    // Controls in the order they are created; null until then, for the
+    // accessibility layer asks about widgets while the window is being built.
+    Meter3* Meter31 = nullptr;
+    PictureBox* Picture1 = nullptr;
+    platform::asxToolbar* asxToolbar3 = nullptr;
+    platform::asxToolbar* asxToolbar2 = nullptr;
+    platform::ListBox* List2 = nullptr;
+    platform::ListBox* List1 = nullptr;
+    platform::cpvSlider* cpvSlider1 = nullptr;
+    QTimer* Timerscroll = nullptr;
+    PictureBox* Picture2 = nullptr;
+    QTimer* TimerMisc = nullptr;
+    QCheckBox* Check = nullptr;
+    QTimer* TimerAtEndFile = nullptr;
+    platform::asxToolbar* asxToolbar1 = nullptr;
+    QPushButton* cmdclose = nullptr;
+    QLineEdit* Text1 = nullptr;
+    platform::FileOpenDialog* CommonDialog1 = nullptr;
+    KeyTextBox* txtfull = nullptr;
+    QLabel* lbcurrentime = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* LbCurrentRate = nullptr;
+    QLabel* LbTotalTime = nullptr;
+    QLabel* LbTotalFrames = nullptr;
+    QLabel* LbFramesPerSecond = nullptr;
+    QLabel* LbActualCy = nullptr;
+    QLabel* LbActualCx = nullptr;
+    QLabel* LbProgress = nullptr;
+    QLabel* LbResult = nullptr;
 
     PlayerState state;
 

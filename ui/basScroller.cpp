@@ -186,8 +186,17 @@ int ScrollPass::leaveReel() {
     return framesDrawn_;
 }
 
-bool ScrollPass::eventFilter(QObject*, QEvent* event) {
+bool ScrollPass::eventFilter(QObject* watched, QEvent* event) {
     if (!running_) return false;
+    if (qobject_cast<PictureBox*>(watched) == nullptr) {
+        // The surface is being destroyed (a widget hides itself on its way
+        // out) and is a picture box no more: nothing of it may be touched.
+        // The pass goes with it, as its child.
+        running_ = false;
+        timer_.stop();
+        if (reel_) reel_->Stop();
+        return false;
+    }
     const QEvent::Type type = event->type();
     if (type == QEvent::Paint) {
         followReel();
