@@ -45,10 +45,19 @@ bool IsRectangle(std::string_view text) {
     return true;
 }
 
+// Hours, minutes, seconds and frames, two digits each, but the hours place
+// is a byte: up to 255.
 bool IsSmpte(std::string_view text) {
-    return text.size() == 11 && text[2] == ':' && text[5] == ':' && text[8] == ':' &&
-           std::all_of(text.begin(), text.end(),
-                       [](char c) { return c == ':' || (c >= '0' && c <= '9'); });
+    const std::size_t hours = text.size() - 9;
+    if ((text.size() != 11 && text.size() != 12) || text[hours] != ':' || text[hours + 3] != ':' ||
+        text[hours + 6] != ':' || !std::all_of(text.begin(), text.end(), [](char c) {
+            return c == ':' || (c >= '0' && c <= '9');
+        })) {
+        return false;
+    }
+    return std::stoi(std::string(text.substr(0, hours))) <= 255 &&
+           std::stoi(std::string(text.substr(hours + 1, 2))) < 60 &&
+           std::stoi(std::string(text.substr(hours + 4, 2))) < 60;
 }
 
 bool WordIs(const mciservice::CommandLine& line, std::size_t index, std::string_view word) {
@@ -141,7 +150,6 @@ private:
             ok = !reply.empty();
         } else if ((EqualsNoCase(item, "position") || EqualsNoCase(item, "length")) &&
                    IsSmpte(reply)) {
-            // SMPTE places are hours, minutes, seconds and frames, two digits each.
             return {};
         } else if (EqualsNoCase(item, "ready") || EqualsNoCase(item, "media") ||
                    (EqualsNoCase(item, "window") && !WordIs(line, 1, "handle"))) {

@@ -187,10 +187,14 @@ std::int64_t MediaDevice::ToUnits(GstClockTime time) const {
         case TimeFormat::Smpte25:
         case TimeFormat::Smpte30:
         case TimeFormat::Smpte30Drop: {
+            // The hours place is a byte: a longer time stops at its last
+            // frame, 255:59:59, rather than wrapping round to a short one.
+            constexpr std::int64_t kLastSecond = 255 * 3600 + 59 * 60 + 59;
             const std::int64_t rate = SmpteRate();
-            const std::int64_t frames = scale(rate, GST_SECOND);
+            const std::int64_t frames =
+                std::min(scale(rate, GST_SECOND), (kLastSecond + 1) * rate - 1);
             const std::int64_t seconds = frames / rate;
-            return (seconds / 3600 % 256) | (seconds / 60 % 60) << 8 | (seconds % 60) << 16 |
+            return (seconds / 3600) | (seconds / 60 % 60) << 8 | (seconds % 60) << 16 |
                    (frames % rate) << 24;
         }
         case TimeFormat::Milliseconds:

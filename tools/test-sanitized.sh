@@ -25,7 +25,4 @@ export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1:detect_odr_
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export LSAN_OPTIONS="suppressions=$root/tools/lsan.supp:print_suppressions=0"
 # Sanitized code runs slower; give each test more room than the plain run.
-# Most cases wait on clips playing in real time, so twice as many run at once
-# as there are cores: the media cases then take both cores, where one case a
-# core left them half idle.
-ctest --test-dir "$KELTO_BUILD_DIR" --output-on-failure --parallel "$(($(nproc) * 2))" --timeout 600
+ctest --test-dir "$KELTO_BUILD_DIR" --output-on-failure --parallel "$(nproc)" --timeout 600
