@@ -17,7 +17,11 @@ bool IsDemuxer(GstElement* element) {
 }
 
 // Demuxers that pull from the file run their loop on their sink pad; the loop
-// pauses on the first flow that is not ok (end of the file, an error).
+// pauses on the first flow that is not ok (end of the file, an error). A loop
+// also marks its task paused while it seeks from inside itself, which a
+// demuxer does to the start of the file before it has made any stream, and
+// starts it again after: that loop is still running and holds the pad's
+// stream lock, which a loop that has stopped has let go.
 bool SinkLoopPaused(GstElement* element) {
     bool paused = false;
     GST_OBJECT_LOCK(element);
@@ -27,6 +31,12 @@ bool SinkLoopPaused(GstElement* element) {
         GstTask* task = GST_PAD_TASK(pad);
         paused = task != nullptr && gst_task_get_state(task) == GST_TASK_PAUSED;
         GST_OBJECT_UNLOCK(pad);
+        // Never waits: the streaming thread may want the locks held here.
+        if (paused && GST_PAD_STREAM_TRYLOCK(pad)) {
+            GST_PAD_STREAM_UNLOCK(pad);
+        } else {
+            paused = false;
+        }
     }
     GST_OBJECT_UNLOCK(element);
     return paused;

@@ -212,8 +212,11 @@ TEST_P(Display, PictureFullScreenKeysAndTheWayBack) {
 
 // A playlist watched full screen stays full screen from entry to entry, on a
 // replay as on an advance; a sound file leaves the whole area black.
+// The second entry is on the screen only while it plays, and it starts while
+// the test still clicks and looks; it is long enough for a loaded machine's
+// slow screenshots to catch it.
 TEST_P(Playlist, NextEntriesStayFullScreen) {
-    OnScreen s(GetParam(), {Clip(0xffff00, 1500), Clip(0xff00ff, 1500), Sound(1500)});
+    OnScreen s(GetParam(), {Clip(0xffff00, 1500), Clip(0xff00ff, 6000), Sound(1500)});
     s.display.Click(s.X(kAutoReplayX), s.Y(kAutoReplayY));
     s.PlayRow(0);
     ASSERT_TRUE(s.player.WaitForCommand("play movie"));
