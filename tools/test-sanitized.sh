@@ -3,6 +3,8 @@
 # UndefinedBehaviorSanitizer (halt on the first error) and runs the test suite
 # headless against that build. Leaks that the system libraries leave at exit
 # (type registries, font caches) are listed, with reasons, in tools/lsan.supp.
+# Arguments go to ctest (-L display: the display cases alone).
+# Usage: tools/test-sanitized.sh [CTEST ARGUMENTS...]
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/install-deps.sh"
@@ -25,4 +27,4 @@ export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1:detect_odr_
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export LSAN_OPTIONS="suppressions=$root/tools/lsan.supp:print_suppressions=0"
 # Sanitized code runs slower; give each test more room than the plain run.
-ctest --test-dir "$KELTO_BUILD_DIR" --output-on-failure --parallel "$(nproc)" --timeout 600
+ctest --test-dir "$KELTO_BUILD_DIR" --output-on-failure --parallel "$(nproc)" --timeout 600 "$@"
