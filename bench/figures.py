@@ -173,7 +173,8 @@ def report(path, runs, vsink):
         print()
 
     if "full.player.cpu_s" in v:
-        sizes = ", ".join(f"{s} in {v['full.size'].count(s)} runs" for s in sorted(set(v["full.size"])))
+        found = v.get("full.size", [])
+        sizes = ", ".join(f"{s} in {found.count(s)} runs" for s in sorted(set(found))) or "not found"
         print("CPU time playing the 10 s 720x576 MPEG-2 clip full screen, 1920x1080 (s; whole runs as above)")
         row("player", "full.player.cpu_s", 2, f"(video window {sizes})")
         row("gst-launch", "full.ref.cpu_s", 2, f"(videoconvert ! videoscale ! 1920x1080 ! {vsink})")

@@ -178,8 +178,9 @@ play_in_player() {  # play_in_player NAME FILE SECONDS [fullscreen]
         wait_line 60 '^put-request ' "$dir/err"
     fi
     wait "$watcher"
-    if [ "${4:-}" = fullscreen ]; then  # the service's video window, a child of the video area
-        put full.size "$(xwininfo -tree -id "$window" | grep '(has no name)' | grep -o '[0-9]*x[0-9]*+' | head -1 | tr -d +)"
+    if [ "${4:-}" = fullscreen ]; then  # the service's video window, captioned with the file's name
+        put full.size "$(xwininfo -tree -id "$window" | grep -F "\"$(basename "$2")\": " |
+            grep -o '[0-9]*x[0-9]*+' | head -1 | tr -d +)"
     fi
     "${figures[@]}" marks "$dir/err" 1 "$1.first_ms" >>"$work/run"
     if [ -z "${4:-}" ] && grep -q '^first-frame ' "$dir/err"; then
