@@ -10,6 +10,7 @@
 #include "platform/widgets/NativeWindowRect.h"
 #include "platform/widgets/asxToolbar.h"
 #include "platform/widgets/cpvSlider.h"
+#include "status/FilmKeys.h"
 #include "ui/FileDrop.h"
 
 namespace kelto::app {
@@ -35,7 +36,9 @@ PlayerApp::PlayerApp(std::unique_ptr<platform::MciPlatform> platform,
       lifecycle_(*form_, media_, files),
       refresh_(*form_, media_),
       endOfMedia_(*form_, media_, playback_),
-      keys_(*form_, media_, playback_) {
+      keys_(*form_, media_, playback_),
+      note_(new ui::PictureNote(*form_)),
+      choices_(*form_, media_, platform_->Tracks(), *note_) {
     Connect();
 }
 
@@ -55,7 +58,7 @@ void PlayerApp::OpenFiles(const QStringList& paths) {
 
 void PlayerApp::EnableDesktop(const QDBusConnection& bus) {
     desktop_ = std::make_unique<desktop::DesktopSession>(
-        desktop::PlayerParts{*form_, media_, playback_, endOfMedia_, editor_}, bus);
+        desktop::PlayerParts{*form_, media_, playback_, endOfMedia_, editor_, choices_}, bus);
 }
 
 void PlayerApp::Connect() {
@@ -88,6 +91,12 @@ void PlayerApp::Connect() {
     QObject::connect(&form, &ui::Form1::queryUnload, context,
                      [this] { lifecycle_.Form_QueryUnload(); });
     QObject::connect(&form, &ui::Form1::unload, context, [this] { lifecycle_.Form_Unload(); });
+
+    // The volume and mute the player holds go to each file it opens; the keys
+    // and the wheel of a film choose them and the tracks.
+    playback_.setAfterOpen([this] { choices_.FileOpened(); });
+    auto* filmKeys = new status::FilmKeys(form, choices_);
+    filmKeys->WatchWheel(note_->Widget());
 
     // Files and folders dropped on the playlist or the video area join the
     // playlist as after Add.

@@ -10,6 +10,7 @@
 #include "mci/ModuleMultimedia.h"
 #include "platform/MciPlatform.h"
 #include "platform/MediaProbe.h"
+#include "player/PlaybackChoices.h"
 #include "player/PlaybackControl.h"
 #include "playlist/PlaylistEditor.h"
 #include "playlist/PlaylistFiles.h"
@@ -18,6 +19,7 @@
 #include "status/FullScreenKeys.h"
 #include "status/StatusRefresh.h"
 #include "ui/Form1.h"
+#include "ui/PictureNote.h"
 
 namespace kelto::app {
 
@@ -64,6 +66,11 @@ public:
     player::PlaybackControl& playback() { return playback_; }
     playlist::PlaylistEditor& editor() { return editor_; }
     playlist::WindowLifecycle& lifecycle() { return lifecycle_; }
+    // A short text over the picture (or on the title strip for sound).
+    ui::PictureNote& note() { return *note_; }
+    // Volume, mute, sound track and subtitle of what plays, through the
+    // service; the place to choose them from outside the keys.
+    player::PlaybackChoices& choices() { return choices_; }
 
 private:
     void Connect();
@@ -78,6 +85,8 @@ private:
     status::StatusRefresh refresh_;
     status::EndOfMedia endOfMedia_;
     status::FullScreenKeys keys_;
+    ui::PictureNote* note_;  // the window's child
+    player::PlaybackChoices choices_;
     std::unique_ptr<desktop::DesktopSession> desktop_;
     // Context of every connection; as the last member it goes first, so no
     // signal reaches a handler that is already gone.

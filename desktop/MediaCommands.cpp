@@ -156,12 +156,9 @@ QString MediaCommands::SetVolume(double volume) {
     // Below 0 is silence, as the interface has it; 1.0 is the most the device
     // takes (the service's 1000), so more is that.
     volume = std::clamp(volume, 0.0, 1.0);
-    watch_.Refresh();
-    if (!watch_.current().open) return QStringLiteral("no file is open");
-    const auto thousandths = static_cast<std::int32_t>(std::lround(volume * 1000.0));
-    ui::Form1& form = parts_.form;
-    form.state.lastResult = parts_.media.SetVolume(form.state.deviceAlias, thousandths);
-    player::ShowLastResult(form);
+    // The window's own volume, in its steps of a per cent: held for the next
+    // file when none is open, and shown as the keys show it.
+    parts_.choices.SetVolume(static_cast<int>(std::lround(volume * 100.0)));
     watch_.Refresh();
     return {};
 }

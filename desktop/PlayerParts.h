@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mci/ModuleMultimedia.h"
+#include "player/PlaybackChoices.h"
 #include "player/PlaybackControl.h"
 #include "playlist/PlaylistEditor.h"
 #include "status/EndOfMedia.h"
@@ -17,6 +18,7 @@ struct PlayerParts {
     player::PlaybackControl& playback;
     status::EndOfMedia& endOfMedia;
     playlist::PlaylistEditor& editor;
+    player::PlaybackChoices& choices;
 };
 
 }  // namespace kelto::desktop

@@ -288,4 +288,16 @@ std::string ModuleMultimedia::SetVolume(const std::string& alias, std::int32_t t
     return SendCommand("setaudio " + alias + " volume to " + Decimal(thousandths));
 }
 
+std::string ModuleMultimedia::SetAudioOn(const std::string& alias, bool on) {
+    return SendCommand("setaudio " + alias + (on ? " on" : " off"));
+}
+
+std::int32_t ModuleMultimedia::GetAudioStream(const std::string& alias) {
+    return QueryStatus("status " + alias + " audio stream").value_or(-1);
+}
+
+std::string ModuleMultimedia::SetAudioStream(const std::string& alias, std::int32_t number) {
+    return SendCommand("setaudio " + alias + " stream to " + Decimal(number));
+}
+
 }  // namespace kelto::mci

@@ -79,6 +79,12 @@ public:
     // Volume in thousandths of full, 0 to 1000.
     std::int32_t GetVolume(const std::string& alias);
     std::string SetVolume(const std::string& alias, std::int32_t thousandths);
+    // "setaudio <alias> off" silences the device, "on" lets it be heard again.
+    std::string SetAudioOn(const std::string& alias, bool on);
+    // The sound track that plays, counted from 1; 0 for a file without sound,
+    // -1 when refused.
+    std::int32_t GetAudioStream(const std::string& alias);
+    std::string SetAudioStream(const std::string& alias, std::int32_t number);
 
 private:
     std::string SendCommand(const std::string& command);

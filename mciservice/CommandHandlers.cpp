@@ -254,6 +254,13 @@ std::uint32_t Break(CommandContext& context) {
 
 std::uint32_t SetAudio(CommandContext& context) {
     const Arguments& args = context.args;
+    if (args.Has(Kw::StreamTo)) {
+        if (const std::uint32_t rc =
+                context.device->SetStream(StreamKind::Audio, args.Integer(Kw::StreamTo));
+            rc != mcierr::kNone) {
+            return rc;
+        }
+    }
     if (args.Has(Kw::VolumeTo)) {
         if (const std::uint32_t rc = context.device->SetVolume(args.Integer(Kw::VolumeTo));
             rc != mcierr::kNone) {
@@ -264,6 +271,10 @@ std::uint32_t SetAudio(CommandContext& context) {
         return context.device->SetMute(args.Has(Kw::Off));
     }
     return mcierr::kNone;
+}
+
+std::uint32_t SetVideo(CommandContext& context) {
+    return context.device->SetStream(StreamKind::Video, context.args.Integer(Kw::StreamTo));
 }
 
 }  // namespace kelto::mciservice::handlers

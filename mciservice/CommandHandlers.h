@@ -26,6 +26,7 @@ std::uint32_t Status(CommandContext& context);
 std::uint32_t Where(CommandContext& context);
 std::uint32_t Put(CommandContext& context);
 std::uint32_t SetAudio(CommandContext& context);
+std::uint32_t SetVideo(CommandContext& context);
 std::uint32_t Window(CommandContext& context);
 std::uint32_t Step(CommandContext& context);
 std::uint32_t Cue(CommandContext& context);

@@ -143,6 +143,11 @@ enum class Kw : std::uint8_t {
     TimeFormatSmpte25,
     TimeFormatSmpte30,
     TimeFormatSmpte30Drop,
+    // streams of a digital-video file
+    Audio,
+    AudioStream,
+    VideoStream,
+    StreamTo,
     // record, save, delete
     Insert,
     Overwrite,

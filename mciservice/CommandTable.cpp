@@ -55,6 +55,9 @@ constexpr KeywordSpec kStatusItems[] = {
     {"time format", Kw::TimeFormat, V::None, 1},
     {"ready", Kw::Ready, V::None, 1},
     {"volume", Kw::Volume, V::None, 1, kVideo},
+    {"audio", Kw::Audio, V::None, 1, kVideo},
+    {"audio stream", Kw::AudioStream, V::None, 1, kVideo},
+    {"video stream", Kw::VideoStream, V::None, 1, kVideo},
     {"media present", Kw::MediaPresent, V::None, 1},
     {"number of tracks", Kw::NumberOfTracks, V::None, 1},
     {"current track", Kw::CurrentTrack, V::None, 1},
@@ -125,6 +128,10 @@ constexpr KeywordSpec kSetAudioKeywords[] = {
     {"volume to", Kw::VolumeTo, V::Integer},
     {"on", Kw::On, V::None, 1},
     {"off", Kw::Off, V::None, 1},
+    {"stream to", Kw::StreamTo, V::Integer},
+};
+constexpr KeywordSpec kSetVideoKeywords[] = {
+    {"stream to", Kw::StreamTo, V::Integer},
 };
 
 constexpr KeywordSpec kCapabilityItems[] = {
@@ -240,6 +247,13 @@ constexpr std::array kCommands{
                 .eachDevice = true,
                 .types = kVideo,
                 .handler = handlers::SetAudio},
+    CommandSpec{.verb = "setvideo",
+                .keywords = kSetVideoKeywords,
+                .needsParameter = true,
+                .acceptsAll = true,
+                .eachDevice = true,
+                .types = kVideo,
+                .handler = handlers::SetVideo},
     CommandSpec{.verb = "window",
                 .keywords = kWindowKeywords,
                 .needsParameter = true,

@@ -31,6 +31,14 @@ struct GstBufferUnref {
 };
 using GstBufferPtr = std::unique_ptr<GstBuffer, GstBufferUnref>;
 
+struct GstMiniObjectUnref {
+    void operator()(gpointer object) const {
+        gst_mini_object_unref(static_cast<GstMiniObject*>(object));
+    }
+};
+using GstEventPtr = std::unique_ptr<GstEvent, GstMiniObjectUnref>;
+using GstTagListPtr = std::unique_ptr<GstTagList, GstMiniObjectUnref>;
+
 struct GstIteratorFree {
     void operator()(GstIterator* iterator) const { gst_iterator_free(iterator); }
 };

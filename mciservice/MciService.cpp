@@ -93,6 +93,8 @@ MciService::~MciService() { devices_->Clear(); }
 
 std::size_t MciService::OpenDeviceCount() const { return devices_->Size(); }
 
+MediaDevice* MciService::FindDevice(std::string_view alias) const { return devices_->Find(alias); }
+
 std::string_view NotifyWord(NotifyStatus status) {
     switch (status) {
         case NotifyStatus::Superseded:

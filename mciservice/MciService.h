@@ -12,6 +12,7 @@ namespace kelto::mciservice {
 
 class AudioSinkProbe;
 class DeviceTable;
+class MediaDevice;
 struct CommandContext;
 struct CommandLine;
 struct CommandSpec;
@@ -34,6 +35,9 @@ public:
     static std::string ErrorText(std::uint32_t code);
 
     std::size_t OpenDeviceCount() const;
+    // The device open under `alias` (any letter case), for what has no
+    // command words; null when there is none. Valid until the next command.
+    MediaDevice* FindDevice(std::string_view alias) const;
 
     // The short names this service hands out and reads back in open commands.
     ShortPathTable& ShortPaths() { return shortPaths_; }

@@ -483,6 +483,7 @@ std::uint32_t MediaDevice::SetSpeed(std::int64_t thousandths) {
 }
 
 std::uint32_t MediaDevice::SetMute(bool mute) {
+    audioOff_ = mute;
     pipeline_->SetMute(mute);
     return mcierr::kNone;
 }
@@ -530,6 +531,10 @@ std::uint32_t MediaDevice::Status(Kw item, std::string& reply) {
         case Kw::Volume:
             reply = std::to_string(volume_);
             break;
+        case Kw::Audio:
+        case Kw::AudioStream:
+        case Kw::VideoStream:
+            return StreamStatus(item, reply);
         case Kw::MediaPresent:
             reply = "true";
             break;

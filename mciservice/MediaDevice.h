@@ -16,6 +16,7 @@
 #include "mciservice/MediaPipeline.h"
 #include "mciservice/ServiceOptions.h"
 #include "mciservice/VideoWindow.h"
+#include "platform/MediaTracks.h"
 
 namespace kelto::mciservice {
 
@@ -102,6 +103,16 @@ public:
     std::uint32_t SetTempo(std::int64_t beatsPerMinute);
     // "mapper", "none" (silent) or a port number.
     std::uint32_t SetPort(std::string_view port);
+    // Sound and picture streams count from 1, as "setaudio ... stream to"
+    // does; 282 for one the file does not have.
+    std::uint32_t SetStream(StreamKind kind, std::int64_t number);
+    std::vector<platform::TrackInfo> Tracks(StreamKind kind) const;
+    // The subtitle drawn over the picture, from 1; 0 for none.
+    int ShownSubtitle() const;
+    bool ShowSubtitle(int number);
+    // Opens the file again with the subtitles of `path`, shown, and carries
+    // on from the same place in the same mode.
+    bool AddSubtitleFile(const std::string& path);
     // The key that breaks a "wait"; kept, as nothing here waits on a keyboard.
     void SetBreakKey(std::optional<std::int64_t> key) { breakKey_ = key; }
 
@@ -157,6 +168,8 @@ private:
     bool StartSegment(GstClockTime start);
     void Halt();
     void FinishPlay();
+    // "audio", "audio stream" and "video stream".
+    std::uint32_t StreamStatus(Kw item, std::string& reply) const;
 
     // The window must outlive the pipeline whose sink draws into it.
     std::unique_ptr<VideoWindow> window_;
@@ -175,6 +188,7 @@ private:
     bool segmentReady_ = false;
     std::int64_t speed_ = 1000;
     std::int64_t volume_ = 1000;
+    bool audioOff_ = false;  // "setaudio ... off"
     Rect destination_;
     Rect source_;
     WindowState windowState_ = WindowState::Shown;

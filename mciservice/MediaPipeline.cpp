@@ -111,6 +111,7 @@ std::unique_ptr<MediaPipeline> MediaPipeline::Open(const std::string& path,
         !pipeline->ReadStreamInfo(path, deadline)) {
         return nullptr;
     }
+    pipeline->ChooseMarkedStreams();
     return pipeline;
 }
 
@@ -135,6 +136,9 @@ bool MediaPipeline::Build(const std::string& path, std::uint64_t videoWindow,
         return false;
     }
     g_object_set(playbin_.get(), "uri", uri.get(), nullptr);
+    // Subtitle files that are neither UTF-8 nor marked as UTF-16 come from
+    // older tools, which wrote the Western code page.
+    g_object_set(playbin_.get(), "subtitle-encoding", "WINDOWS-1252", nullptr);
 
     // Speed changes keep the pitch, as a listener expects from slow motion.
     if (auto tempo = MakeElement("scaletempo")) {

@@ -44,16 +44,27 @@ public:
     void SetPictureSize(int width, int height) override;
     void Redraw() override;
 
+    std::vector<platform::TrackInfo> Tracks(StreamKind kind) const override;
+    int CurrentStream(StreamKind kind) const override;
+    bool SelectStream(StreamKind kind, int index) override;
+    bool TextShown() const override;
+    void ShowText(bool shown) override;
+    bool LoadTextFile(const std::string& path, GstClockTime timeout) override;
+
 private:
     MediaPipeline() = default;
     bool Build(const std::string& path, std::uint64_t videoWindow, AudioSinkProbe* audioSinks);
     bool Preroll(GstClockTime deadline);
     bool ReadStreamInfo(const std::string& path, GstClockTime deadline);
+    // The sound track and the subtitle the file marks as its own choice.
+    void ChooseMarkedStreams();
 
     std::unique_ptr<VideoOutput> videoOutput_;  // when there is a window
     GstPipelinePtr playbin_;
     GstPtr<GstBus> bus_;
     StreamInfo info_;
+    // The subtitle file opened beside the film; empty for none.
+    std::string textFile_;
 };
 
 }  // namespace kelto::mciservice

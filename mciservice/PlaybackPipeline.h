@@ -3,6 +3,10 @@
 #include <gst/gst.h>
 
 #include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/MediaTracks.h"
 
 namespace kelto::mciservice {
 
@@ -15,6 +19,9 @@ struct StreamInfo {
     int fpsNum = 0;
     int fpsDen = 1;
 };
+
+// The streams a file may hold more than one of.
+enum class StreamKind { Audio, Video, Text };
 
 // What a device needs from whatever decodes and plays its file. MediaPipeline
 // is the real one; a stand-in lets the whole command language be driven with
@@ -50,6 +57,18 @@ public:
     virtual void SetPictureSize(int width, int height) = 0;
     // Draws the last picture again, where its window was uncovered.
     virtual void Redraw() {}
+
+    // Streams of a kind count from 0 here; a stand-in has none.
+    virtual std::vector<platform::TrackInfo> Tracks(StreamKind) const { return {}; }
+    // -1 when there is none of that kind.
+    virtual int CurrentStream(StreamKind) const { return -1; }
+    virtual bool SelectStream(StreamKind, int) { return false; }
+    // Whether the chosen subtitle is drawn over the picture.
+    virtual bool TextShown() const { return false; }
+    virtual void ShowText(bool) {}
+    // Opens the file again with the subtitles of `path` beside it, prerolled
+    // at the start; the chosen sound track stays. Within `timeout`.
+    virtual bool LoadTextFile(const std::string&, GstClockTime) { return false; }
 };
 
 }  // namespace kelto::mciservice

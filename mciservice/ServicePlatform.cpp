@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "mciservice/ErrorCodes.h"
+#include "mciservice/ServiceTracks.h"
 #include "platform/MciErrorTexts.h"
 
 namespace kelto::mciservice {
@@ -12,10 +13,13 @@ namespace kelto::mciservice {
 ServicePlatform::ServicePlatform(WindowRectLookup windowRects)
     : ownService_(std::make_unique<MciService>()),
       service_(ownService_.get()),
-      windowRects_(std::move(windowRects)) {}
+      windowRects_(std::move(windowRects)),
+      tracks_(std::make_unique<ServiceTracks>(*service_)) {}
 
 ServicePlatform::ServicePlatform(MciService& service, WindowRectLookup windowRects)
-    : service_(&service), windowRects_(std::move(windowRects)) {}
+    : service_(&service),
+      windowRects_(std::move(windowRects)),
+      tracks_(std::make_unique<ServiceTracks>(*service_)) {}
 
 ServicePlatform::~ServicePlatform() = default;
 

@@ -7,6 +7,7 @@
 
 #include "mciservice/MciService.h"
 #include "platform/MciPlatform.h"
+#include "platform/MediaTracks.h"
 
 namespace kelto::mciservice {
 
@@ -33,11 +34,13 @@ public:
     std::uint32_t GetShortPathNameA(const std::string& longPath, char* shortPath,
                                     std::uint32_t bufferLength) override;
     bool GetWindowRect(std::int32_t window, platform::WindowRect& rect) override;
+    platform::MediaTracks* Tracks() override { return tracks_.get(); }
 
 private:
     std::unique_ptr<MciService> ownService_;
     MciService* service_;
     WindowRectLookup windowRects_;
+    std::unique_ptr<platform::MediaTracks> tracks_;
 };
 
 }  // namespace kelto::mciservice

@@ -5,6 +5,8 @@
 
 namespace kelto::platform {
 
+class MediaTracks;
+
 // Screen rectangle as the window system reports it: right and bottom are
 // exclusive, so width = right - left.
 struct WindowRect {
@@ -46,6 +48,10 @@ public:
 
     // Screen rectangle of the native window `window`; false if there is none.
     virtual bool GetWindowRect(std::int32_t window, WindowRect& rect) = 0;
+
+    // The service's subtitles and track names, which have no command words;
+    // null where the service behind offers none.
+    virtual MediaTracks* Tracks() { return nullptr; }
 };
 
 }  // namespace kelto::platform

@@ -189,6 +189,7 @@ void PlaybackControl::PlaySelected() {
     // Only the pause flag: a set slow-motion flag next asks for normal speed, which a new file has.
     form_.asxToolbar1->setButtonChecked(ui::Form1::kPauseButton, false);
     FillInformationBlock();
+    if (afterOpen_ && mci::IsSuccess(opened)) afterOpen_();
     PlayWhole();
     SwitchOn(form_.TimerAtEndFile);
     if (!mci::IsSuccess(s.lastResult)) {
@@ -215,6 +216,7 @@ void PlaybackControl::PlaySelectedFullScreen() {
     OpenSelected();
     const std::string opened = s.lastResult;
     FillInformationBlock();
+    if (afterOpen_ && mci::IsSuccess(opened)) afterOpen_();
     PlayWhole();
     if (!mci::IsSuccess(s.lastResult)) {
         SayNotPlaying(WhyNotPlaying(opened));

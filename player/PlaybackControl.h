@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 #include "mci/ModuleMultimedia.h"
 #include "ui/Form1.h"
@@ -58,6 +59,10 @@ public:
     // Close bar: index 1 closes the main window.
     void asxToolbar3_Click(int index, const QString& key);
 
+    // Runs after each successful open, before the file plays (the volume the
+    // player holds goes to the new file there).
+    void setAfterOpen(std::function<void()> hook) { afterOpen_ = std::move(hook); }
+
 private:
     void OpenSelected();
     void FillInformationBlock();
@@ -79,6 +84,7 @@ private:
 
     ui::Form1& form_;
     mci::ModuleMultimedia& mm_;
+    std::function<void()> afterOpen_;
 };
 
 }  // namespace kelto::player

@@ -212,21 +212,15 @@ void Encode(const ClipRecipe& recipe, const std::filesystem::path& target) {
         if (!out.flush()) throw std::runtime_error("cannot write " + tunePcm);
     }
     const Words pipeline = PipelineFor(recipe, target.string(), tunePcm);
-    std::string failure;
-    // The encode is deterministic; what fails now and then is the machine
-    // (a stall or a start under load), so a fresh attempt is the remedy.
-    for (int attempt = 1; attempt <= kAttempts; ++attempt) {
-        failure = RunEncoder(pipeline, AttemptBound(recipe));
+    try {
+        EncodeWithLaunch(pipeline, target, AttemptBound(recipe));
+    } catch (...) {
         std::error_code ec;
-        if (failure.empty() && std::filesystem::file_size(target, ec) > 0 && !ec) break;
-        if (failure.empty()) failure = "gst-launch-1.0 wrote nothing";
+        std::filesystem::remove(tunePcm, ec);
+        throw;
     }
     std::error_code ec;
     std::filesystem::remove(tunePcm, ec);
-    if (!failure.empty()) {
-        throw std::runtime_error("making " + target.string() + ": " + failure + " (" +
-                                 std::to_string(kAttempts) + " attempts)");
-    }
 }
 
 void WriteMidi(const ClipRecipe& recipe, const std::filesystem::path& target) {
@@ -251,6 +245,22 @@ void Check(const ClipRecipe& recipe) {
 }
 
 }  // namespace
+
+void EncodeWithLaunch(const std::vector<std::string>& pipeline, const std::filesystem::path& target,
+                      std::chrono::milliseconds bound) {
+    std::string failure;
+    // The encode is deterministic; what fails now and then is the machine
+    // (a stall or a start under load), so a fresh attempt is the remedy.
+    for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+        failure = RunEncoder(pipeline, bound);
+        std::error_code ec;
+        if (failure.empty() && std::filesystem::file_size(target, ec) > 0 && !ec) return;
+        if (failure.empty()) failure = "gst-launch-1.0 wrote nothing";
+    }
+    throw std::runtime_error("making " + target.string() + ": " + failure + " (" +
+                             std::to_string(kAttempts) + " attempts)");
+}
+
 std::string ExtensionOf(ClipKind kind) {
     switch (kind) {
         case ClipKind::Mp3:

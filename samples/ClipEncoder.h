@@ -1,9 +1,11 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kelto::samples {
 
@@ -49,5 +51,11 @@ bool HasPicture(ClipKind kind);
 // picture outside 16x16 to 1920x1080. A tune longer than the clip is cut at
 // the clip's end.
 void WriteClip(const ClipRecipe& recipe, const std::filesystem::path& target);
+
+// Runs gst-launch-1.0 on `pipeline` (one word a token) in a process of its
+// own until it has written `target`, at most three times, each within
+// `bound`. Throws std::runtime_error when no attempt made it.
+void EncodeWithLaunch(const std::vector<std::string>& pipeline, const std::filesystem::path& target,
+                      std::chrono::milliseconds bound);
 
 }  // namespace kelto::samples
