@@ -10,6 +10,7 @@
 #include "mci/ModuleMultimedia.h"
 #include "platform/MciPlatform.h"
 #include "platform/MediaProbe.h"
+#include "player/NowPlaying.h"
 #include "player/PlaybackControl.h"
 #include "playlist/PlaylistEditor.h"
 #include "playlist/PlaylistFiles.h"
@@ -78,6 +79,7 @@ private:
     status::StatusRefresh refresh_;
     status::EndOfMedia endOfMedia_;
     status::FullScreenKeys keys_;
+    std::unique_ptr<player::NowPlaying> nowPlaying_;
     std::unique_ptr<desktop::DesktopSession> desktop_;
     // Context of every connection; as the last member it goes first, so no
     // signal reaches a handler that is already gone.
