@@ -34,7 +34,7 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 }
 
 GstPadProbeReturn OnData(GstPad*, GstPadProbeInfo*, gpointer data) {
-    static_cast<StreamFeed*>(data)->lastData.store(gst_util_get_timestamp());
+    (*static_cast<std::shared_ptr<StreamFeed>*>(data))->lastData.store(gst_util_get_timestamp());
     return GST_PAD_PROBE_OK;
 }
 

@@ -71,8 +71,7 @@ QString CoverCache::Store(const std::vector<std::uint8_t>& bytes) {
 }
 
 void CoverCache::Trim(const QString& keep) {
-    QFileInfoList covers =
-        QDir(folder_).entryInfoList(QDir::Files, QDir::Time);  // newest first
+    QFileInfoList covers = QDir(folder_).entryInfoList(QDir::Files, QDir::Time);  // newest first
     for (qsizetype i = kKeep; i < covers.size(); ++i) {
         if (covers[i].absoluteFilePath() != QFileInfo(keep).absoluteFilePath()) {
             QFile::remove(covers[i].absoluteFilePath());

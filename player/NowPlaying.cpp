@@ -8,8 +8,8 @@
 
 namespace kelto::player {
 
-NowPlaying::NowPlaying(ui::Form1& form, PlaybackControl& playback,
-                       platform::TrackTagSource* source, ui::CoverView* view, CoverCache cache)
+NowPlaying::NowPlaying(ui::Form1& form, PlaybackControl& playback, platform::TrackTagSource* source,
+                       ui::CoverView* view, CoverCache cache)
     : form_(form), playback_(playback), source_(source), view_(view), cache_(std::move(cache)) {
     poll_.setInterval(kIntervalMs);
     QObject::connect(&poll_, &QTimer::timeout, [this] { Refresh(); });

@@ -56,7 +56,8 @@ PlaybackControl::PlaybackControl(ui::Form1& form, mci::ModuleMultimedia& mm)
 void PlaybackControl::OpenSelected() {
     ui::PlayerState& s = form_.state;
     s.playingPath = SelectedBytes(form_.List2);
-    s.lastResult = mm_.OpenMedia(form_.Picture1Handle(), s.deviceAlias, s.playingPath, s.deviceType);
+    s.lastResult =
+        mm_.OpenMedia(form_.Picture1Handle(), s.deviceAlias, s.playingPath, s.deviceType);
     ShowLastResult(form_);
 }
 

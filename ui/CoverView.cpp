@@ -62,8 +62,8 @@ void CoverView::paintEvent(QPaintEvent*) {
     }
     if (!caption_.isEmpty()) {
         // Right under the picture, or in the middle of the area without one.
-        const int top = picture.isValid() ? picture.bottom() + 1 + kMargin
-                                          : (height() - metrics.height()) / 2;
+        const int top =
+            picture.isValid() ? picture.bottom() + 1 + kMargin : (height() - metrics.height()) / 2;
         const QRect line(kMargin, top, width() - 2 * kMargin, metrics.height());
         painter.setPen(kCaptionGreen);
         painter.drawText(line, Qt::AlignHCenter | Qt::AlignVCenter,
