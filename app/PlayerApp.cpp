@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <cmath>
 #include <utility>
 
 #include "mciservice/MediaContentProbe.h"
@@ -77,7 +78,7 @@ void PlayerApp::KeepDesktopVolume() {
             // A change while one file stays open was asked for;
             // a new file's own volume was not.
             if (before.open && now.open && before.path == now.path && before.volume != now.volume) {
-                volume_->Chosen(static_cast<std::int32_t>(now.volume * 1000.0 + 0.5));
+                volume_->Chosen(static_cast<std::int32_t>(std::lround(now.volume * 1000.0)));
             }
         });
 }

@@ -1,6 +1,7 @@
 #include "history/History.h"
 
-#include <QMetaObject>
+#include <QCoreApplication>
+#include <QEvent>
 #include <chrono>
 #include <cstdio>
 #include <utility>
@@ -11,28 +12,42 @@ namespace kelto::history {
 
 namespace {
 
+const QEvent::Type kDeliveryEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+// An answer on its way to the window's thread.
+class Delivery : public QEvent {
+public:
+    explicit Delivery(std::function<void()> run) : QEvent(kDeliveryEvent), run_(std::move(run)) {}
+    void Run() const { run_(); }
+
+private:
+    std::function<void()> run_;
+};
+
+class Mailbox : public QObject {
+protected:
+    bool event(QEvent* event) override {
+        if (event->type() != kDeliveryEvent) return QObject::event(event);
+        static_cast<Delivery*>(event)->Run();
+        return true;
+    }
+};
+
 void Say(const QString& line) {
     if (!line.isEmpty()) std::fputs(line.toLocal8Bit().constData(), stderr);
 }
 
 }  // namespace
 
-template <typename T>
-void History::Answer(Queue& queue, QPointer<QObject> context, std::function<void(const T&)> answer,
-                     T value) {
+void History::Deliver(Queue& queue, std::function<void()> delivery) {
     const std::lock_guard lock(queue.mutex);
     if (queue.abandoned) return;
-    // The pointer is only looked at on the mailbox's thread, where the context lives.
-    QMetaObject::invokeMethod(
-        queue.mailbox,
-        [context = std::move(context), answer = std::move(answer), value = std::move(value)] {
-            if (!context.isNull()) answer(value);
-        },
-        Qt::QueuedConnection);
+    // The event queue owns the event until it is delivered or its receiver goes.
+    QCoreApplication::postEvent(queue.mailbox, new Delivery(std::move(delivery)));
 }
 
 History::History(QString folder, int maxFiles)
-    : mailbox_(std::make_unique<QObject>()), queue_(std::make_shared<Queue>()) {
+    : mailbox_(std::make_unique<Mailbox>()), queue_(std::make_shared<Queue>()) {
     queue_->mailbox = mailbox_.get();
     worker_ = std::thread(&History::Run, queue_, std::move(folder), maxFiles);
 }
@@ -101,8 +116,11 @@ void History::Recall(const QByteArray& path, QObject* context,
     Post([queue = queue_.get(), path, context = QPointer<QObject>(context),
           answer = std::move(answer)](HistoryStore& store) mutable {
         const QString key = FileKey(path);
-        Answer<FileMemory>(*queue, std::move(context), std::move(answer),
-                           key.isEmpty() ? FileMemory{} : store.Recall(key));
+        const FileMemory memory = key.isEmpty() ? FileMemory{} : store.Recall(key);
+        // The pointer is only looked at on the mailbox's thread, where the context lives.
+        Deliver(*queue, [context = std::move(context), answer = std::move(answer), memory] {
+            if (!context.isNull()) answer(memory);
+        });
     });
 }
 
@@ -132,7 +150,10 @@ void History::ChoseTracks(const QByteArray& path, std::optional<int> audioTrack,
 void History::RecallPlayer(QObject* context, std::function<void(const PlayerMemory&)> answer) {
     Post([queue = queue_.get(), context = QPointer<QObject>(context),
           answer = std::move(answer)](HistoryStore& store) mutable {
-        Answer<PlayerMemory>(*queue, std::move(context), std::move(answer), store.RecallPlayer());
+        const PlayerMemory memory = store.RecallPlayer();
+        Deliver(*queue, [context = std::move(context), answer = std::move(answer), memory] {
+            if (!context.isNull()) answer(memory);
+        });
     });
 }
 

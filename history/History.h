@@ -68,9 +68,8 @@ private:
     };
     void Post(Job job);
     static void Run(const std::shared_ptr<Queue>& queue, QString folder, int maxFiles);
-    template <typename T>
-    static void Answer(Queue& queue, QPointer<QObject> context,
-                       std::function<void(const T&)> answer, T value);
+    // Runs `delivery` on the mailbox's thread, unless this object is gone.
+    static void Deliver(Queue& queue, std::function<void()> delivery);
 
     std::unique_ptr<QObject> mailbox_;
     std::shared_ptr<Queue> queue_;
