@@ -51,7 +51,7 @@ QString CoverCache::Store(const std::vector<std::uint8_t>& bytes) {
     if (bytes.empty() || !QDir().mkpath(folder_)) return {};
     const QByteArray data(reinterpret_cast<const char*>(bytes.data()),
                           static_cast<qsizetype>(bytes.size()));
-    const QString path =
+    QString path =
         folder_ + QLatin1Char('/') +
         QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex()) +
         ImageSuffix(data);

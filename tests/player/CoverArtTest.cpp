@@ -44,7 +44,9 @@ TEST(CoverArtTest, TheCacheKeepsEachCoverOnceAndNoMoreThanItsBound) {
     for (int i = 0; i < CoverCache::kKeep + 5; ++i) {
         const std::vector<std::uint8_t> other{0x89, 'P', 'N', 'G', static_cast<std::uint8_t>(i)};
         ASSERT_FALSE(cache.Store(other).isEmpty());
-        if (i % 8 == 0) EXPECT_EQ(cache.Store(first), kept);
+        if (i % 8 == 0) {
+            EXPECT_EQ(cache.Store(first), kept);
+        }
     }
     EXPECT_EQ(QDir(Text(dir.path() / "covers")).entryList(QDir::Files).size(), CoverCache::kKeep);
     EXPECT_TRUE(QFileInfo::exists(kept));
