@@ -71,13 +71,12 @@ TEST(TrackMetadata, TagsAndCoversReachTheDesktopAndAnUntaggedFileKeepsItsTitle) 
     const QString cached = QUrl(art).toLocalFile();
     EXPECT_TRUE(cached.startsWith(Text(runtime.path() / "cache" / "kelto-player" / "covers")))
         << art.toStdString();
-    EXPECT_EQ(FileBytes(cached),
-              QByteArray(reinterpret_cast<const char*>(tags.cover.data()),
-                         static_cast<qsizetype>(tags.cover.size())));
+    EXPECT_EQ(FileBytes(cached), QByteArray(reinterpret_cast<const char*>(tags.cover.data()),
+                                            static_cast<qsizetype>(tags.cover.size())));
 
     EXPECT_EQ(Playerctl(bus, {QStringLiteral("next")}), QString());
-    ASSERT_TRUE(WaitUntil(
-        [&] { return Field(bus, "xesam:title") == QStringLiteral("untagged.flac"); }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return Field(bus, "xesam:title") == QStringLiteral("untagged.flac"); }));
     EXPECT_TRUE(WaitUntil([&] {
         return Field(bus, "mpris:artUrl") ==
                QUrl::fromLocalFile(Text(music.path() / "plain" / "Folder.PNG")).toString();

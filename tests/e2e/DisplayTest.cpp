@@ -419,7 +419,6 @@ TEST(Captions, ScaleWithTheScreen) {
     EXPECT_GE(time[1] / time[0], 1.6) << time[0] << " then " << time[1];
 }
 
-
 // A sound file's empty video area shows its embedded cover, scaled to fit and
 // centred, with the artist and title in green under it; a film played next
 // has its picture there and no trace of the cover.
