@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mci/ModuleMultimedia.h"
+#include "player/NowPlaying.h"
 #include "player/PlaybackChoices.h"
 #include "player/PlaybackControl.h"
 #include "playlist/PlaylistEditor.h"
@@ -19,6 +20,8 @@ struct PlayerParts {
     status::EndOfMedia& endOfMedia;
     playlist::PlaylistEditor& editor;
     player::PlaybackChoices& choices;
+    // The playing file's tags and cover; null where none are read.
+    const player::NowPlaying* nowPlaying = nullptr;
 };
 
 }  // namespace kelto::desktop

@@ -38,6 +38,10 @@ struct GstMiniObjectUnref {
 };
 using GstEventPtr = std::unique_ptr<GstEvent, GstMiniObjectUnref>;
 using GstTagListPtr = std::unique_ptr<GstTagList, GstMiniObjectUnref>;
+struct GstSampleUnref {
+    void operator()(GstSample* sample) const { gst_sample_unref(sample); }
+};
+using GstSamplePtr = std::unique_ptr<GstSample, GstSampleUnref>;
 
 struct GstIteratorFree {
     void operator()(GstIterator* iterator) const { gst_iterator_free(iterator); }

@@ -43,6 +43,7 @@ public:
     // Call it after the window itself has been given that size.
     void SetPictureSize(int width, int height) override;
     void Redraw() override;
+    const TagCollector* Tags() const override { return tags_.get(); }
 
     std::vector<platform::TrackInfo> Tracks(StreamKind kind) const override;
     int CurrentStream(StreamKind kind) const override;
@@ -65,6 +66,9 @@ private:
     StreamInfo info_;
     // The subtitle file opened beside the film; empty for none.
     std::string textFile_;
+    // Shared with the bus's handler, which the engine's threads may call
+    // while the pipeline goes down.
+    std::shared_ptr<TagCollector> tags_;
 };
 
 }  // namespace kelto::mciservice

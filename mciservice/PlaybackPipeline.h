@@ -10,6 +10,8 @@
 
 namespace kelto::mciservice {
 
+class TagCollector;
+
 // What the file holds, learnt once it has prerolled.
 struct StreamInfo {
     GstClockTime duration = 0;
@@ -18,6 +20,8 @@ struct StreamInfo {
     int height = 0;
     int fpsNum = 0;
     int fpsDen = 1;
+    // A stream that goes on for as long as its sender sends: no length, no places.
+    bool live = false;
 };
 
 // The streams a file may hold more than one of.
@@ -69,6 +73,10 @@ public:
     // Opens the file again with the subtitles of `path` beside it, prerolled
     // at the start; the chosen sound track stays. Within `timeout`.
     virtual bool LoadTextFile(const std::string&, GstClockTime) { return false; }
+    // The tags read so far; null where nothing reads them.
+    virtual const TagCollector* Tags() const { return nullptr; }
+    // Why a live stream stopped; empty while it plays.
+    virtual std::string Failure() const { return {}; }
 };
 
 }  // namespace kelto::mciservice

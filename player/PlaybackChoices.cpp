@@ -80,6 +80,14 @@ void PlaybackChoices::SetMuted(bool muted) {
     Tell(muted_ ? QStringLiteral("Muted") : QStringLiteral("Volume %1 %").arg(volume_));
 }
 
+void PlaybackChoices::Restore(int percent, bool muted) {
+    volume_ = std::clamp(percent, 0, kMaxVolume);
+    muted_ = muted;
+    if (!FileOpen()) return;
+    mm_.SetVolume(form_.state.deviceAlias, volume_ * 10);
+    mm_.SetAudioOn(form_.state.deviceAlias, !muted_);
+}
+
 void PlaybackChoices::FileOpened() {
     const std::string& alias = form_.state.deviceAlias;
     // The service opens every file at full volume and heard.

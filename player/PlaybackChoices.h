@@ -38,6 +38,8 @@ public:
     void StepVolume(int steps);
     void SetMuted(bool muted);
     void ToggleMute() { SetMuted(!muted_); }
+    // Puts back a volume and mute kept from before, saying nothing.
+    void Restore(int percent, bool muted);
 
     // Sound tracks count from 1; 0 when none is open or the file has none.
     int AudioTrack();
