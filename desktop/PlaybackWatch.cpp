@@ -47,8 +47,7 @@ PlaybackSnapshot PlaybackWatch::Take() {
     }
     now.autoReplay = form.Check->checkState() == Qt::Checked;
     now.failed = !form.state.playFailure.empty();
-    // The window's volume, held across files; silence while muted.
-    now.volume = parts_.choices.Muted() ? 0.0 : parts_.choices.Volume() / 100.0;
+    now.volume = parts_.choices.Volume() / 100.0;
     // The window is closing: its media are being closed and must not be asked.
     if (!form.TimerAtEndFile->isActive()) {
         poll_.stop();
@@ -63,6 +62,10 @@ PlaybackSnapshot PlaybackWatch::Take() {
     now.status = StatusOfMode(mode);
     const std::int32_t percent = mm.GetPlaySpeed(alias);
     if (percent > 0) now.rate = percent / 100.0;
+    // What the device plays at, which the history may have set; silence while muted.
+    const std::int32_t volume = mm.GetVolume(alias);
+    if (volume >= 0) now.volume = volume / 1000.0;
+    if (parts_.choices.Muted()) now.volume = 0.0;
 
     // Length and picture only change with the file, so they are asked again
     // only when the device, the selection or the known length says so.

@@ -68,7 +68,14 @@ void PlaybackChoices::SetVolume(int percent) {
     Tell(QStringLiteral("Volume %1 %").arg(volume_));
 }
 
-void PlaybackChoices::StepVolume(int steps) { SetVolume(volume_ + steps * kVolumeStep); }
+void PlaybackChoices::StepVolume(int steps) {
+    // From what plays: another piece (the history) may have set it.
+    if (FileOpen()) {
+        const std::int32_t playing = mm_.GetVolume(form_.state.deviceAlias);
+        if (playing >= 0) volume_ = (playing + 5) / 10;
+    }
+    SetVolume(volume_ + steps * kVolumeStep);
+}
 
 void PlaybackChoices::SetMuted(bool muted) {
     muted_ = muted;

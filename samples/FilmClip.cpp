@@ -33,7 +33,7 @@ Words TrackTags(const std::string& language, const std::string& title) {
 const Words kFilmQueue{"!", "queue", "max-size-buffers=0", "max-size-bytes=0", "max-size-time=0"};
 
 std::string SrtTime(int ms) {
-    char text[16];
+    char text[32];
     std::snprintf(text, sizeof text, "%02d:%02d:%02d,%03d", ms / 3600000, ms / 60000 % 60,
                   ms / 1000 % 60, ms % 1000);
     return text;

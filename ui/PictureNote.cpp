@@ -37,9 +37,9 @@ PictureNote::PictureNote(Form1& form) : QObject(&form), form_(form), label_(new 
     form_.Picture1->installEventFilter(this);
 }
 
-PictureNote::~PictureNote() {
-    if (form_.Picture1 != nullptr) form_.Picture1->removeEventFilter(this);
-}
+// The video area may be gone by now (the window's children go in turn); a
+// filter goes with its object.
+PictureNote::~PictureNote() = default;
 
 bool PictureNote::OverPicture() const { return form_.state.videoWidth > 0; }
 
