@@ -7,7 +7,7 @@ namespace kelto::app {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: kelto-player [--help] [--version] [--] [FILE...]\n"
+    "Usage: kelto-player [--help] [--version] [--forget] [--] [FILE...]\n"
     "\n"
     "Kelto Player, a small media player for audio and video files.\n"
     "The playlist is kept in pl1.txt (titles) and pl2.txt (full paths) in the\n"
@@ -28,8 +28,16 @@ constexpr const char* kUsage =
     "In full screen: F1 play the selected entry again, F2 pause or resume,\n"
     "F3 stop and leave full screen, F4 slow motion, Escape leave full screen.\n"
     "\n"
+    "The player remembers, in $XDG_STATE_HOME/kelto-player/history.sqlite\n"
+    "(~/.local/state/kelto-player/ when unset): where each file was left, the\n"
+    "audio and subtitle tracks chosen for it and when it was last played, under\n"
+    "a digest of its path, size and time rather than its name; and the volume\n"
+    "and mute. A file left more than 30 s in and before its last 5 % is offered\n"
+    "for ten seconds when it plays again: press R to continue from there.\n"
+    "\n"
     "  -h, --help     show this text and exit\n"
     "      --version  show the version and exit\n"
+    "      --forget   delete the history and exit\n"
     "      --         take every later argument as a file\n"
     "\n"
     "Exit status: 0 when done (also when the files went to the folder's\n"
@@ -46,6 +54,10 @@ CommandLineAnswer AnswerCommandLine(const std::vector<std::string>& args) {
             options = false;
         } else if (options && (arg == "--help" || arg == "-h")) {
             return {true, 0, kUsage, {}};
+        } else if (options && arg == "--forget") {
+            CommandLineAnswer forget{true, 0, {}, {}};
+            forget.forget = true;
+            return forget;
         } else if (options && arg == "--version") {
             return {true, 0, std::string("kelto-player ") + kVersion + "\n", {}};
         } else if (options && arg.size() > 1 && arg[0] == '-') {

@@ -177,7 +177,16 @@ void PlaybackControl::SpanSlider() {
     slider->follow(0);
 }
 
+void PlaybackControl::NoteStopping() {
+    if (listener_ != nullptr) listener_->Stopping();
+}
+
+void PlaybackControl::NoteChoice() {
+    if (listener_ != nullptr) listener_->Chose();
+}
+
 void PlaybackControl::PlaySelected() {
+    if (listener_ != nullptr) listener_->Leaving();
     ui::PlayerState& s = form_.state;
     s.elapsedSeconds = 0;
     s.elapsedMinutes = 0;
@@ -202,9 +211,11 @@ void PlaybackControl::PlaySelected() {
     SizeVideoArea();
     SwitchOn(form_.TimerAtEndFile);
     SwitchOn(form_.Timerscroll);
+    if (listener_ != nullptr) listener_->Started();
 }
 
 void PlaybackControl::PlaySelectedFullScreen() {
+    if (listener_ != nullptr) listener_->Leaving();
     ui::PlayerState& s = form_.state;
     s.elapsedSeconds = 0;
     s.elapsedMinutes = 0;
@@ -228,6 +239,7 @@ void PlaybackControl::PlaySelectedFullScreen() {
     SwitchOn(form_.TimerMisc);
     EnterFullScreen();
     SwitchOn(form_.Timerscroll);
+    if (listener_ != nullptr) listener_->Started();
 }
 
 void PlaybackControl::asxToolbar1_Click(int index, const QString& /*key*/) {
@@ -253,6 +265,7 @@ void PlaybackControl::asxToolbar1_Click(int index, const QString& /*key*/) {
 }
 
 void PlaybackControl::TogglePause() {
+    NoteChoice();
     ui::PlayerState& s = form_.state;
     if (!form_.asxToolbar1->ButtonChecked(ui::Form1::kPauseButton)) {
         s.lastResult = mm_.PauseMedia(s.deviceAlias);
@@ -271,6 +284,7 @@ void PlaybackControl::TogglePause() {
 }
 
 void PlaybackControl::StopPlayback() {
+    NoteStopping();
     ui::PlayerState& s = form_.state;
     form_.asxToolbar1->setButtonChecked(ui::Form1::kPauseButton, false);
     s.lastResult = mm_.StopMedia(s.deviceAlias);
@@ -280,6 +294,7 @@ void PlaybackControl::StopPlayback() {
 }
 
 void PlaybackControl::ToggleSlowMotion() {
+    NoteChoice();
     ui::PlayerState& s = form_.state;
     const bool slow = form_.asxToolbar1->ButtonChecked(ui::Form1::kSlowMotionButton);
     // Ten times either speed fits 32 bits, so the command always goes out.
@@ -315,6 +330,7 @@ void PlaybackControl::cpvSlider1_Change() {
     // Two seconds a step for every file, so a step is the same jump whatever the length.
     const std::optional<std::int32_t> target = mci::RoundToInt32(2.0 * framesPerSecond * value);
     if (!target) return;
+    NoteChoice();
     ui::PlayerState& s = form_.state;
     s.lastResult = mm_.SeekAndPlay(s.deviceAlias, *target);
     ShowLastResult(form_);

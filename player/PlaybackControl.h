@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "mci/ModuleMultimedia.h"
+#include "player/PlaybackListener.h"
 #include "ui/Form1.h"
 
 namespace kelto::player {
@@ -58,6 +59,12 @@ public:
     // Close bar: index 1 closes the main window.
     void asxToolbar3_Click(int index, const QString& key);
 
+    // Who hears of files starting and being left; none by default. For roads
+    // that reach the service without these operations, the two Note calls.
+    void setListener(PlaybackListener* listener) { listener_ = listener; }
+    void NoteStopping();
+    void NoteChoice();
+
 private:
     void OpenSelected();
     void FillInformationBlock();
@@ -79,6 +86,7 @@ private:
 
     ui::Form1& form_;
     mci::ModuleMultimedia& mm_;
+    PlaybackListener* listener_ = nullptr;
 };
 
 }  // namespace kelto::player
