@@ -11,6 +11,7 @@
 #include "platform/widgets/NativeWindowRect.h"
 #include "platform/widgets/asxToolbar.h"
 #include "platform/widgets/cpvSlider.h"
+#include "ui/CoverView.h"
 #include "ui/FileDrop.h"
 
 namespace kelto::app {
@@ -36,7 +37,11 @@ PlayerApp::PlayerApp(std::unique_ptr<platform::MciPlatform> platform,
       lifecycle_(*form_, media_, files),
       refresh_(*form_, media_),
       endOfMedia_(*form_, media_, playback_),
-      keys_(*form_, media_, playback_) {
+      keys_(*form_, media_, playback_),
+      // The service's tags, where the platform is the service itself.
+      nowPlaying_(std::make_unique<player::NowPlaying>(
+          *form_, playback_, dynamic_cast<platform::TrackTagSource*>(platform_.get()),
+          new ui::CoverView(form_->Picture1))) {
     Connect();
 }
 
@@ -56,7 +61,8 @@ void PlayerApp::OpenFiles(const QStringList& paths) {
 
 void PlayerApp::EnableDesktop(const QDBusConnection& bus) {
     desktop_ = std::make_unique<desktop::DesktopSession>(
-        desktop::PlayerParts{*form_, media_, playback_, endOfMedia_, editor_}, bus);
+        desktop::PlayerParts{*form_, media_, playback_, endOfMedia_, editor_, nowPlaying_.get()},
+        bus);
     KeepDesktopVolume();
 }
 

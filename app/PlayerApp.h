@@ -14,6 +14,7 @@
 #include "mci/ModuleMultimedia.h"
 #include "platform/MciPlatform.h"
 #include "platform/MediaProbe.h"
+#include "player/NowPlaying.h"
 #include "player/PlaybackControl.h"
 #include "playlist/PlaylistEditor.h"
 #include "playlist/PlaylistFiles.h"
@@ -91,6 +92,7 @@ private:
     status::StatusRefresh refresh_;
     status::EndOfMedia endOfMedia_;
     status::FullScreenKeys keys_;
+    std::unique_ptr<player::NowPlaying> nowPlaying_;
     std::unique_ptr<desktop::DesktopSession> desktop_;
     std::unique_ptr<history::History> history_;
     std::unique_ptr<history::PlaybackMemory> memory_;

@@ -56,8 +56,9 @@ PlaybackControl::PlaybackControl(ui::Form1& form, mci::ModuleMultimedia& mm)
 
 void PlaybackControl::OpenSelected() {
     ui::PlayerState& s = form_.state;
-    s.lastResult = mm_.OpenMedia(form_.Picture1Handle(), s.deviceAlias, SelectedBytes(form_.List2),
-                                 s.deviceType);
+    s.playingPath = SelectedBytes(form_.List2);
+    s.lastResult =
+        mm_.OpenMedia(form_.Picture1Handle(), s.deviceAlias, s.playingPath, s.deviceType);
     ShowLastResult(form_);
 }
 
@@ -73,7 +74,10 @@ void PlaybackControl::FillInformationBlock() {
     form_.LbFramesPerSecond->setText(DecimalText(mm_.GetFramesPerSecond(alias)));
     form_.LbTotalFrames->setText(DecimalText(mm_.GetLengthFrames(alias)));
 
-    const TotalTime total = TotalTimeFromMs(mm_.GetLengthMs(alias));
+    const std::int32_t lengthMs = mm_.GetLengthMs(alias);
+    // Open, yet with no length: a station, which plays on until it stops sending.
+    s.liveStream = lengthMs == -1 && mci::IsSuccess(s.lastResult);
+    const TotalTime total = TotalTimeFromMs(lengthMs);
     s.totalSeconds = total.seconds;
     s.totalMinutes = total.minutes;
     s.totalSecondsRemainder = total.remainder;
@@ -85,7 +89,7 @@ void PlaybackControl::FillInformationBlock() {
 
 void PlaybackControl::PlayWhole() {
     ui::PlayerState& s = form_.state;
-    s.lastResult = mm_.PlayMedia(s.deviceAlias, "", "");
+    s.lastResult = s.liveStream ? mm_.PlayOn(s.deviceAlias) : mm_.PlayMedia(s.deviceAlias, "", "");
     ShowLastResult(form_);
 }
 

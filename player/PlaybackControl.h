@@ -65,6 +65,12 @@ public:
     void NoteStopping();
     void NoteChoice();
 
+    // The sequence ended without a playing file, or a station stopped: says
+    // so on standard error and on the title strip (on every pass until a
+    // file plays), and empties the meter, the time and the slider, which
+    // would otherwise go on showing the file before.
+    void SayNotPlaying(const std::string& why);
+
 private:
     void OpenSelected();
     void FillInformationBlock();
@@ -72,11 +78,6 @@ private:
     void SizeVideoArea();
     // Puts the video window over the whole of Picture1 as it stands now.
     void PutVideoOverArea();
-    // The sequence ended without a playing file: says so on standard error
-    // and on the title strip (on every pass until a file plays), and empties
-    // the meter, the time and the slider, which would otherwise go on
-    // showing the file before.
-    void SayNotPlaying(const std::string& why);
     // The service's text for why the file does not play, given the open's result.
     std::string WhyNotPlaying(const std::string& opened);
     // A file plays: the strip names it again, and the slider spans it.
