@@ -168,12 +168,11 @@ private:
         const auto stopped = [&shared] { return shared.stop.load(); };
         for (const QString& input : inputs) {
             if (stopped()) break;
-            if (IsWebAddress(input)) {
-                candidates.push_back({input, {}, {}, false});
-            } else if (QFileInfo(input).isDir()) {
+            const bool web = IsWebAddress(input);
+            if (!web && QFileInfo(input).isDir()) {
                 for (const QString& file : FilesBelow(input, stopped))
                     candidates.push_back({file, {}, {}, true});
-            } else if (PlaylistFormatOf(input) != PlaylistFormat::None) {
+            } else if (!web && PlaylistFormatOf(input) != PlaylistFormat::None) {
                 const PlaylistContents contents = ReadPlaylist(input);
                 const QString name = QFileInfo(input).fileName();
                 for (const PlaylistItem& item : contents.items) {

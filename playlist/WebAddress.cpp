@@ -10,7 +10,7 @@ bool IsWebAddress(const QString& text) {
 }
 
 QString TitleOfWebAddress(const QString& address) {
-    const QString name = QUrl(address).fileName(QUrl::FullyDecoded);
+    QString name = QUrl(address).fileName(QUrl::FullyDecoded);
     // A decoded name may hold what a line cannot.
     if (name.isEmpty() || name.contains(QLatin1Char('\n')) || name.contains(QLatin1Char('\r')))
         return address;

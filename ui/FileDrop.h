@@ -11,8 +11,8 @@ namespace kelto::ui {
 // Takes files dropped on the controls it watches (the playlist, the video
 // area). Only local files and folders and web (http, https) addresses count;
 // a drop that carries none (text, other addresses) is refused, so the pointer
-// shows that nothing would happen. Only the watched controls become drop sites, not the whole window
-// with every control on it.
+// shows that nothing would happen. Only the watched controls become drop sites, not the whole
+// window with every control on it.
 //
 //   auto* drop = new FileDrop(&form);   // owned by the window
 //   drop->Watch(form.List1->viewport());

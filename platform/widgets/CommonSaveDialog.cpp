@@ -7,7 +7,7 @@
 namespace kelto::platform {
 
 CommonSaveDialog::CommonSaveDialog(QWidget* parent, QString caption, QString filter, QString suffix,
-                                   QString firstName)
+                                   const QString& firstName)
     : parent_(parent),
       caption_(std::move(caption)),
       filter_(std::move(filter)),

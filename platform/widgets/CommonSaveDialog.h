@@ -14,7 +14,7 @@ namespace kelto::platform {
 class CommonSaveDialog : public FileSaveDialog {
 public:
     CommonSaveDialog(QWidget* parent, QString caption, QString filter, QString suffix,
-                     QString firstName);
+                     const QString& firstName);
 
     bool ShowSave() override;
     QString FileName() const override { return fileName_; }
