@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "mciservice/DeviceRules.h"
 #include "mciservice/ServiceOptions.h"
 #include "mciservice/ShortPathTable.h"
 
@@ -51,9 +52,10 @@ private:
     // Runs the command on the device and tells what its "notify" asks.
     std::uint32_t RunNotifying(const CommandSpec& entry, const CommandLine& line,
                                CommandContext& context, std::string_view alias);
-    void Notify(std::string_view alias, NotifyStatus status) const;
 
     ServiceOptions options_;
+    // Reads options_'s notify callback.
+    DeviceRules rules_{options_.notify};
     ShortPathTable shortPaths_;
     // Declared before the devices, so that it outlives every pipeline that
     // took a sink from it.
