@@ -13,19 +13,6 @@
 
 namespace kelto::playlist {
 
-namespace {
-
-void ReportRefused(const QString& path, const QString& why) {
-    QString shown = path;
-    // One line per refusal, even for a name that holds line breaks.
-    shown.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-    shown.replace(QLatin1Char('\r'), QStringLiteral("\\r"));
-    std::fprintf(stderr, "kelto-player: not added: %s: %s\n", shown.toLocal8Bit().constData(),
-                 why.toLocal8Bit().constData());
-}
-
-}  // namespace
-
 PlaylistEditor::PlaylistEditor(ui::Form1& form, std::function<void()> playSelected,
                                PlaylistFiles files, const platform::MediaProbe& probe)
     : form_(form),
@@ -66,7 +53,7 @@ void PlaylistEditor::Add() {
     // another matter once "All files" is chosen.
     const QString why = FitsPlaylistLine(path) ? MediaRefusalOf(path, probe_) : RefusalOf(path);
     if (!why.isEmpty()) {
-        ReportRefused(path, why);
+        SayNotAdded(path, why);
         return;
     }
     QString title = dialog->FileTitle();
@@ -103,7 +90,7 @@ QStringList PlaylistEditor::Acceptable(const QStringList& paths,
     QStringList accepted;
     for (const QString& path : paths) {
         if (const QString why = InputRefusalOf(path, probe); !why.isEmpty()) {
-            ReportRefused(path, why);
+            SayNotAdded(path, why);
         } else {
             accepted.append(IsWebAddress(path) ? path : QFileInfo(path).absoluteFilePath());
         }

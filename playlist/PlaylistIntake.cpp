@@ -31,22 +31,7 @@ constexpr int kTakeIntervalMs = 50;
 // a file system that has stopped answering is left behind.
 constexpr auto kEndWithin = std::chrono::seconds(10);
 
-QString Count(int n) { return QLocale(QLocale::English, QLocale::UnitedStates).toString(n); }
-
-// One place an entry may come from, before its content is looked at.
-struct Candidate {
-    QString location;
-    QString title;
-    // The playlist that lists it, for messages.
-    QString listedIn;
-    // Found in a folder: not media is no news there.
-    bool quiet = false;
-};
-
-struct FoundEntry {
-    QString title;
-    QString path;
-};
+QString GroupedCount(int n) { return QLocale(QLocale::English, QLocale::UnitedStates).toString(n); }
 
 }  // namespace
 
@@ -92,6 +77,21 @@ void SayNotAdded(const QString& what, const QString& why) {
 // touches is its own.
 class PlaylistIntake::Worker {
 public:
+    // One place an entry may come from, before its content is looked at.
+    struct Candidate {
+        QString location;
+        QString title;
+        // The playlist that lists it, for messages.
+        QString listedIn;
+        // Found in a folder: not media is no news there.
+        bool quiet = false;
+    };
+
+    struct FoundEntry {
+        QString title;
+        QString path;
+    };
+
     Worker(QStringList inputs, const platform::MediaProbe& probe)
         : shared_(std::make_shared<Shared>()) {
         thread_ = std::thread(&Worker::Run, shared_, std::move(inputs), &probe);
@@ -249,6 +249,7 @@ void PlaylistIntake::StartNext() {
     playFirst_ = job.playFirst;
     played_ = false;
     stopped_ = false;
+    countShown_ = false;
     added_ = 0;
     examined_ = 0;
     total_ = -1;
@@ -261,7 +262,7 @@ void PlaylistIntake::StartNext() {
 QString PlaylistIntake::progressText() const {
     if (!worker_) return {};
     if (total_ < 0) return QStringLiteral("Adding");
-    return QStringLiteral("Adding %1 of %2").arg(Count(examined_), Count(total_));
+    return QStringLiteral("Adding %1 of %2").arg(GroupedCount(examined_), GroupedCount(total_));
 }
 
 void PlaylistIntake::Stop() {
@@ -279,7 +280,7 @@ bool PlaylistIntake::TakeFound() {
         QStringList titles;
         QStringList paths;
         QList<QByteArray> bytes;
-        for (FoundEntry& entry : taken.found) {
+        for (Worker::FoundEntry& entry : taken.found) {
             bytes.append(IsWebAddress(entry.path) ? entry.path.toUtf8()
                                                   : QFile::encodeName(entry.path));
             titles.append(std::move(entry.title));
@@ -305,16 +306,22 @@ void PlaylistIntake::Tick() {
         Finish();
         return;
     }
-    // A new pass whenever the last has gone by: the count as it now stands.
-    if (ui::RunningPass(form_.Picture2) == nullptr) form_.Announce(progressText());
+    // A new pass whenever the last has gone by, with the count as it now
+    // stands; at once when the count is first known.
+    const bool counted = total_ >= 0 && !countShown_;
+    if (ui::RunningPass(form_.Picture2) == nullptr || counted) {
+        countShown_ = total_ >= 0;
+        form_.Announce(progressText());
+    }
 }
 
 void PlaylistIntake::Finish() {
     tick_.stop();
     qApp->removeEventFilter(this);
     EndWorker();
-    const QString said = stopped_ ? QStringLiteral("Adding stopped: %1 added").arg(Count(added_))
-                                  : QStringLiteral("Added %1").arg(Count(added_));
+    const QString said = stopped_
+                             ? QStringLiteral("Adding stopped: %1 added").arg(GroupedCount(added_))
+                             : QStringLiteral("Added %1").arg(GroupedCount(added_));
     // As after Add, the last entry is the one selected, unless the first was
     // chosen to play.
     if (!played_ && added_ > 0) form_.List1->setCurrentRow(form_.List1->count() - 1);

@@ -96,6 +96,7 @@ private:
     bool playFirst_ = false;
     bool played_ = false;
     bool stopped_ = false;
+    bool countShown_ = false;
     int added_ = 0;
     int examined_ = 0;
     int total_ = -1;
