@@ -9,6 +9,7 @@
 #include "mciservice/DeviceTable.h"
 #include "mciservice/ErrorCodes.h"
 #include "mciservice/PlaybackTrace.h"
+#include "mciservice/TagCollector.h"
 #include "platform/MciErrorTexts.h"
 
 namespace kelto::mciservice {
@@ -96,6 +97,22 @@ MciService::MciService(ServiceOptions options)
 MciService::~MciService() { devices_->Clear(); }
 
 std::size_t MciService::OpenDeviceCount() const { return devices_->Size(); }
+
+std::uint64_t MciService::TagsVersion(std::string_view alias) const {
+    const MediaDevice* device = devices_->Find(alias);
+    return device != nullptr && device->Tags() != nullptr ? device->Tags()->Version() : 0;
+}
+
+platform::TrackTags MciService::Tags(std::string_view alias) const {
+    const MediaDevice* device = devices_->Find(alias);
+    return device != nullptr && device->Tags() != nullptr ? device->Tags()->Tags()
+                                                          : platform::TrackTags{};
+}
+
+std::string MciService::StreamFailure(std::string_view alias) const {
+    const MediaDevice* device = devices_->Find(alias);
+    return device != nullptr ? device->StreamFailure() : std::string();
+}
 
 std::string_view NotifyWord(NotifyStatus status) {
     switch (status) {

@@ -8,6 +8,7 @@
 #include "mciservice/DeviceRules.h"
 #include "mciservice/ServiceOptions.h"
 #include "mciservice/ShortPathTable.h"
+#include "platform/TrackTags.h"
 
 namespace kelto::mciservice {
 
@@ -35,6 +36,12 @@ public:
     static std::string ErrorText(std::uint32_t code);
 
     std::size_t OpenDeviceCount() const;
+
+    // What the device open under `alias` has read of its tags, and why its
+    // stream stopped; no command asks for these.
+    std::uint64_t TagsVersion(std::string_view alias) const;
+    platform::TrackTags Tags(std::string_view alias) const;
+    std::string StreamFailure(std::string_view alias) const;
 
     // The short names this service hands out and reads back in open commands.
     ShortPathTable& ShortPaths() { return shortPaths_; }

@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "mciservice/ErrorCodes.h"
+#include "mciservice/StreamPipeline.h"
 
 namespace kelto::mciservice {
 
@@ -78,7 +79,13 @@ std::uint32_t MediaDevice::Open(const std::string& path, const OpenOptions& opti
     }
     // The caption a window of the device's own shows until "window ... text" changes it.
     device->windowText_ = path.substr(path.find_last_of('/') + 1);
-    if (options.opener != nullptr && *options.opener) {
+    if (IsWebAddress(path) && !(options.opener != nullptr && *options.opener)) {
+        // A station plays under the digital-video type only, as sound.
+        if (options.type != DeviceType::DigitalVideo) {
+            return mcierr::kInvalidFile;
+        }
+        device->pipeline_ = StreamPipeline::Open(path, options.audioSinks);
+    } else if (options.opener != nullptr && *options.opener) {
         if (const std::uint32_t rc = (*options.opener)(path, device->pipeline_);
             rc != mcierr::kNone) {
             return rc;
@@ -240,6 +247,10 @@ GstClockTime MediaDevice::CurrentTime() const {
     if (mode_ != Mode::Playing) {
         return position_;
     }
+    // A stream's places only grow; it has no end to keep them within.
+    if (Info().live) {
+        return std::max(pipeline_->Position().value_or(position_), position_);
+    }
     // Just after a seek the pipeline may still report where it was.
     const GstClockTime now = pipeline_->Position().value_or(playStart_);
     return std::clamp(now, playStart_, end_);
@@ -300,6 +311,14 @@ bool MediaDevice::StartSegment(GstClockTime start) {
 
 std::uint32_t MediaDevice::Play(std::optional<std::int64_t> from, std::optional<std::int64_t> to,
                                 bool wait) {
+    // A stream plays on from where it is, and only on: it has no places to
+    // start or stop at.
+    if (Info().live) {
+        if (from || to) return mcierr::kOutOfRange;
+        if (!pipeline_->SetPlaying(true)) return mcierr::kDriverInternal;
+        mode_ = Mode::Playing;
+        return mcierr::kNone;
+    }
     if ((from && OutOfRange(*from)) || (to && OutOfRange(*to))) {
         return mcierr::kOutOfRange;
     }
@@ -378,6 +397,7 @@ std::uint32_t MediaDevice::Stop() {
 }
 
 std::uint32_t MediaDevice::Seek(std::optional<std::int64_t> target, bool toEnd, bool wait) {
+    if (Info().live) return mcierr::kUnsupportedFunction;
     if (target && OutOfRange(*target)) {
         return mcierr::kOutOfRange;
     }
@@ -440,6 +460,8 @@ std::uint32_t MediaDevice::SetSpeed(std::int64_t thousandths) {
     if (thousandths == speed_) {
         return mcierr::kNone;
     }
+    // A station sends at its own pace.
+    if (Info().live) return mcierr::kUnsupportedFunction;
     speed_ = thousandths;
     if (mode_ == Mode::Playing) {
         const GstClockTime now = CurrentTime();
@@ -472,11 +494,13 @@ std::uint32_t MediaDevice::SetVolume(std::int64_t thousandths) {
 std::uint32_t MediaDevice::Status(Kw item, std::string& reply) {
     switch (item) {
         case Kw::Length:
+            // Not 0: a caller testing position >= length would find a stream ended at once.
+            if (Info().live) return mcierr::kUnsupportedFunction;
             reply = UnitsText(LengthUnits());
             break;
         case Kw::Position: {
             std::int64_t units = ToUnits(CurrentTime());
-            if (mode_ == Mode::Playing && !Packed()) {
+            if (mode_ == Mode::Playing && !Packed() && !Info().live) {
                 // Only a device that has stopped there stands at the end, so a
                 // caller testing position >= end never sees it while playing.
                 units = std::min(units, std::max<std::int64_t>(ToUnits(end_) - 1, 0));
@@ -639,6 +663,7 @@ std::uint32_t MediaDevice::SetWindowText(std::string_view text) {
 }
 
 std::uint32_t MediaDevice::Step(std::int64_t frames) {
+    if (Info().live) return mcierr::kUnsupportedFunction;
     Halt();
     // One picture's time; a device without pictures counts milliseconds.
     const GstClockTime frame =
@@ -659,6 +684,7 @@ std::uint32_t MediaDevice::Step(std::int64_t frames) {
 }
 
 std::uint32_t MediaDevice::Cue(std::optional<std::int64_t> target) {
+    if (Info().live) return mcierr::kUnsupportedFunction;
     if (target && OutOfRange(*target)) {
         return mcierr::kOutOfRange;
     }

@@ -127,6 +127,10 @@ public:
     std::int64_t FrameRate() const;
     // The caption of the video window.
     const std::string& WindowText() const { return windowText_; }
+    // What the file's or the station's tags say, read as it plays; null for none.
+    const TagCollector* Tags() const { return pipeline_->Tags(); }
+    // Why a stream stopped; empty while it plays and for files.
+    std::string StreamFailure() const { return pipeline_->Failure(); }
 
 private:
     enum class Mode { Stopped, Playing, Paused, Recording };
