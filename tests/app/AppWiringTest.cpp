@@ -267,7 +267,12 @@ TEST_F(AppWiringTest, DroppedFilesAndFoldersJoinThePlaylistAndBadNamesNeverDo) {
                   root + "/album/track 9.MP3\r\n" + root +
                   "/album/track 10.mp3\r\nhttp://example.org/b.mp3\r\n" + root +
                   "/single.webm\r\n" + root + "/single.webm\r\n");
-    EXPECT_TRUE(platform->commands().empty());
+    // Nothing is opened or played by a drop of media (while the folder came
+    // in, the end-of-media poll may have asked its status questions).
+    for (const std::string& command : platform->trimmedCommands()) {
+        EXPECT_NE(command.rfind("open ", 0), 0U) << command;
+        EXPECT_NE(command.rfind("play ", 0), 0U) << command;
+    }
 
     // The dialog's road: such a name is refused too, and nothing is saved.
     const std::string saved = ReadBytes(folder / "pl2.txt");
