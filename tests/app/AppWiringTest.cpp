@@ -222,6 +222,11 @@ TEST_F(AppWiringTest, DroppedFilesAndFoldersJoinThePlaylistAndBadNamesNeverDo) {
         return QUrl::fromLocalFile(QString::fromStdString((media / name).string()));
     };
 
+    // The folder comes in while the event loop runs; the end-of-media poll,
+    // which the fake clip would answer with "at the end" and so play the next
+    // entry, has no part in what a drop does.
+    form().TimerAtEndFile->stop();
+
     // Text and addresses other than the web's are not taken, on the list or
     // the video area.
     QMimeData text;
@@ -267,12 +272,7 @@ TEST_F(AppWiringTest, DroppedFilesAndFoldersJoinThePlaylistAndBadNamesNeverDo) {
                   root + "/album/track 9.MP3\r\n" + root +
                   "/album/track 10.mp3\r\nhttp://example.org/b.mp3\r\n" + root +
                   "/single.webm\r\n" + root + "/single.webm\r\n");
-    // Nothing is opened or played by a drop of media (while the folder came
-    // in, the end-of-media poll may have asked its status questions).
-    for (const std::string& command : platform->trimmedCommands()) {
-        EXPECT_NE(command.rfind("open ", 0), 0U) << command;
-        EXPECT_NE(command.rfind("play ", 0), 0U) << command;
-    }
+    EXPECT_TRUE(platform->commands().empty());
 
     // The dialog's road: such a name is refused too, and nothing is saved.
     const std::string saved = ReadBytes(folder / "pl2.txt");
