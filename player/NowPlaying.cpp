@@ -73,8 +73,8 @@ void NowPlaying::Rebuild(const Seen& seen) {
 
 QString NowPlaying::Caption(const platform::TrackTags& tags) const {
     const QString artist = QString::fromStdString(tags.artist);
-    const QString title = tags.title.empty() ? form_.List1->text(form_.List1->currentRow())
-                                             : QString::fromStdString(tags.title);
+    QString title = tags.title.empty() ? form_.List1->text(form_.List1->currentRow())
+                                       : QString::fromStdString(tags.title);
     if (artist.isEmpty()) return title;
     return title.isEmpty() ? artist : artist + QStringLiteral(" \u2013 ") + title;
 }
