@@ -7,7 +7,7 @@ namespace kelto::app {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: kelto-player [--help] [--version] [--] [FILE...]\n"
+    "Usage: kelto-player [--help] [--version] [--forget] [--] [FILE...]\n"
     "\n"
     "Kelto Player, a small media player for audio and video files.\n"
     "The playlist is kept in pl1.txt (titles) and pl2.txt (full paths) in the\n"
@@ -23,13 +23,24 @@ constexpr const char* kUsage =
     "\n"
     "Files can also be dropped on the window (a folder adds the media files\n"
     "below it), and the player answers the desktop's media keys and controls\n"
-    "(MPRIS 2, org.mpris.MediaPlayer2.kelto_player; try playerctl).\n"
+    "(MPRIS 2, org.mpris.MediaPlayer2.kelto_player; try playerctl), which show\n"
+    "the playing file's tags and cover. A sound file's video area shows its cover.\n"
+    "An http:// or https:// address in the playlist plays as a live station, its\n"
+    "current song on the title strip.\n"
     "\n"
     "In full screen: F1 play the selected entry again, F2 pause or resume,\n"
     "F3 stop and leave full screen, F4 slow motion, Escape leave full screen.\n"
     "\n"
+    "The player remembers, in $XDG_STATE_HOME/kelto-player/history.sqlite\n"
+    "(~/.local/state/kelto-player/ when unset): where each file was left, the\n"
+    "audio and subtitle tracks chosen for it and when it was last played, under\n"
+    "a digest of its path, size and time rather than its name; and the volume\n"
+    "and mute. A file left more than 30 s in and before its last 5 % is offered\n"
+    "for ten seconds when it plays again: press R to continue from there.\n"
+    "\n"
     "  -h, --help     show this text and exit\n"
     "      --version  show the version and exit\n"
+    "      --forget   delete the history and exit\n"
     "      --         take every later argument as a file\n"
     "\n"
     "Exit status: 0 when done (also when the files went to the folder's\n"
@@ -46,6 +57,10 @@ CommandLineAnswer AnswerCommandLine(const std::vector<std::string>& args) {
             options = false;
         } else if (options && (arg == "--help" || arg == "-h")) {
             return {true, 0, kUsage, {}};
+        } else if (options && arg == "--forget") {
+            CommandLineAnswer forget{true, 0, {}, {}};
+            forget.forget = true;
+            return forget;
         } else if (options && arg == "--version") {
             return {true, 0, std::string("kelto-player ") + kVersion + "\n", {}};
         } else if (options && arg.size() > 1 && arg[0] == '-') {

@@ -14,9 +14,11 @@ struct CommandLineAnswer {
     std::string text;
     // The files to add and play, in the order given, as given.
     std::vector<std::string> files;
+    // --forget: the history is to be deleted, and the program ends (finish is true).
+    bool forget = false;
 };
 
-// kelto-player [--help] [--version] [--] [FILE...]. Every argument that does
+// kelto-player [--help] [--version] [--forget] [--] [FILE...]. Every argument that does
 // not start with '-' is a file, and so is every argument after "--"; another
 // option is ignored with a warning. `args` excludes the program name; the
 // window system toolkit's own options are best taken out first, or their

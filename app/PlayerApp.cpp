@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <cmath>
 #include <utility>
 
 #include "mciservice/MediaContentProbe.h"
@@ -10,6 +11,7 @@
 #include "platform/widgets/NativeWindowRect.h"
 #include "platform/widgets/asxToolbar.h"
 #include "platform/widgets/cpvSlider.h"
+#include "ui/CoverView.h"
 #include "ui/FileDrop.h"
 
 namespace kelto::app {
@@ -35,7 +37,11 @@ PlayerApp::PlayerApp(std::unique_ptr<platform::MciPlatform> platform,
       lifecycle_(*form_, media_, files),
       refresh_(*form_, media_),
       endOfMedia_(*form_, media_, playback_),
-      keys_(*form_, media_, playback_) {
+      keys_(*form_, media_, playback_),
+      // The service's tags, where the platform is the service itself.
+      nowPlaying_(std::make_unique<player::NowPlaying>(
+          *form_, playback_, dynamic_cast<platform::TrackTagSource*>(platform_.get()),
+          new ui::CoverView(form_->Picture1))) {
     Connect();
 }
 
@@ -55,7 +61,32 @@ void PlayerApp::OpenFiles(const QStringList& paths) {
 
 void PlayerApp::EnableDesktop(const QDBusConnection& bus) {
     desktop_ = std::make_unique<desktop::DesktopSession>(
-        desktop::PlayerParts{*form_, media_, playback_, endOfMedia_, editor_}, bus);
+        desktop::PlayerParts{*form_, media_, playback_, endOfMedia_, editor_, nowPlaying_.get()},
+        bus);
+    KeepDesktopVolume();
+}
+
+void PlayerApp::EnableHistory(const QString& folder) {
+    history_ = std::make_unique<history::History>(folder);
+    memory_ = std::make_unique<history::PlaybackMemory>(*form_, media_, *history_);
+    continueKey_ = std::make_unique<history::ContinueKey>(*form_, *memory_);
+    volume_ = std::make_unique<history::VolumeMemory>(*form_, media_, *history_);
+    memory_->setOnStarted([this] { volume_->Started(); });
+    playback_.setListener(memory_.get());
+    KeepDesktopVolume();
+}
+
+void PlayerApp::KeepDesktopVolume() {
+    if (!desktop_ || !volume_) return;
+    QObject::connect(
+        &desktop_->watch(), &desktop::PlaybackWatch::changed, &wiring_,
+        [this](const desktop::PlaybackSnapshot& before, const desktop::PlaybackSnapshot& now) {
+            // A change while one file stays open was asked for;
+            // a new file's own volume was not.
+            if (before.open && now.open && before.path == now.path && before.volume != now.volume) {
+                volume_->Chosen(static_cast<std::int32_t>(std::lround(now.volume * 1000.0)));
+            }
+        });
 }
 
 void PlayerApp::Connect() {
@@ -85,8 +116,11 @@ void PlayerApp::Connect() {
     // Full screen laid out again at the size the window manager gave.
     QObject::connect(&form, &ui::Form1::maximisedResized, context,
                      [this] { playback_.EnterFullScreen(); });
-    QObject::connect(&form, &ui::Form1::queryUnload, context,
-                     [this] { lifecycle_.Form_QueryUnload(); });
+    QObject::connect(&form, &ui::Form1::queryUnload, context, [this] {
+        // Where the file was left is asked before the media are closed.
+        if (memory_) memory_->Leaving();
+        lifecycle_.Form_QueryUnload();
+    });
     QObject::connect(&form, &ui::Form1::unload, context, [this] { lifecycle_.Form_Unload(); });
 
     // Files and folders dropped on the playlist or the video area join the

@@ -6,10 +6,15 @@
 #include <memory>
 
 #include "desktop/DesktopSession.h"
+#include "history/ContinueKey.h"
+#include "history/History.h"
+#include "history/PlaybackMemory.h"
+#include "history/VolumeMemory.h"
 
 #include "mci/ModuleMultimedia.h"
 #include "platform/MciPlatform.h"
 #include "platform/MediaProbe.h"
+#include "player/NowPlaying.h"
 #include "player/PlaybackControl.h"
 #include "playlist/PlaylistEditor.h"
 #include "playlist/PlaylistFiles.h"
@@ -59,6 +64,12 @@ public:
     void EnableDesktop(const QDBusConnection& bus);
     desktop::DesktopSession* desktop() { return desktop_.get(); }
 
+    // Keeps the history in `folder`: where each file was left, with the offer
+    // to continue there. Call once, before Start.
+    void EnableHistory(const QString& folder);
+    history::History* history() { return history_.get(); }
+    history::PlaybackMemory* memory() { return memory_.get(); }
+
     ui::Form1& form() { return *form_; }
     mci::ModuleMultimedia& media() { return media_; }
     player::PlaybackControl& playback() { return playback_; }
@@ -67,6 +78,9 @@ public:
 
 private:
     void Connect();
+    // Once both the desktop and the history are on: a volume set from the
+    // desktop is kept.
+    void KeepDesktopVolume();
 
     std::unique_ptr<platform::MciPlatform> platform_;
     std::unique_ptr<platform::MediaProbe> probe_;
@@ -78,7 +92,12 @@ private:
     status::StatusRefresh refresh_;
     status::EndOfMedia endOfMedia_;
     status::FullScreenKeys keys_;
+    std::unique_ptr<player::NowPlaying> nowPlaying_;
     std::unique_ptr<desktop::DesktopSession> desktop_;
+    std::unique_ptr<history::History> history_;
+    std::unique_ptr<history::PlaybackMemory> memory_;
+    std::unique_ptr<history::ContinueKey> continueKey_;
+    std::unique_ptr<history::VolumeMemory> volume_;
     // Context of every connection; as the last member it goes first, so no
     // signal reaches a handler that is already gone.
     QObject wiring_;

@@ -11,6 +11,7 @@
 #include "app/PlayerApp.h"
 #include "app/ServiceTrace.h"
 #include "desktop/FolderClaim.h"
+#include "history/HistoryStore.h"
 #include "mciservice/MediaContentProbe.h"
 #include "playlist/PlaylistEditor.h"
 
@@ -18,6 +19,13 @@ int main(int argc, char** argv) {
     kelto::app::InstallServiceTrace();
     const kelto::app::CommandLineAnswer early =
         kelto::app::AnswerCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (early.forget) {
+        bool ok = false;
+        const QString said = kelto::history::HistoryStore::Forget(
+            kelto::history::HistoryStore::DefaultFolder(), &ok);
+        std::fputs(said.toLocal8Bit().constData(), ok ? stdout : stderr);
+        return ok ? 0 : 1;
+    }
     if (early.finish) {
         std::fputs(early.text.c_str(), early.status == 0 ? stdout : stderr);
         return early.status;
@@ -52,6 +60,7 @@ int main(int argc, char** argv) {
     }
 
     kelto::app::PlayerApp player;
+    player.EnableHistory(kelto::history::HistoryStore::DefaultFolder());
     if (bus.isConnected()) player.EnableDesktop(bus);
     QObject::connect(&claim, &kelto::desktop::FolderClaim::filesArrived, &application,
                      [&player](const QStringList& paths) { player.OpenFiles(paths); });

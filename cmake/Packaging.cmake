@@ -33,7 +33,8 @@ player's playback service from a shell.]=])
 # (demuxers and decoders, the MIDI synthesiser, the X video sink), a sound
 # output (autoaudiosink finds either), the General MIDI soundfont the
 # synthesiser is given, and the window's faces (with the Liberation faces as
-# the stand-ins the window names).
+# the stand-ins the window names), and the SQLite driver of Qt's SQL module
+# that the history is kept with.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(kelto_runtime_depends
   gstreamer1.0-plugins-base
@@ -45,7 +46,8 @@ set(kelto_runtime_depends
   "gstreamer1.0-pulseaudio | gstreamer1.0-alsa"
   "timgm6mb-soundfont | fluid-soundfont-gm"
   fonts-wine
-  fonts-liberation2)
+  fonts-liberation2
+  libqt6sql6-sqlite)
 list(JOIN kelto_runtime_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 
 # The shipped programs resolve every symbol at start and then make their

@@ -107,6 +107,7 @@ std::int64_t MediaCommands::SeekTo(std::int64_t positionUs) {
     const std::optional<std::int32_t> rounded = mci::RoundToInt32(frames);
     if (!rounded) return -1;
     const std::int32_t target = std::min(*rounded, lengthFrames);
+    parts_.playback.NoteChoice();
     form.state.lastResult = parts_.media.SeekAndPlay(alias, target);
     player::ShowLastResult(form);
     watch_.Refresh();

@@ -42,8 +42,13 @@ QVariantMap MetadataOf(const PlaybackSnapshot& s) {
     if (s.open && s.lengthUs > 0) {
         metadata.insert(QStringLiteral("mpris:length"), qlonglong{s.lengthUs});
     }
-    metadata.insert(QStringLiteral("xesam:title"), s.title);
+    // The tags' title where the file has one; the entry's, as the window shows it, otherwise.
+    metadata.insert(QStringLiteral("xesam:title"), s.tagTitle.isEmpty() ? s.title : s.tagTitle);
     metadata.insert(QStringLiteral("xesam:url"), UrlOf(s));
+    if (!s.artists.isEmpty()) metadata.insert(QStringLiteral("xesam:artist"), s.artists);
+    if (!s.album.isEmpty()) metadata.insert(QStringLiteral("xesam:album"), s.album);
+    if (s.trackNumber > 0) metadata.insert(QStringLiteral("xesam:trackNumber"), s.trackNumber);
+    if (!s.artUrl.isEmpty()) metadata.insert(QStringLiteral("mpris:artUrl"), s.artUrl);
     return metadata;
 }
 

@@ -36,6 +36,15 @@ PlaybackSnapshot PlaybackWatch::Take() {
         now.path = form.List2->text(now.row);
         now.pathBytes = form.List2->bytes(now.row);
     }
+    if (parts_.nowPlaying != nullptr && now.row >= 0 &&
+        parts_.nowPlaying->current().path == now.pathBytes.toStdString()) {
+        const player::NowPlaying::Track& track = parts_.nowPlaying->current();
+        now.tagTitle = QString::fromStdString(track.tags.title);
+        if (!track.tags.artist.empty()) now.artists = {QString::fromStdString(track.tags.artist)};
+        now.album = QString::fromStdString(track.tags.album);
+        now.trackNumber = static_cast<int>(track.tags.trackNumber);
+        now.artUrl = track.artUrl;
+    }
     now.autoReplay = form.Check->checkState() == Qt::Checked;
     now.failed = !form.state.playFailure.empty();
     // The window is closing: its media are being closed and must not be asked.

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <cstdint>
 
@@ -24,6 +25,13 @@ struct PlaybackSnapshot {
     int row = -1;
     int count = 0;
     QString title;
+    // From the playing file's tags (a station's song as its title); empty
+    // when it has none, or the selection is another entry.
+    QString tagTitle;
+    QStringList artists;
+    QString album;
+    int trackNumber = 0;
+    QString artUrl;
     QString path;
     // The path's bytes as the playlist holds them, which may not be UTF-8.
     QByteArray pathBytes;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mci/ModuleMultimedia.h"
+#include "player/NowPlaying.h"
 #include "player/PlaybackControl.h"
 #include "playlist/PlaylistEditor.h"
 #include "status/EndOfMedia.h"
@@ -17,6 +18,8 @@ struct PlayerParts {
     player::PlaybackControl& playback;
     status::EndOfMedia& endOfMedia;
     playlist::PlaylistEditor& editor;
+    // The playing file's tags and cover; null where none are read.
+    const player::NowPlaying* nowPlaying = nullptr;
 };
 
 }  // namespace kelto::desktop

@@ -100,6 +100,10 @@ std::string ModuleMultimedia::PlayMedia(const std::string& alias, const std::str
 
 // The command words keep the letter case the player has always sent ("Close", but "play" in
 // PlayMedia and "Play" in SeekAndPlay); the service matches any case, a command log does not.
+std::string ModuleMultimedia::PlayOn(const std::string& alias) {
+    return SendCommand("play " + alias);
+}
+
 std::string ModuleMultimedia::CloseMedia(const std::string& alias) {
     return SendCommand("Close " + alias);
 }

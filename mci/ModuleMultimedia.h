@@ -33,6 +33,9 @@ public:
     // Empty `from` means "0"; empty `to` means the length in frames (-1 when
     // unknown). Non-empty values are inserted unchanged.
     std::string PlayMedia(const std::string& alias, const std::string& from, const std::string& to);
+    // "play" with no places: on from where the device stands, as a live
+    // stream, which has no length to play to, is played.
+    std::string PlayOn(const std::string& alias);
     std::string CloseMedia(const std::string& alias);
     std::string PauseMedia(const std::string& alias);
     std::string StopMedia(const std::string& alias);

@@ -30,6 +30,12 @@ struct CommandContext {
 
 using CommandHandler = std::uint32_t (*)(CommandContext&);
 
+// A device opened on a file, or one opened "new" to record into.
+using DeviceKinds = std::uint8_t;
+inline constexpr DeviceKinds kFileDevice = 1;
+inline constexpr DeviceKinds kNewDevice = 2;
+inline constexpr DeviceKinds kEveryKind = kFileDevice | kNewDevice;
+
 struct CommandSpec {
     std::string_view verb;
     std::span<const KeywordSpec> keywords = {};
@@ -49,8 +55,12 @@ struct CommandSpec {
     // Ends a play in progress: a notification waiting for its end is aborted
     // (superseded when this command asks for one itself).
     bool interrupts = false;
+    // With "notify", told when the action it starts ends (a play, a recording).
+    bool toldAtEnd = false;
     // Devices of other types do not know the command (261).
     DeviceTypes types = kEveryType;
+    // The kinds of device that can do it at all (274 for the others).
+    DeviceKinds kinds = kEveryKind;
     CommandHandler handler = nullptr;
 };
 

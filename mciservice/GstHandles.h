@@ -31,6 +31,11 @@ struct GstBufferUnref {
 };
 using GstBufferPtr = std::unique_ptr<GstBuffer, GstBufferUnref>;
 
+struct GstSampleUnref {
+    void operator()(GstSample* sample) const { gst_sample_unref(sample); }
+};
+using GstSamplePtr = std::unique_ptr<GstSample, GstSampleUnref>;
+
 struct GstIteratorFree {
     void operator()(GstIterator* iterator) const { gst_iterator_free(iterator); }
 };

@@ -5,9 +5,11 @@
 #include "mciservice/AudioSinkProbe.h"
 #include "mciservice/CommandHandlers.h"
 #include "mciservice/CommandTable.h"
+#include "mciservice/DeviceRules.h"
 #include "mciservice/DeviceTable.h"
 #include "mciservice/ErrorCodes.h"
 #include "mciservice/PlaybackTrace.h"
+#include "mciservice/TagCollector.h"
 #include "platform/MciErrorTexts.h"
 
 namespace kelto::mciservice {
@@ -74,6 +76,9 @@ std::uint32_t RunOn(const CommandSpec& entry, const CommandLine& line, CommandCo
         rc != mcierr::kNone) {
         return rc;
     }
+    if (const std::uint32_t rc = DeviceRules::Admit(entry, device); rc != mcierr::kNone) {
+        return rc;
+    }
     return entry.handler(context);
 }
 
@@ -93,6 +98,22 @@ MciService::~MciService() { devices_->Clear(); }
 
 std::size_t MciService::OpenDeviceCount() const { return devices_->Size(); }
 
+std::uint64_t MciService::TagsVersion(std::string_view alias) const {
+    const MediaDevice* device = devices_->Find(alias);
+    return device != nullptr && device->Tags() != nullptr ? device->Tags()->Version() : 0;
+}
+
+platform::TrackTags MciService::Tags(std::string_view alias) const {
+    const MediaDevice* device = devices_->Find(alias);
+    return device != nullptr && device->Tags() != nullptr ? device->Tags()->Tags()
+                                                          : platform::TrackTags{};
+}
+
+std::string MciService::StreamFailure(std::string_view alias) const {
+    const MediaDevice* device = devices_->Find(alias);
+    return device != nullptr ? device->StreamFailure() : std::string();
+}
+
 std::string_view NotifyWord(NotifyStatus status) {
     switch (status) {
         case NotifyStatus::Superseded:
@@ -107,47 +128,17 @@ std::string_view NotifyWord(NotifyStatus status) {
     return "successful";
 }
 
-void MciService::Notify(std::string_view alias, NotifyStatus status) const {
-    if (options_.notify) {
-        options_.notify(alias, status);
-    }
-}
-
 void MciService::Poll() {
-    for (const DeviceTable::Open& open : devices_->List()) {
-        MediaDevice& device = *open.device;
-        if (device.NotifyPending()) {
-            device.Poll();
-            if (device.IsStopped()) {
-                device.SetNotifyPending(false);
-                Notify(open.alias,
-                       device.EndedInError() ? NotifyStatus::Failure : NotifyStatus::Successful);
-            }
-        }
-    }
+    rules_.Poll(*devices_);
     devices_->CloseStopped();
 }
 
 std::uint32_t MciService::RunNotifying(const CommandSpec& entry, const CommandLine& line,
                                        CommandContext& context, std::string_view alias) {
     const bool notify = AsksNotify(line);
-    MediaDevice& device = *context.device;
-    // A play that a later command ends no longer ends by itself.
-    if (entry.interrupts && device.NotifyPending()) {
-        device.SetNotifyPending(false);
-        Notify(alias, notify ? NotifyStatus::Superseded : NotifyStatus::Aborted);
-    }
+    rules_.BeforeCommand(entry, notify, *context.device, alias);
     const std::uint32_t rc = RunOn(entry, line, context);
-    if (rc != mcierr::kNone || !notify) {
-        return rc;
-    }
-    // A play under way is told at its end; everything else is done now.
-    if ((entry.handler == handlers::Play || entry.handler == handlers::Record) &&
-        !device.IsStopped()) {
-        device.SetNotifyPending(true);
-    } else {
-        Notify(alias, NotifyStatus::Successful);
-    }
+    rules_.AfterCommand(entry, notify, rc, context.device, alias);
     return rc;
 }
 
@@ -194,18 +185,12 @@ std::uint32_t MciService::Dispatch(std::string_view command, std::string& reply)
             rc != mcierr::kNone) {
             return rc;
         }
-        if (all && entry->interrupts) {
-            for (const DeviceTable::Open& open : devices_->List()) {
-                if (open.device->NotifyPending()) {
-                    open.device->SetNotifyPending(false);
-                    Notify(open.alias,
-                           AsksNotify(line) ? NotifyStatus::Superseded : NotifyStatus::Aborted);
-                }
-            }
+        if (all) {
+            rules_.BeforeAll(*entry, AsksNotify(line), *devices_);
         }
         const std::uint32_t rc = entry->handler(context);
-        if (rc == mcierr::kNone && AsksNotify(line) && !entry->opensDevice) {
-            Notify(line.device.text, NotifyStatus::Successful);
+        if (!entry->opensDevice) {
+            rules_.AfterCommand(*entry, AsksNotify(line), rc, nullptr, line.device.text);
         }
         return rc;
     }

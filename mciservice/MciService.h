@@ -5,8 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include "mciservice/DeviceRules.h"
 #include "mciservice/ServiceOptions.h"
 #include "mciservice/ShortPathTable.h"
+#include "platform/TrackTags.h"
 
 namespace kelto::mciservice {
 
@@ -35,6 +37,12 @@ public:
 
     std::size_t OpenDeviceCount() const;
 
+    // What the device open under `alias` has read of its tags, and why its
+    // stream stopped; no command asks for these.
+    std::uint64_t TagsVersion(std::string_view alias) const;
+    platform::TrackTags Tags(std::string_view alias) const;
+    std::string StreamFailure(std::string_view alias) const;
+
     // The short names this service hands out and reads back in open commands.
     ShortPathTable& ShortPaths() { return shortPaths_; }
 
@@ -51,9 +59,10 @@ private:
     // Runs the command on the device and tells what its "notify" asks.
     std::uint32_t RunNotifying(const CommandSpec& entry, const CommandLine& line,
                                CommandContext& context, std::string_view alias);
-    void Notify(std::string_view alias, NotifyStatus status) const;
 
     ServiceOptions options_;
+    // Reads options_'s notify callback.
+    DeviceRules rules_{options_.notify};
     ShortPathTable shortPaths_;
     // Declared before the devices, so that it outlives every pipeline that
     // took a sink from it.

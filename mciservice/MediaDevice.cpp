@@ -7,7 +7,7 @@
 #include <cerrno>
 
 #include "mciservice/ErrorCodes.h"
-#include "mciservice/WaveRecorder.h"
+#include "mciservice/StreamPipeline.h"
 
 namespace kelto::mciservice {
 
@@ -63,26 +63,6 @@ std::uint32_t CheckFile(const std::string& path) {
 
 }  // namespace
 
-// What a new wave device has in place of a file: the recorded sound, which
-// plays nowhere; only its length moves.
-class RecordedSound final : public PlaybackPipeline {
-public:
-    RecordedSound() { info_.duration = 0; }
-    const StreamInfo& Info() const override { return info_; }
-    void SetLength(GstClockTime length) { info_.duration = length; }
-    bool Seek(double, GstClockTime, GstClockTime) override { return true; }
-    bool SetPlaying(bool) override { return true; }
-    std::optional<GstClockTime> Position() const override { return std::nullopt; }
-    Events Drain() override { return {}; }
-    Events Wait(GstClockTime, bool) override { return {}; }
-    void SetVolume(double) override {}
-    void SetMute(bool) override {}
-    void SetPictureSize(int, int) override {}
-
-private:
-    StreamInfo info_;
-};
-
 std::uint32_t MediaDevice::Open(const std::string& path, const OpenOptions& options,
                                 std::unique_ptr<MediaDevice>& out) {
     std::unique_ptr<MediaDevice> device(new MediaDevice());
@@ -93,15 +73,19 @@ std::uint32_t MediaDevice::Open(const std::string& path, const OpenOptions& opti
         device->recordsNew_ = true;
         device->captureDevice_ = options.captureDevice;
         device->path_.clear();
-        auto sound = std::make_unique<RecordedSound>();
-        device->recordedPipeline_ = sound.get();
-        device->pipeline_ = std::move(sound);
+        device->pipeline_ = std::make_unique<RecordedSound>(device->sound_);
         out = std::move(device);
         return mcierr::kNone;
     }
     // The caption a window of the device's own shows until "window ... text" changes it.
     device->windowText_ = path.substr(path.find_last_of('/') + 1);
-    if (options.opener != nullptr && *options.opener) {
+    if (IsWebAddress(path) && !(options.opener != nullptr && *options.opener)) {
+        // A station plays under the digital-video type only, as sound.
+        if (options.type != DeviceType::DigitalVideo) {
+            return mcierr::kInvalidFile;
+        }
+        device->pipeline_ = StreamPipeline::Open(path, options.audioSinks);
+    } else if (options.opener != nullptr && *options.opener) {
         if (const std::uint32_t rc = (*options.opener)(path, device->pipeline_);
             rc != mcierr::kNone) {
             return rc;
@@ -127,7 +111,7 @@ std::uint32_t MediaDevice::Open(const std::string& path, const OpenOptions& opti
     }
     if (options.type == DeviceType::WaveAudio) {
         // A file that cannot be read here (a stand-in's) keeps the plainest format.
-        device->wave_ = ReadWaveFormat(path).value_or(WaveFormat{});
+        device->sound_.SetFormat(ReadWaveFormat(path).value_or(WaveFormat{}));
     } else if (options.type == DeviceType::Sequencer) {
         device->fileTempo_ = ReadMidiTempo(path);
     }
@@ -177,9 +161,9 @@ std::int64_t MediaDevice::ToUnits(GstClockTime time) const {
         case TimeFormat::Frames:
             return scale(Info().fpsNum, std::int64_t{Info().fpsDen} * GST_SECOND);
         case TimeFormat::Samples:
-            return scale(wave_.samplesPerSec, GST_SECOND);
+            return scale(sound_.Format().samplesPerSec, GST_SECOND);
         case TimeFormat::Bytes:
-            return scale(wave_.samplesPerSec, GST_SECOND) * wave_.alignment;
+            return scale(sound_.Format().samplesPerSec, GST_SECOND) * sound_.Format().alignment;
         // Sixteenth notes: four to a beat.
         case TimeFormat::SongPointer:
             return scale(fileTempo_ * 4, 60 * GST_SECOND);
@@ -213,11 +197,11 @@ GstClockTime MediaDevice::FromUnits(std::int64_t units) const {
         case TimeFormat::Frames:
             return scale(std::int64_t{Info().fpsDen} * GST_SECOND, Info().fpsNum);
         case TimeFormat::Samples:
-            return scale(GST_SECOND, wave_.samplesPerSec);
+            return scale(GST_SECOND, sound_.Format().samplesPerSec);
         case TimeFormat::Bytes:
-            return gst_util_uint64_scale_round(value / static_cast<guint64>(wave_.alignment),
-                                               GST_SECOND,
-                                               static_cast<guint64>(wave_.samplesPerSec));
+            return gst_util_uint64_scale_round(
+                value / static_cast<guint64>(sound_.Format().alignment), GST_SECOND,
+                static_cast<guint64>(sound_.Format().samplesPerSec));
         case TimeFormat::SongPointer:
             return scale(60 * GST_SECOND, fileTempo_ * 4);
         case TimeFormat::Smpte24:
@@ -258,10 +242,14 @@ std::string MediaDevice::UnitsText(std::int64_t units) const {
 
 GstClockTime MediaDevice::CurrentTime() const {
     if (mode_ == Mode::Recording) {
-        return BytesToTime(recordAt_ + recorder_->Size());
+        return sound_.RecordingAt();
     }
     if (mode_ != Mode::Playing) {
         return position_;
+    }
+    // A stream's places only grow; it has no end to keep them within.
+    if (Info().live) {
+        return std::max(pipeline_->Position().value_or(position_), position_);
     }
     // Just after a seek the pipeline may still report where it was.
     const GstClockTime now = pipeline_->Position().value_or(playStart_);
@@ -270,8 +258,8 @@ GstClockTime MediaDevice::CurrentTime() const {
 
 void MediaDevice::Poll() {
     if (mode_ == Mode::Recording) {
-        UpdateRecordedLength();
-        if (recorder_->Failed() || (recordBytes_ && recorder_->Size() >= *recordBytes_)) {
+        end_ = Info().duration;
+        if (sound_.RecordingEnded()) {
             FinishRecording();
         }
         return;
@@ -323,9 +311,13 @@ bool MediaDevice::StartSegment(GstClockTime start) {
 
 std::uint32_t MediaDevice::Play(std::optional<std::int64_t> from, std::optional<std::int64_t> to,
                                 bool wait) {
-    // A recording is only kept, not played, until it is saved and opened.
-    if (recordsNew_) {
-        return mcierr::kUnsupportedFunction;
+    // A stream plays on from where it is, and only on: it has no places to
+    // start or stop at.
+    if (Info().live) {
+        if (from || to) return mcierr::kOutOfRange;
+        if (!pipeline_->SetPlaying(true)) return mcierr::kDriverInternal;
+        mode_ = Mode::Playing;
+        return mcierr::kNone;
     }
     if ((from && OutOfRange(*from)) || (to && OutOfRange(*to))) {
         return mcierr::kOutOfRange;
@@ -405,6 +397,7 @@ std::uint32_t MediaDevice::Stop() {
 }
 
 std::uint32_t MediaDevice::Seek(std::optional<std::int64_t> target, bool toEnd, bool wait) {
+    if (Info().live) return mcierr::kUnsupportedFunction;
     if (target && OutOfRange(*target)) {
         return mcierr::kOutOfRange;
     }
@@ -467,6 +460,8 @@ std::uint32_t MediaDevice::SetSpeed(std::int64_t thousandths) {
     if (thousandths == speed_) {
         return mcierr::kNone;
     }
+    // A station sends at its own pace.
+    if (Info().live) return mcierr::kUnsupportedFunction;
     speed_ = thousandths;
     if (mode_ == Mode::Playing) {
         const GstClockTime now = CurrentTime();
@@ -499,11 +494,13 @@ std::uint32_t MediaDevice::SetVolume(std::int64_t thousandths) {
 std::uint32_t MediaDevice::Status(Kw item, std::string& reply) {
     switch (item) {
         case Kw::Length:
+            // Not 0: a caller testing position >= length would find a stream ended at once.
+            if (Info().live) return mcierr::kUnsupportedFunction;
             reply = UnitsText(LengthUnits());
             break;
         case Kw::Position: {
             std::int64_t units = ToUnits(CurrentTime());
-            if (mode_ == Mode::Playing && !Packed()) {
+            if (mode_ == Mode::Playing && !Packed() && !Info().live) {
                 // Only a device that has stopped there stands at the end, so a
                 // caller testing position >= end never sees it while playing.
                 units = std::min(units, std::max<std::int64_t>(ToUnits(end_) - 1, 0));
@@ -532,28 +529,6 @@ std::uint32_t MediaDevice::Status(Kw item, std::string& reply) {
             break;
         case Kw::MediaPresent:
             reply = "true";
-            break;
-        case Kw::BitsPerSample:
-            reply = std::to_string(wave_.bitsPerSample);
-            break;
-        case Kw::Channels:
-            reply = std::to_string(wave_.channels);
-            break;
-        case Kw::SamplesPerSec:
-            reply = std::to_string(wave_.samplesPerSec);
-            break;
-        case Kw::BytesPerSec:
-            reply = std::to_string(wave_.bytesPerSec);
-            break;
-        case Kw::Alignment:
-            reply = std::to_string(wave_.alignment);
-            break;
-        case Kw::FormatTag:
-            reply = wave_.formatTag == 1 ? "pcm" : std::to_string(wave_.formatTag);
-            break;
-        // Nothing is recorded, so there is no input level to give.
-        case Kw::Level:
-            reply = "0";
             break;
         case Kw::Tempo:
             reply = std::to_string((fileTempo_ * speed_ + 500) / 1000);
@@ -605,7 +580,7 @@ std::uint32_t MediaDevice::Status(Kw item, std::string& reply) {
             break;
         }
         default:
-            return mcierr::kBadConstant;
+            return sound_.FormatStatus(item, reply) ? mcierr::kNone : mcierr::kBadConstant;
     }
     return mcierr::kNone;
 }
@@ -688,6 +663,7 @@ std::uint32_t MediaDevice::SetWindowText(std::string_view text) {
 }
 
 std::uint32_t MediaDevice::Step(std::int64_t frames) {
+    if (Info().live) return mcierr::kUnsupportedFunction;
     Halt();
     // One picture's time; a device without pictures counts milliseconds.
     const GstClockTime frame =
@@ -708,6 +684,7 @@ std::uint32_t MediaDevice::Step(std::int64_t frames) {
 }
 
 std::uint32_t MediaDevice::Cue(std::optional<std::int64_t> target) {
+    if (Info().live) return mcierr::kUnsupportedFunction;
     if (target && OutOfRange(*target)) {
         return mcierr::kOutOfRange;
     }
@@ -727,54 +704,10 @@ std::uint32_t MediaDevice::Cue(std::optional<std::int64_t> target) {
 namespace kelto::mciservice {
 
 std::uint32_t MediaDevice::SetWaveFormat(Kw item, std::int64_t value) {
-    // Within what a wave file's header can say, and sound can be.
-    const bool valid = item == Kw::Channels ? value >= 1 && value <= 8
-                       : item == Kw::BitsPerSample
-                           ? value == 8 || value == 16 || value == 24 || value == 32
-                       : item == Kw::SamplesPerSec ? value >= 1000 && value <= 384000
-                                                   : value >= 1 && value <= 0xFFFFFFF;
-    if (!valid) {
-        return mcierr::kOutOfRange;
-    }
-    switch (item) {
-        case Kw::Channels:
-            wave_.channels = value;
-            break;
-        case Kw::BitsPerSample:
-            wave_.bitsPerSample = value;
-            break;
-        case Kw::SamplesPerSec:
-            wave_.samplesPerSec = value;
-            break;
-        case Kw::BytesPerSec:
-            wave_.bytesPerSec = value;
-            return mcierr::kNone;
-        case Kw::Alignment:
-            wave_.alignment = value;
-            return mcierr::kNone;
-        default:
-            return mcierr::kBadConstant;
-    }
-    // PCM's block and byte rate follow from the other three.
-    if (wave_.formatTag == 1) {
-        wave_.alignment = wave_.channels * wave_.bitsPerSample / 8;
-        wave_.bytesPerSec = wave_.samplesPerSec * wave_.alignment;
-    }
-    return mcierr::kNone;
+    return sound_.SetFormatItem(item, value);
 }
 
-std::uint32_t MediaDevice::SetFormatTag(std::string_view tag) {
-    if (EqualsNoCase(tag, "pcm")) {
-        wave_.formatTag = 1;
-        return mcierr::kNone;
-    }
-    const std::optional<std::int64_t> value = ParseInteger(tag);
-    if (!value || *value < 1 || *value > 0xFFFF) {
-        return mcierr::kBadInteger;
-    }
-    wave_.formatTag = *value;
-    return mcierr::kNone;
-}
+std::uint32_t MediaDevice::SetFormatTag(std::string_view tag) { return sound_.SetFormatTag(tag); }
 
 std::uint32_t MediaDevice::SetTempo(std::int64_t beatsPerMinute) {
     const std::int64_t speed = (beatsPerMinute * 1000 + fileTempo_ / 2) / fileTempo_;
@@ -805,93 +738,36 @@ namespace kelto::mciservice {
 
 namespace {
 
-// Long enough for a sound server that is there to start a capture stream.
-constexpr GstClockTime kRecordStartTimeout = 5 * GST_SECOND;
 // Added to the asked-for length when a caller waits for a recording.
 constexpr GstClockTime kRecordWaitMargin = 10 * GST_SECOND;
 
-void PutLittleEndian(std::string& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) {
-        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-    }
-}
-
 }  // namespace
 
-GstClockTime MediaDevice::BytesToTime(std::size_t bytes) const {
-    return gst_util_uint64_scale(bytes, GST_SECOND, static_cast<guint64>(wave_.bytesPerSec));
-}
-
-std::size_t MediaDevice::TimeToBytes(GstClockTime time) const {
-    const guint64 bytes =
-        gst_util_uint64_scale_round(time, static_cast<guint64>(wave_.bytesPerSec), GST_SECOND);
-    return static_cast<std::size_t>(bytes - bytes % static_cast<guint64>(wave_.alignment));
-}
-
-void MediaDevice::UpdateRecordedLength() {
-    std::size_t bytes = recorded_.size();
-    if (mode_ == Mode::Recording) {
-        const std::size_t reach = recordAt_ + recorder_->Size();
-        bytes = recordOverwrite_ ? std::max(bytes, reach) : bytes + recorder_->Size();
-    }
-    recordedPipeline_->SetLength(BytesToTime(bytes));
-    end_ = Info().duration;
-}
-
 void MediaDevice::FinishRecording() {
-    std::vector<std::uint8_t> data = recorder_->Finish();
-    recorder_.reset();
-    if (recordBytes_ && data.size() > *recordBytes_) {
-        data.resize(*recordBytes_);
-    }
-    const auto at = recorded_.begin() + static_cast<std::ptrdiff_t>(recordAt_);
-    if (recordOverwrite_) {
-        const std::size_t kept = std::min(data.size(), recorded_.size() - recordAt_);
-        std::copy_n(data.begin(), kept, at);
-        recorded_.insert(recorded_.end(), data.begin() + static_cast<std::ptrdiff_t>(kept),
-                         data.end());
-    } else {
-        recorded_.insert(at, data.begin(), data.end());
-    }
+    position_ = sound_.FinishRecording();
     mode_ = Mode::Stopped;
-    UpdateRecordedLength();
-    position_ = BytesToTime(recordAt_ + data.size());
+    end_ = Info().duration;
 }
 
 std::uint32_t MediaDevice::Record(std::optional<std::int64_t> from, std::optional<std::int64_t> to,
                                   bool overwrite, bool wait) {
-    // Recording into a file opened from disk is not done: only "open new".
-    if (!recordsNew_) {
-        return mcierr::kUnsupportedFunction;
-    }
     if (mode_ == Mode::Recording) {
         FinishRecording();
     }
     if ((from && OutOfRange(*from)) || (to && *to < 0)) {
         return mcierr::kOutOfRange;
     }
-    const std::size_t start =
-        std::min(TimeToBytes(from ? FromUnits(*from) : position_), recorded_.size());
-    std::optional<std::size_t> bytes;
-    if (to) {
-        const std::size_t stop = TimeToBytes(FromUnits(*to));
-        if (stop <= start) {
-            return mcierr::kOutOfRange;
-        }
-        bytes = stop - start;
+    const GstClockTime start = from ? FromUnits(*from) : position_;
+    const std::optional<GstClockTime> stop =
+        to ? std::optional<GstClockTime>(FromUnits(*to)) : std::nullopt;
+    if (const std::uint32_t rc = sound_.StartRecording(start, stop, overwrite, captureDevice_);
+        rc != mcierr::kNone) {
+        return rc;
     }
-    // Without a capture device the device is not ready to record.
-    recorder_ = captureDevice_ ? WaveRecorder::Start(wave_, kRecordStartTimeout) : nullptr;
-    if (!recorder_) {
-        return mcierr::kDeviceNotReady;
-    }
-    recordAt_ = start;
-    recordOverwrite_ = overwrite;
-    recordBytes_ = bytes;
     mode_ = Mode::Recording;
-    if (wait && bytes) {
+    if (wait && stop) {
         const GstClockTime limit =
-            gst_util_get_timestamp() + BytesToTime(*bytes) + kRecordWaitMargin;
+            gst_util_get_timestamp() + (*stop - std::min(*stop, start)) + kRecordWaitMargin;
         while (mode_ == Mode::Recording && gst_util_get_timestamp() < limit) {
             g_usleep(10000);
             Poll();
@@ -904,9 +780,6 @@ std::uint32_t MediaDevice::Record(std::optional<std::int64_t> from, std::optiona
 }
 
 std::uint32_t MediaDevice::Save(const std::string& path) {
-    if (!recordsNew_) {
-        return mcierr::kUnsupportedFunction;
-    }
     // A stand-in service touches no files, so a fuzzed script writes none.
     if (!captureDevice_) {
         return mcierr::kDeviceNotReady;
@@ -914,50 +787,23 @@ std::uint32_t MediaDevice::Save(const std::string& path) {
     if (mode_ == Mode::Recording) {
         FinishRecording();
     }
-    const auto size = static_cast<std::uint32_t>(recorded_.size());
-    std::string file = "RIFF";
-    PutLittleEndian(file, 36 + size, 4);
-    file += "WAVEfmt ";
-    PutLittleEndian(file, 16, 4);
-    PutLittleEndian(file, static_cast<std::uint32_t>(wave_.formatTag), 2);
-    PutLittleEndian(file, static_cast<std::uint32_t>(wave_.channels), 2);
-    PutLittleEndian(file, static_cast<std::uint32_t>(wave_.samplesPerSec), 4);
-    PutLittleEndian(file, static_cast<std::uint32_t>(wave_.bytesPerSec), 4);
-    PutLittleEndian(file, static_cast<std::uint32_t>(wave_.alignment), 2);
-    PutLittleEndian(file, static_cast<std::uint32_t>(wave_.bitsPerSample), 2);
-    file += "data";
-    PutLittleEndian(file, size, 4);
-    file.append(recorded_.begin(), recorded_.end());
-    // Written under a temporary name and renamed over the old file, so that a
-    // failed save never leaves half a file.
-    GError* error = nullptr;
-    if (!g_file_set_contents(path.c_str(), file.data(), static_cast<gssize>(file.size()), &error)) {
-        g_clear_error(&error);
-        return mcierr::kFileNotFound;
-    }
-    return mcierr::kNone;
+    return sound_.Save(path);
 }
 
 std::uint32_t MediaDevice::Delete(std::optional<std::int64_t> from,
                                   std::optional<std::int64_t> to) {
-    if (!recordsNew_) {
-        return mcierr::kUnsupportedFunction;
-    }
     if (mode_ == Mode::Recording) {
         FinishRecording();
     }
     if ((from && OutOfRange(*from)) || (to && OutOfRange(*to))) {
         return mcierr::kOutOfRange;
     }
-    const std::size_t start = std::min(TimeToBytes(from ? FromUnits(*from) : 0), recorded_.size());
-    const std::size_t stop =
-        std::min(to ? TimeToBytes(FromUnits(*to)) : recorded_.size(), recorded_.size());
-    if (start > stop) {
+    const std::optional<GstClockTime> stop =
+        to ? std::optional<GstClockTime>(FromUnits(*to)) : std::nullopt;
+    if (!sound_.Delete(from ? FromUnits(*from) : 0, stop)) {
         return mcierr::kOutOfRange;
     }
-    recorded_.erase(recorded_.begin() + static_cast<std::ptrdiff_t>(start),
-                    recorded_.begin() + static_cast<std::ptrdiff_t>(stop));
-    UpdateRecordedLength();
+    end_ = Info().duration;
     position_ = std::min(position_, Info().duration);
     return mcierr::kNone;
 }

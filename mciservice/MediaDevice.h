@@ -16,11 +16,9 @@
 #include "mciservice/MediaPipeline.h"
 #include "mciservice/ServiceOptions.h"
 #include "mciservice/VideoWindow.h"
+#include "mciservice/WaveSound.h"
 
 namespace kelto::mciservice {
-
-class RecordedSound;
-class WaveRecorder;
 
 // One open file of one of the device types: its mode, position, time
 // format, speed and picture, on top of a GStreamer pipeline. Every method
@@ -129,6 +127,10 @@ public:
     std::int64_t FrameRate() const;
     // The caption of the video window.
     const std::string& WindowText() const { return windowText_; }
+    // What the file's or the station's tags say, read as it plays; null for none.
+    const TagCollector* Tags() const { return pipeline_->Tags(); }
+    // Why a stream stopped; empty while it plays and for files.
+    std::string StreamFailure() const { return pipeline_->Failure(); }
 
 private:
     enum class Mode { Stopped, Playing, Paused, Recording };
@@ -147,10 +149,6 @@ private:
     std::string UnitsText(std::int64_t units) const;
     const StreamInfo& Info() const { return pipeline_->Info(); }
     GstClockTime CurrentTime() const;
-    GstClockTime BytesToTime(std::size_t bytes) const;
-    std::size_t TimeToBytes(GstClockTime time) const;
-    // The recorded sound's length follows what is kept and what is coming.
-    void UpdateRecordedLength();
     void FinishRecording();
     double Rate() const { return static_cast<double>(speed_) / 1000.0; }
     // Starts the pipeline on [start, end_] at the current speed.
@@ -158,6 +156,8 @@ private:
     void Halt();
     void FinishPlay();
 
+    // The format, and what a new device recorded; its stand-in pipeline reads it.
+    WaveSound sound_;
     // The window must outlive the pipeline whose sink draws into it.
     std::unique_ptr<VideoWindow> window_;
     std::unique_ptr<PlaybackPipeline> pipeline_;
@@ -183,13 +183,6 @@ private:
     bool notifyPending_ = false;
     bool recordsNew_ = false;
     bool captureDevice_ = true;
-    RecordedSound* recordedPipeline_ = nullptr;  // the pipeline_ of a new device
-    std::unique_ptr<WaveRecorder> recorder_;
-    std::vector<std::uint8_t> recorded_;
-    std::size_t recordAt_ = 0;
-    bool recordOverwrite_ = false;
-    std::optional<std::size_t> recordBytes_;
-    WaveFormat wave_;
     std::int64_t fileTempo_ = 120;
     std::string port_ = "mapper";
 };

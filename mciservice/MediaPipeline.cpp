@@ -13,6 +13,7 @@
 #include "mciservice/ProgramStreamLength.h"
 #include "mciservice/StalledDemuxer.h"
 #include "mciservice/StreamDuration.h"
+#include "mciservice/TagCollector.h"
 
 namespace kelto::mciservice {
 
@@ -72,8 +73,18 @@ bool IsMissingDecoder(GstMessage* message) {
     return kind.starts_with("audio/") || kind.starts_with("video/");
 }
 
-GstBusSyncReply FilterMessages(GstBus*, GstMessage* message, gpointer) {
+GstBusSyncReply FilterMessages(GstBus*, GstMessage* message, gpointer data) {
     switch (GST_MESSAGE_TYPE(message)) {
+        case GST_MESSAGE_TAG: {
+            GstTagList* tags = nullptr;
+            gst_message_parse_tag(message, &tags);
+            if (tags != nullptr) {
+                (*static_cast<std::shared_ptr<TagCollector>*>(data))->Add(tags);
+                gst_tag_list_unref(tags);
+            }
+            gst_message_unref(message);
+            return GST_BUS_DROP;
+        }
         case GST_MESSAGE_EOS:
         case GST_MESSAGE_ERROR:
         case GST_MESSAGE_ASYNC_DONE:
@@ -159,7 +170,10 @@ bool MediaPipeline::Build(const std::string& path, std::uint64_t videoWindow,
     g_signal_connect(playbin_.get(), "element-setup", G_CALLBACK(OnElementSetup), nullptr);
 
     bus_.reset(gst_element_get_bus(playbin_.get()));
-    gst_bus_set_sync_handler(bus_.get(), FilterMessages, nullptr, nullptr);
+    tags_ = std::make_shared<TagCollector>();
+    gst_bus_set_sync_handler(
+        bus_.get(), FilterMessages, new std::shared_ptr<TagCollector>(tags_),
+        [](gpointer data) { delete static_cast<std::shared_ptr<TagCollector>*>(data); });
     return true;
 }
 

@@ -43,6 +43,7 @@ public:
     // Call it after the window itself has been given that size.
     void SetPictureSize(int width, int height) override;
     void Redraw() override;
+    const TagCollector* Tags() const override { return tags_.get(); }
 
 private:
     MediaPipeline() = default;
@@ -54,6 +55,9 @@ private:
     GstPipelinePtr playbin_;
     GstPtr<GstBus> bus_;
     StreamInfo info_;
+    // Shared with the bus's handler, which the engine's threads may call
+    // while the pipeline goes down.
+    std::shared_ptr<TagCollector> tags_;
 };
 
 }  // namespace kelto::mciservice

@@ -3,8 +3,11 @@
 #include <gst/gst.h>
 
 #include <optional>
+#include <string>
 
 namespace kelto::mciservice {
+
+class TagCollector;
 
 // What the file holds, learnt once it has prerolled.
 struct StreamInfo {
@@ -14,6 +17,8 @@ struct StreamInfo {
     int height = 0;
     int fpsNum = 0;
     int fpsDen = 1;
+    // A stream that goes on for as long as its sender sends: no length, no places.
+    bool live = false;
 };
 
 // What a device needs from whatever decodes and plays its file. MediaPipeline
@@ -50,6 +55,10 @@ public:
     virtual void SetPictureSize(int width, int height) = 0;
     // Draws the last picture again, where its window was uncovered.
     virtual void Redraw() {}
+    // The tags read so far; null where nothing reads them.
+    virtual const TagCollector* Tags() const { return nullptr; }
+    // Why a live stream stopped; empty while it plays.
+    virtual std::string Failure() const { return {}; }
 };
 
 }  // namespace kelto::mciservice

@@ -70,4 +70,16 @@ bool ServicePlatform::GetWindowRect(std::int32_t window, platform::WindowRect& r
     return windowRects_ ? windowRects_(window, rect) : false;
 }
 
+std::uint64_t ServicePlatform::TagsVersion(const std::string& alias) {
+    return service_->TagsVersion(alias);
+}
+
+platform::TrackTags ServicePlatform::Tags(const std::string& alias) {
+    return service_->Tags(alias);
+}
+
+std::string ServicePlatform::StreamFailure(const std::string& alias) {
+    return service_->StreamFailure(alias);
+}
+
 }  // namespace kelto::mciservice

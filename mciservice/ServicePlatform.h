@@ -7,11 +7,13 @@
 
 #include "mciservice/MciService.h"
 #include "platform/MciPlatform.h"
+#include "platform/TrackTags.h"
 
 namespace kelto::mciservice {
 
-// The command layer's platform seam served by this process's own MciService.
-class ServicePlatform : public platform::MciPlatform {
+// The command layer's platform seam served by this process's own MciService,
+// and the service's tags beside it.
+class ServicePlatform : public platform::MciPlatform, public platform::TrackTagSource {
 public:
     // Gives the screen rectangle of a native window; the window system's side
     // supplies it. Without one, GetWindowRect finds no window.
@@ -33,6 +35,10 @@ public:
     std::uint32_t GetShortPathNameA(const std::string& longPath, char* shortPath,
                                     std::uint32_t bufferLength) override;
     bool GetWindowRect(std::int32_t window, platform::WindowRect& rect) override;
+
+    std::uint64_t TagsVersion(const std::string& alias) override;
+    platform::TrackTags Tags(const std::string& alias) override;
+    std::string StreamFailure(const std::string& alias) override;
 
 private:
     std::unique_ptr<MciService> ownService_;

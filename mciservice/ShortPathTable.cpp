@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "mciservice/StreamPipeline.h"
+
 namespace kelto::mciservice {
 
 bool ShortPathTable::IsSafe(std::string_view path) {
@@ -16,6 +18,8 @@ bool ShortPathTable::IsSafe(std::string_view path) {
 }
 
 std::optional<std::string> ShortPathTable::ShortForm(const std::string& longPath) {
+    // A web address is not a file to look for; its colon and query never travel bare.
+    if (IsWebAddress(longPath)) return Named(longPath);
     std::error_code ec;
     if (longPath.empty() || !std::filesystem::exists(longPath, ec) || ec) {
         return std::nullopt;
@@ -30,9 +34,13 @@ std::optional<std::string> ShortPathTable::ShortForm(const std::string& longPath
     if (IsSafe(absolute)) {
         return absolute;
     }
-    auto known = std::find(paths_.begin(), paths_.end(), absolute);
+    return Named(absolute);
+}
+
+std::string ShortPathTable::Named(const std::string& path) {
+    auto known = std::find(paths_.begin(), paths_.end(), path);
     if (known == paths_.end()) {
-        known = paths_.insert(paths_.end(), absolute);
+        known = paths_.insert(paths_.end(), path);
     }
     return "~" + std::to_string(known - paths_.begin() + 1);
 }

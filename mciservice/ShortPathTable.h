@@ -24,7 +24,7 @@ public:
     static constexpr std::size_t kMaxDirectLength = 128;
 
     // The short form of an existing file or folder, relative names made
-    // absolute; nullopt when it does not exist.
+    // absolute, or of a web address; nullopt for a file that does not exist.
     std::optional<std::string> ShortForm(const std::string& longPath);
 
     // The path that a name this table handed out stands for; any other name as it is.
@@ -33,6 +33,8 @@ public:
     static bool IsSafe(std::string_view path);
 
 private:
+    std::string Named(const std::string& path);
+
     std::vector<std::string> paths_;  // "~N" stands for paths_[N - 1]
 };
 

@@ -55,8 +55,9 @@ PlaybackControl::PlaybackControl(ui::Form1& form, mci::ModuleMultimedia& mm)
 
 void PlaybackControl::OpenSelected() {
     ui::PlayerState& s = form_.state;
-    s.lastResult = mm_.OpenMedia(form_.Picture1Handle(), s.deviceAlias, SelectedBytes(form_.List2),
-                                 s.deviceType);
+    s.playingPath = SelectedBytes(form_.List2);
+    s.lastResult =
+        mm_.OpenMedia(form_.Picture1Handle(), s.deviceAlias, s.playingPath, s.deviceType);
     ShowLastResult(form_);
 }
 
@@ -72,7 +73,10 @@ void PlaybackControl::FillInformationBlock() {
     form_.LbFramesPerSecond->setText(DecimalText(mm_.GetFramesPerSecond(alias)));
     form_.LbTotalFrames->setText(DecimalText(mm_.GetLengthFrames(alias)));
 
-    const TotalTime total = TotalTimeFromMs(mm_.GetLengthMs(alias));
+    const std::int32_t lengthMs = mm_.GetLengthMs(alias);
+    // Open, yet with no length: a station, which plays on until it stops sending.
+    s.liveStream = lengthMs == -1 && mci::IsSuccess(s.lastResult);
+    const TotalTime total = TotalTimeFromMs(lengthMs);
     s.totalSeconds = total.seconds;
     s.totalMinutes = total.minutes;
     s.totalSecondsRemainder = total.remainder;
@@ -84,7 +88,7 @@ void PlaybackControl::FillInformationBlock() {
 
 void PlaybackControl::PlayWhole() {
     ui::PlayerState& s = form_.state;
-    s.lastResult = mm_.PlayMedia(s.deviceAlias, "", "");
+    s.lastResult = s.liveStream ? mm_.PlayOn(s.deviceAlias) : mm_.PlayMedia(s.deviceAlias, "", "");
     ShowLastResult(form_);
 }
 
@@ -175,7 +179,16 @@ void PlaybackControl::SpanSlider() {
     slider->follow(0);
 }
 
+void PlaybackControl::NoteStopping() {
+    if (listener_ != nullptr) listener_->Stopping();
+}
+
+void PlaybackControl::NoteChoice() {
+    if (listener_ != nullptr) listener_->Chose();
+}
+
 void PlaybackControl::PlaySelected() {
+    if (listener_ != nullptr) listener_->Leaving();
     ui::PlayerState& s = form_.state;
     s.elapsedSeconds = 0;
     s.elapsedMinutes = 0;
@@ -200,9 +213,11 @@ void PlaybackControl::PlaySelected() {
     SizeVideoArea();
     SwitchOn(form_.TimerAtEndFile);
     SwitchOn(form_.Timerscroll);
+    if (listener_ != nullptr) listener_->Started();
 }
 
 void PlaybackControl::PlaySelectedFullScreen() {
+    if (listener_ != nullptr) listener_->Leaving();
     ui::PlayerState& s = form_.state;
     s.elapsedSeconds = 0;
     s.elapsedMinutes = 0;
@@ -226,6 +241,7 @@ void PlaybackControl::PlaySelectedFullScreen() {
     SwitchOn(form_.TimerMisc);
     EnterFullScreen();
     SwitchOn(form_.Timerscroll);
+    if (listener_ != nullptr) listener_->Started();
 }
 
 void PlaybackControl::asxToolbar1_Click(int index, const QString& /*key*/) {
@@ -251,6 +267,7 @@ void PlaybackControl::asxToolbar1_Click(int index, const QString& /*key*/) {
 }
 
 void PlaybackControl::TogglePause() {
+    NoteChoice();
     ui::PlayerState& s = form_.state;
     if (!form_.asxToolbar1->ButtonChecked(ui::Form1::kPauseButton)) {
         s.lastResult = mm_.PauseMedia(s.deviceAlias);
@@ -269,6 +286,7 @@ void PlaybackControl::TogglePause() {
 }
 
 void PlaybackControl::StopPlayback() {
+    NoteStopping();
     ui::PlayerState& s = form_.state;
     form_.asxToolbar1->setButtonChecked(ui::Form1::kPauseButton, false);
     s.lastResult = mm_.StopMedia(s.deviceAlias);
@@ -278,6 +296,7 @@ void PlaybackControl::StopPlayback() {
 }
 
 void PlaybackControl::ToggleSlowMotion() {
+    NoteChoice();
     ui::PlayerState& s = form_.state;
     const bool slow = form_.asxToolbar1->ButtonChecked(ui::Form1::kSlowMotionButton);
     // Ten times either speed fits 32 bits, so the command always goes out.
@@ -313,6 +332,7 @@ void PlaybackControl::cpvSlider1_Change() {
     // Two seconds a step for every file, so a step is the same jump whatever the length.
     const std::optional<std::int32_t> target = mci::RoundToInt32(2.0 * framesPerSecond * value);
     if (!target) return;
+    NoteChoice();
     ui::PlayerState& s = form_.state;
     s.lastResult = mm_.SeekAndPlay(s.deviceAlias, *target);
     ShowLastResult(form_);

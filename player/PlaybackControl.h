@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "mci/ModuleMultimedia.h"
+#include "player/PlaybackListener.h"
 #include "ui/Form1.h"
 
 namespace kelto::player {
@@ -58,6 +59,18 @@ public:
     // Close bar: index 1 closes the main window.
     void asxToolbar3_Click(int index, const QString& key);
 
+    // Who hears of files starting and being left; none by default. For roads
+    // that reach the service without these operations, the two Note calls.
+    void setListener(PlaybackListener* listener) { listener_ = listener; }
+    void NoteStopping();
+    void NoteChoice();
+
+    // The sequence ended without a playing file, or a station stopped: says
+    // so on standard error and on the title strip (on every pass until a
+    // file plays), and empties the meter, the time and the slider, which
+    // would otherwise go on showing the file before.
+    void SayNotPlaying(const std::string& why);
+
 private:
     void OpenSelected();
     void FillInformationBlock();
@@ -65,11 +78,6 @@ private:
     void SizeVideoArea();
     // Puts the video window over the whole of Picture1 as it stands now.
     void PutVideoOverArea();
-    // The sequence ended without a playing file: says so on standard error
-    // and on the title strip (on every pass until a file plays), and empties
-    // the meter, the time and the slider, which would otherwise go on
-    // showing the file before.
-    void SayNotPlaying(const std::string& why);
     // The service's text for why the file does not play, given the open's result.
     std::string WhyNotPlaying(const std::string& opened);
     // A file plays: the strip names it again, and the slider spans it.
@@ -79,6 +87,7 @@ private:
 
     ui::Form1& form_;
     mci::ModuleMultimedia& mm_;
+    PlaybackListener* listener_ = nullptr;
 };
 
 }  // namespace kelto::player

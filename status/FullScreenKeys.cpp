@@ -75,6 +75,7 @@ void FullScreenKeys::RestoreVideoArea() {
 void FullScreenKeys::LeaveFullScreen() { RestoreVideoArea(); }
 
 void FullScreenKeys::StopAndLeaveFullScreen() {
+    playback_.NoteStopping();
     ui::PlayerState& s = form_.state;
     form_.asxToolbar1->setButtonChecked(ui::Form1::kPauseButton, false);
     s.lastResult = mm_.StopMedia(s.deviceAlias);

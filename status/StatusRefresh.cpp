@@ -5,6 +5,7 @@
 
 #include "player/PlaybackControl.h"
 
+#include "status/LiveTime.h"
 #include "status/ProgressDisplay.h"
 
 namespace kelto::status {
@@ -24,6 +25,15 @@ StatusRefresh::StatusRefresh(ui::Form1& form, mci::ModuleMultimedia& mm) : form_
 
 void StatusRefresh::TimerMisc_Timer() {
     ui::PlayerState& s = form_.state;
+    if (s.liveStream) {
+        // No length, so no per cent: the meter and the slider stand still and
+        // the time is what has played. The service answers from what it
+        // holds, however the station is doing.
+        form_.Meter31->setValue(ui::Meter3::kMinValue);
+        const std::int32_t ms = mm_.GetPositionMs(s.deviceAlias);
+        if (ms >= 0) ShowText(form_.lbcurrentime, LiveTimeText(ms));
+        return;
+    }
     const std::int32_t percent = mm_.GetPercentPlayed(s.deviceAlias);
     // Everything is worked out before anything is shown, so a failure leaves
     // the display and the state as they were.

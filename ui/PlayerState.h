@@ -25,6 +25,10 @@ struct PlayerState {
     // The service's text for the selected file when it would not open or
     // play; empty once a file plays.
     std::string playFailure;
+    // The path (as its bytes) of the entry opened last, and whether it opened
+    // as a live stream: no length, only elapsed time.
+    std::string playingPath;
+    bool liveStream = false;
 };
 
 }  // namespace kelto::ui

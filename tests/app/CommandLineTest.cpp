@@ -32,6 +32,15 @@ TEST(CommandLineTest, HelpAndVersionAnswerAndEverythingElseStartsThePlayer) {
     }
 }
 
+TEST(CommandLineTest, ForgetEndsTheStartAndOnlyAsAnOption) {
+    EXPECT_TRUE(AnswerCommandLine({"a.mp3", "--forget"}).forget);
+    EXPECT_TRUE(AnswerCommandLine({"--forget"}).finish);
+    const CommandLineAnswer file = AnswerCommandLine({"--", "--forget"});
+    EXPECT_FALSE(file.forget);
+    EXPECT_EQ(file.files, std::vector<std::string>{"--forget"});
+    EXPECT_NE(AnswerCommandLine({"--help"}).text.find("--forget"), std::string::npos);
+}
+
 TEST(CommandLineTest, ArgumentsAreFilesInOrderAfterDashDashToo) {
     const CommandLineAnswer answer =
         AnswerCommandLine({"a.mp3", "--bogus", "-", "--", "--help", "-b.wav"});

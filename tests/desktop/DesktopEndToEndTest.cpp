@@ -376,6 +376,30 @@ TEST_F(DesktopEndToEndTest, AnEntryThatWillNotPlayIsNoTrackAndTheVolumeIsKeptInR
     ASSERT_TRUE(player->WaitForExit(kStartMs));
 }
 
+// The volume set from the desktop is the player's, kept in its history: the
+// next start plays at it, and the desktop is told so.
+TEST_F(DesktopEndToEndTest, TheVolumeSetFromTheDesktopComesBackAtTheNextStart) {
+    const auto clip = MakeClip(ClipKind::Wav, DefaultClipDir(), 20000);
+    const auto volume = [&] { return bus.PlayerProperty(kMpris, QStringLiteral("Volume")); };
+    for (int start = 0; start < 2; ++start) {
+        auto player = Start({Q(clip)});
+        ASSERT_TRUE(WaitForStatus(QStringLiteral("Playing"))) << start;
+        if (start == 0) {
+            EXPECT_EQ(volume().toDouble(), 1.0);
+            EXPECT_TRUE(SetProperty(QStringLiteral("Volume"), 0.4));
+        }
+        EXPECT_TRUE(WaitUntil([&] { return volume().toDouble() == 0.4; }))
+            << start << " " << volume().toDouble();
+        EXPECT_EQ(bus.Call(kMpris, kPath, kRoot, QStringLiteral("Quit")).type(),
+                  QDBusMessage::ReplyMessage);
+        ASSERT_TRUE(player->WaitForExit(kStartMs));
+        EXPECT_FALSE(player->StandardError().contains(QStringLiteral("history")))
+            << player->StandardError().toStdString();
+    }
+    EXPECT_TRUE(
+        QFileInfo::exists(runtime() + QStringLiteral("/state/kelto-player/history.sqlite")));
+}
+
 TEST_F(DesktopEndToEndTest, ASecondStartInTheFolderHandsItsFilesOverAnotherFolderGetsItsOwnPlayer) {
     const auto dir = DefaultClipDir();
     const auto tune = MakeClip(ClipKind::Wav, dir, 3000);

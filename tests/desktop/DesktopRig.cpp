@@ -113,6 +113,10 @@ PlayerProcess::PlayerProcess(const QString& folder, const QString& busAddress,
                              const QString& runtimeDir, const QStringList& args) {
     QProcessEnvironment env = BusEnvironment(busAddress);
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
+    // Covers go to a cache of the test's own.
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), runtimeDir + QStringLiteral("/cache"));
+    // The history is the test's own, kept across the starts of one test.
+    env.insert(QStringLiteral("XDG_STATE_HOME"), runtimeDir + QStringLiteral("/state"));
     process_.setProcessEnvironment(env);
     process_.setWorkingDirectory(folder);
     process_.setProgram(QStringLiteral(KELTO_PLAYER_BINARY));

@@ -13,6 +13,7 @@
 
 #include "tests/e2e/PlayerProcess.h"
 #include "tests/e2e/XDisplay.h"
+#include "tests/support/media/TaggedClip.h"
 #include "tests/support/media/TestClips.h"
 
 namespace kelto::e2e {
@@ -416,6 +417,60 @@ TEST(Captions, ScaleWithTheScreen) {
     ASSERT_GT(close[0], 0);
     EXPECT_GE(close[1] / close[0], 1.6) << close[0] << " then " << close[1];
     EXPECT_GE(time[1] / time[0], 1.6) << time[0] << " then " << time[1];
+}
+
+// A sound file's empty video area shows its embedded cover, scaled to fit and
+// centred, with the artist and title in green under it; a film played next
+// has its picture there and no trace of the cover.
+TEST(Covers, ASoundFileShowsItsCoverAndAFilmReplacesIt) {
+    const testing::TempFolder files;
+    const std::filesystem::path song = files.path() / "tagged.mp3";
+    testing::ClipTags tags;
+    tags.title = "Green Title";
+    tags.artist = "Artist";
+    tags.cover = testing::SolidPng(0xff00ff, 40, 30);
+    testing::WriteTaggedClip(song, tags, 30000);
+    XDisplay display(kScreenWidth, kScreenHeight, false);
+    PlayerProcess player(display, {song, Clip(0xff0000, 30000)}, "1",
+                         {{"XDG_CACHE_HOME", (files.path() / "cache").string()}});
+    const Box window = player.WaitForWindow();
+    const Box area{player.ScreenX(window, kPictureLeft), player.ScreenY(window, kPictureTop),
+                   Round(kPictureWidth), Round(kPictureHeight)};
+    const Box below{window.x, player.ScreenY(window, 215), window.width,
+                    window.y + window.height - player.ScreenY(window, 215)};
+    display.DoubleClick(player.ScreenX(window, 40), player.ScreenY(window, kRowTop));
+    ASSERT_TRUE(player.WaitForCommand("play movie"));
+
+    Box cover;
+    const bool shown = WaitUntil(
+        [&] {
+            cover = display.Screenshot().BoundsOf(kMagenta, below);
+            return cover.width > 0;
+        },
+        kCeiling);
+    const Image shot = display.Screenshot();
+    shot.SavePpm("cover-shown.ppm");
+    ASSERT_TRUE(shown) << player.Log();
+    // 4:3 kept, as wide as the area allows less its margins, inside the area.
+    EXPECT_NEAR(cover.width, area.width - 8, 2) << ToString(cover);
+    EXPECT_NEAR(cover.width * 3.0 / 4.0, cover.height, 2) << ToString(cover);
+    EXPECT_NEAR(cover.x - area.x, area.x + area.width - (cover.x + cover.width), 2);
+    EXPECT_GE(cover.y, area.y);
+    EXPECT_EQ(shot.CountOther(kMagenta, cover), 0);
+    const Box caption{area.x, cover.y + cover.height, area.width,
+                      area.y + area.height - (cover.y + cover.height)};
+    EXPECT_GT(shot.Count(kGreen, caption), 20) << "artist and title under the cover";
+
+    display.DoubleClick(player.ScreenX(window, 40), player.ScreenY(window, kRowTop + kRowHeight));
+    ASSERT_TRUE(player.WaitForCommand("play movie", 2));
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            const Image now = display.Screenshot();
+            return now.Count(kRed, below) > 1000 && now.Count(kMagenta, below) == 0;
+        },
+        kCeiling))
+        << "the film's picture, and no cover";
+    EXPECT_EQ(player.CloseWithCloseBar(window), std::optional<int>(0)) << player.Log();
 }
 
 }  // namespace

@@ -43,6 +43,8 @@ PlayerProcess::PlayerProcess(const XDisplay& display,
         {"QT_SCALE_FACTOR", scaleFactor},
         {"QT_LOGGING_RULES", "kelto.trace.*=true"},
         {"XDG_RUNTIME_DIR", folder_.path().string()},
+        // The history of the test's own player, not of whoever runs the tests.
+        {"XDG_STATE_HOME", (folder_ / "state").string()},
         {"WAYLAND_DISPLAY", ""},
         {"DBUS_SESSION_BUS_ADDRESS", ""},
         // Every object on the heap of its own, so that the leak checker of a
