@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "samples/MidiFile.h"
-#include "samples/Mp4Turn.h"
 #include "samples/Tune.h"
 
 namespace kelto::samples {
@@ -65,21 +64,6 @@ Words AudioSource(const ClipRecipe& recipe, int rate, const std::string& tunePcm
 }
 
 Words VideoSource(const ClipRecipe& recipe) {
-    if (recipe.interlaced) {
-        const std::string size =
-            ",width=" + std::to_string(recipe.width) + ",height=" + std::to_string(recipe.height);
-        return {"videotestsrc",
-                "pattern=blink",
-                "num-buffers=" + std::to_string(recipe.durationMs * kFps * 2 / 1000),
-                "!",
-                "video/x-raw,format=I420" + size + ",framerate=" + std::to_string(kFps * 2) + "/1",
-                "!",
-                "interlace",
-                "field-pattern=1:1",
-                "top-field-first=true",
-                "!",
-                "video/x-raw,interlace-mode=interleaved" + size};
-    }
     Words words{"videotestsrc", recipe.solidRgb ? "pattern=solid-color" : "pattern=smpte"};
     if (recipe.solidRgb) {
         words.push_back("foreground-color=" +
@@ -87,11 +71,8 @@ Words VideoSource(const ClipRecipe& recipe) {
     }
     Append(words, {"num-buffers=" + std::to_string(recipe.durationMs * kFps / 1000), "!",
                    "video/x-raw,format=I420,width=" + std::to_string(recipe.width) +
-                       ",height=" + std::to_string(recipe.height - recipe.blueTopRows) +
+                       ",height=" + std::to_string(recipe.height) +
                        ",framerate=" + std::to_string(kFps) + "/1"});
-    if (recipe.blueTopRows > 0) {
-        Append(words, {"!", "videobox", "top=" + std::to_string(-recipe.blueTopRows), "fill=blue"});
-    }
     if (recipe.showClock) {
         Append(words,
                {"!", "timeoverlay", "halignment=center", "valignment=center", "font-desc=Sans 24"});
@@ -153,9 +134,7 @@ Words PipelineFor(const ClipRecipe& recipe, const std::string& target, const std
             break;
         case ClipKind::Vob:
             // mplex writes the timestamps a reader needs to find the length.
-            muxedVideo(recipe.interlaced ? Words{"mpeg2enc", "format=3", "interlace-mode=1"}
-                                         : Words{"mpeg2enc", "format=3"},
-                       48000, mp2, {"mplex", "format=8"});
+            muxedVideo({"mpeg2enc", "format=3"}, 48000, mp2, {"mplex", "format=8"});
             break;
         case ClipKind::Avi:
             muxedVideo({"avenc_mpeg4"}, 44100, mp3, {"avimux"});
@@ -239,10 +218,7 @@ void Encode(const ClipRecipe& recipe, const std::filesystem::path& target) {
     for (int attempt = 1; attempt <= kAttempts; ++attempt) {
         failure = RunEncoder(pipeline, AttemptBound(recipe));
         std::error_code ec;
-        if (failure.empty() && std::filesystem::file_size(target, ec) > 0 && !ec) {
-            if (recipe.sideways) TurnMp4PictureClockwise(target);
-            break;
-        }
+        if (failure.empty() && std::filesystem::file_size(target, ec) > 0 && !ec) break;
         if (failure.empty()) failure = "gst-launch-1.0 wrote nothing";
     }
     std::error_code ec;
@@ -271,14 +247,6 @@ void Check(const ClipRecipe& recipe) {
     }
     if (recipe.width < 16 || recipe.width > 1920 || recipe.height < 16 || recipe.height > 1080) {
         throw std::invalid_argument("picture size must be between 16x16 and 1920x1080");
-    }
-    if (recipe.blueTopRows < 0 || recipe.height - recipe.blueTopRows < 16) {
-        throw std::invalid_argument("the blue rows must leave 16 rows of the picture");
-    }
-    if ((recipe.interlaced && (recipe.kind != ClipKind::Vob || recipe.height % 32 != 0)) ||
-        (recipe.sideways && recipe.kind != ClipKind::Mp4)) {
-        throw std::invalid_argument(
-            "interlaced clips are VOBs of a height in 32s, sideways ones MP4s");
     }
 }
 
