@@ -37,3 +37,14 @@ set(KELTO_MEDIA_FILE_PATTERNS
   *.mp4 *.m4a *.m4v *.mov *.mkv *.mka *.webm *.ogg *.oga *.ogv *.opus *.flac
   *.aac *.aif *.aiff *.ts *.3gp
 )
+
+# Playlist files, opened for the media they list: their types join the kinds
+# above, so that open-with offers them; the dialog gives them an entry of
+# their own, "Playlists".
+list(APPEND KELTO_MEDIA_MIME_TYPES
+  audio/x-mpegurl
+  application/vnd.apple.mpegurl
+  audio/x-scpls
+  application/xspf+xml
+)
+set(KELTO_PLAYLIST_FILE_PATTERNS *.m3u *.m3u8 *.pls *.xspf)

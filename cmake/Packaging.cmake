@@ -47,7 +47,9 @@ set(kelto_runtime_depends
   "timgm6mb-soundfont | fluid-soundfont-gm"
   fonts-wine
   fonts-liberation2
-  libqt6sql6-sqlite)
+  libqt6sql6-sqlite
+  # The sounds "sound NAME" plays.
+  sound-theme-freedesktop)
 list(JOIN kelto_runtime_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 
 # The shipped programs resolve every symbol at start and then make their

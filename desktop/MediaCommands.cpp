@@ -140,10 +140,16 @@ std::int64_t MediaCommands::SetPosition(const QString& trackId, std::int64_t pos
 
 QString MediaCommands::OpenUri(const QString& uri) {
     const QUrl url(uri, QUrl::StrictMode);
-    if (!url.isValid() || !url.isLocalFile() || !url.host().isEmpty()) {
-        return QStringLiteral("only local files (file:///...) can be opened: %1").arg(uri);
+    const QString scheme = url.scheme().toLower();
+    const bool web = scheme == QLatin1String("http") || scheme == QLatin1String("https");
+    if (!url.isValid() || (!web && (!url.isLocalFile() || !url.host().isEmpty()))) {
+        return QStringLiteral(
+                   "only local files (file:///...) and web addresses (http://, https://) can be "
+                   "opened: %1")
+            .arg(uri);
     }
-    const QString path = url.toLocalFile();
+    // A web address joins the playlist as it was given.
+    const QString path = web ? uri : url.toLocalFile();
     if (const QString why = parts_.editor.RefusalOf(path); !why.isEmpty()) {
         return QStringLiteral("%1: %2").arg(path, why);
     }

@@ -37,7 +37,8 @@ public:
     std::int64_t SeekBy(std::int64_t offsetUs);
     std::int64_t SetPosition(const QString& trackId, std::int64_t positionUs);
 
-    // Appends a local file (a file:// address) to the playlist and plays it.
+    // Appends a local file, folder or playlist file (a file:// address) or a
+    // web address (http://, https://) to the playlist and plays it.
     QString OpenUri(const QString& uri);
 
     QString SetVolume(double volume);

@@ -67,7 +67,9 @@ QString MprisRootAdaptor::identity() const { return QStringLiteral("Kelto Player
 
 QString MprisRootAdaptor::desktopEntry() const { return QStringLiteral("kelto-player"); }
 
-QStringList MprisRootAdaptor::supportedUriSchemes() const { return {QStringLiteral("file")}; }
+QStringList MprisRootAdaptor::supportedUriSchemes() const {
+    return {QStringLiteral("file"), QStringLiteral("http"), QStringLiteral("https")};
+}
 
 QStringList MprisRootAdaptor::supportedMimeTypes() const {
     QStringList types;

@@ -8,6 +8,7 @@
 #include "mciservice/ErrorCodes.h"
 #include "mciservice/MciService.h"
 #include "mciservice/ShortPathTable.h"
+#include "mciservice/SystemSound.h"
 
 namespace kelto::mciservice::handlers {
 
@@ -19,69 +20,145 @@ std::optional<std::int64_t> Optional(const Arguments& args, Kw kw) {
 
 }  // namespace
 
-std::uint32_t Open(CommandContext& context) {
-    const Arguments& args = context.args;
-    const Token& file = context.deviceName;
+namespace {
+
+// Whether a name with neither a folder nor an extension can be a file: only
+// with "type"; otherwise it names a device, as "open sequencer" does.
+bool LooksLikeFile(std::string_view path) {
+    return path.find('/') != std::string_view::npos || path.find('.') != std::string_view::npos;
+}
+
+// What the device name of an "open" asks for.
+struct OpenTarget {
     std::optional<DeviceType> type;
+    std::string element;  // the file; empty for a device alone
+    std::string defaultAlias;
+};
+
+// The device name comes first: "new", "type!element", a device's own name or
+// a file. 0 or the code of the first fault in it.
+std::uint32_t ReadOpenTarget(const CommandContext& context, OpenTarget& target) {
+    const Arguments& args = context.args;
+    const Token& name = context.deviceName;
     if (args.Has(Kw::Type)) {
-        type = TypeNamed(args.Word(Kw::Type));
-        if (!type) {
+        target.type = TypeNamed(args.Word(Kw::Type));
+        if (!target.type) {
             return mcierr::kInvalidDeviceName;
         }
     }
-    // "new" with the wave type is a device to record into, named by its alias.
-    const bool recordNew =
-        !file.quoted && EqualsNoCase(file.text, "new") && type == DeviceType::WaveAudio;
-    if (recordNew && !args.Has(Kw::Alias)) {
-        return mcierr::kMissingDeviceName;
+    target.defaultAlias = std::string(name.text);
+    if (!name.quoted && EqualsNoCase(name.text, "new")) {
+        // A new device has no other name to go by.
+        if (!args.Has(Kw::Alias)) {
+            return mcierr::kNewRequiresAlias;
+        }
+        if (!target.type) {
+            return mcierr::kMissingDeviceName;
+        }
+        // Only the wave device records something new.
+        return *target.type == DeviceType::WaveAudio ? mcierr::kNone : mcierr::kUnsupportedFunction;
+    }
+    if (const std::size_t bang = name.text.find('!');
+        !name.quoted && bang != std::string_view::npos) {
+        const std::optional<DeviceType> named = TypeNamed(name.text.substr(0, bang));
+        target.element = std::string(context.shortPaths.LongForm(name.text.substr(bang + 1)));
+        if (!named || target.element.empty()) {
+            return mcierr::kInvalidDeviceName;
+        }
+        if (target.type && *target.type != *named) {
+            return mcierr::kFlagsNotCompatible;
+        }
+        target.type = named;
+        target.defaultAlias = std::string(name.text.substr(bang + 1));
+        return mcierr::kNone;
+    }
+    const std::string path(context.shortPaths.LongForm(name.text));
+    if (!target.type) {
+        // A device's own name opens the device with no file; a waveaudio
+        // device so opened records, as a new one does.
+        if (const std::optional<DeviceType> named = TypeNamed(name.text); named && !name.quoted) {
+            target.type = named;
+            return mcierr::kNone;
+        }
+        if (!LooksLikeFile(path)) {
+            return mcierr::kInvalidDeviceName;
+        }
+    }
+    target.element = path;
+    return mcierr::kNone;
+}
+
+}  // namespace
+
+std::uint32_t Open(CommandContext& context) {
+    const Arguments& args = context.args;
+    OpenTarget target;
+    if (const std::uint32_t rc = ReadOpenTarget(context, target); rc != mcierr::kNone) {
+        return rc;
     }
     const bool aliasGiven = args.Has(Kw::Alias);
-    const std::string_view alias = aliasGiven ? args.Word(Kw::Alias) : file.text;
+    const std::string alias(aliasGiven ? args.Word(Kw::Alias) : target.defaultAlias);
     if (alias.empty() || EqualsNoCase(alias, "all")) {
         return mcierr::kMissingDeviceName;
     }
-    if (context.devices.Find(alias) != nullptr) {
+    // A device's own name cannot be taken by another: commands to it would be
+    // ambiguous.
+    if (context.devices.Find(alias) != nullptr || (aliasGiven && TypeNamed(alias))) {
         return aliasGiven ? mcierr::kDuplicateAlias : mcierr::kDeviceNameInUse;
     }
-
+    // Without a type the file's content, or failing that its name, picks the
+    // device; the digital-video one plays whatever the other two do not.
+    const DeviceType type = target.type
+                                ? *target.type
+                                : TypeForFile(target.element, !context.options.pipelineOpener)
+                                      .value_or(DeviceType::DigitalVideo);
+    // The flags are the device type's own.
+    for (const KeywordSpec& keyword : FindCommand("open")->keywords) {
+        if (args.Has(keyword.id) && (keyword.types & Bit(type)) == 0) {
+            return mcierr::kUnrecognizedKeyword;
+        }
+    }
+    // Each open is a device of its own: the wave and MIDI devices share none.
+    if (args.Has(Kw::Shareable) && type != DeviceType::DigitalVideo) {
+        return mcierr::kUnsupportedFunction;
+    }
     const std::uint64_t parent = args.Has(Kw::Parent) && args.Integer(Kw::Parent) > 0
                                      ? static_cast<std::uint64_t>(args.Integer(Kw::Parent))
                                      : 0;
-    if (recordNew) {
-        MediaDevice::OpenOptions options;
-        options.type = DeviceType::WaveAudio;
-        options.recordNew = true;
-        options.captureDevice = !context.options.pipelineOpener;
-        std::unique_ptr<MediaDevice> device;
-        MediaDevice::Open({}, options, device);
-        context.reply = std::to_string(context.devices.Add(std::string(alias), std::move(device)));
-        return mcierr::kNone;
+    if (target.element.empty()) {
+        return OpenDeviceAlone(context, type, alias);
     }
-    return OpenFile(context, type, parent, alias);
+    return OpenFile(context, target.element, type, parent, alias);
 }
 
-std::uint32_t OpenFile(CommandContext& context, std::optional<DeviceType> type,
+std::uint32_t OpenDeviceAlone(CommandContext& context, DeviceType type, std::string_view alias) {
+    MediaDevice::OpenOptions options;
+    options.type = type;
+    options.recordNew = type == DeviceType::WaveAudio;
+    options.noFile = !options.recordNew;
+    options.captureDevice = !context.options.pipelineOpener;
+    std::unique_ptr<MediaDevice> device;
+    MediaDevice::Open({}, options, device);
+    context.reply = std::to_string(context.devices.Add(std::string(alias), std::move(device)));
+    context.opened = std::string(alias);
+    return mcierr::kNone;
+}
+
+std::uint32_t OpenFile(CommandContext& context, const std::string& path, DeviceType type,
                        std::uint64_t parent, std::string_view alias) {
-    // A short name is opened as the path it stands for; the alias it gives
-    // without "alias" stays the name that was sent.
-    const std::string path(context.shortPaths.LongForm(context.deviceName.text));
     MediaDevice::OpenOptions options;
     options.parentWindow = parent;
     options.ownWindowWithoutParent = context.options.ownVideoWindows;
     options.opener = &context.options.pipelineOpener;
     options.audioSinks = context.audioSinks;
-    // Without a type the file's content, or failing that its name, picks the
-    // device; the digital-video one plays whatever the other two do not.
-    options.type =
-        type
-            ? *type
-            : TypeForFile(path, !context.options.pipelineOpener).value_or(DeviceType::DigitalVideo);
+    options.type = type;
     std::unique_ptr<MediaDevice> device;
     if (const std::uint32_t rc = MediaDevice::Open(path, options, device); rc != mcierr::kNone) {
         return rc;
     }
     // The reply is the device's number ("1" for the first), the language's answer to an open.
     context.reply = std::to_string(context.devices.Add(std::string(alias), std::move(device)));
+    context.opened = std::string(alias);
     return mcierr::kNone;
 }
 
@@ -179,7 +256,19 @@ std::uint32_t Set(CommandContext& context) {
 }
 
 std::uint32_t Status(CommandContext& context) {
-    return context.device->Status(*context.args.Item(), context.reply);
+    const Arguments& args = context.args;
+    if (!args.Item()) {
+        return mcierr::kMissingParameter;
+    }
+    Kw item = *args.Item();
+    if (args.Has(Kw::Track)) {
+        // A file is one track, which starts at the start.
+        if (args.Integer(Kw::Track) != 1) {
+            return mcierr::kOutOfRange;
+        }
+        item = item == Kw::Position ? Kw::StartPosition : item;
+    }
+    return context.device->Status(item, context.reply);
 }
 
 std::uint32_t Where(CommandContext& context) {
@@ -196,12 +285,18 @@ std::uint32_t Put(CommandContext& context) {
 std::uint32_t Window(CommandContext& context) {
     const Arguments& args = context.args;
     MediaDevice& device = *context.device;
-    // Drawing into another program's window is not done: only the device's own.
-    if (args.Has(Kw::Handle)) {
-        return mcierr::kUnsupportedFunction;
-    }
     if (!device.HasPictures()) {
         return mcierr::kNoWindow;
+    }
+    if (args.Has(Kw::Handle) || args.Has(Kw::HandleDefault)) {
+        const std::int64_t handle = args.Has(Kw::Handle) ? args.Integer(Kw::Handle) : 0;
+        if (args.Has(Kw::Handle) && handle <= 0) {
+            return mcierr::kNoWindow;
+        }
+        if (const std::uint32_t rc = device.SetWindowHandle(static_cast<std::uint64_t>(handle));
+            rc != mcierr::kNone) {
+            return rc;
+        }
     }
     if (args.Has(Kw::Text)) {
         device.SetWindowText(args.Word(Kw::Text));
@@ -222,14 +317,11 @@ std::uint32_t Step(CommandContext& context) {
 }
 
 std::uint32_t Cue(CommandContext& context) {
-    // Only a wave device records; it needs no more to be ready.
-    if (context.args.Has(Kw::Input)) {
-        return context.device->Type() == DeviceType::WaveAudio ? mcierr::kNone
-                                                               : mcierr::kUnsupportedFunction;
+    // Only a wave device records.
+    if (context.args.Has(Kw::Input) && context.device->Type() != DeviceType::WaveAudio) {
+        return mcierr::kUnsupportedFunction;
     }
-    if (context.device->Type() != DeviceType::DigitalVideo) {
-        return mcierr::kNone;
-    }
+    // Either way the device stands paused, ready to go.
     return context.device->Cue(Optional(context.args, Kw::To));
 }
 
@@ -245,6 +337,12 @@ std::uint32_t Save(CommandContext& context) {
 
 std::uint32_t Delete(CommandContext& context) {
     return context.device->Delete(Optional(context.args, Kw::From), Optional(context.args, Kw::To));
+}
+
+std::uint32_t Sound(CommandContext& context) {
+    std::unique_ptr<MediaDevice>& playing = context.devices.SoundSlot(context.deviceName.text);
+    return PlaySystemSound(context.deviceName.text, context.args.Has(Kw::Wait), context.audioSinks,
+                           playing);
 }
 
 std::uint32_t Break(CommandContext& context) {

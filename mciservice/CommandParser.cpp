@@ -80,10 +80,11 @@ std::optional<std::int64_t> ParseInteger(std::string_view text) {
         for (int part = 0; part < 4; ++part) {
             const std::size_t colon = text.find(':');
             const std::string_view digits = text.substr(0, colon);
-            if (digits.empty() || digits.size() > 3 || digits.front() == '-') {
+            if (digits.size() > 3 || (!digits.empty() && digits.front() == '-')) {
                 return std::nullopt;
             }
-            const std::optional<std::int64_t> value = ParseInteger(digits);
+            const std::optional<std::int64_t> value =
+                digits.empty() ? std::optional<std::int64_t>(0) : ParseInteger(digits);
             if (!value || *value > 255) {
                 return std::nullopt;
             }
@@ -179,6 +180,17 @@ std::uint32_t ParseArguments(std::span<const KeywordSpec> specs, bool itemList,
                 consider(entry);
             }
         }
+        if (best == nullptr && itemList && !words.front().quoted) {
+            // An item may be given by its number.
+            const std::optional<std::int64_t> number = ParseInteger(words.front().text);
+            for (const KeywordSpec& entry : specs) {
+                if (number && entry.number != 0 && entry.number == *number &&
+                    (entry.types & types) != 0) {
+                    best = &entry;
+                    bestUsed = 1;
+                }
+            }
+        }
         if (best == nullptr) {
             for (const KeywordSpec& entry : specs) {
                 if (entry.words.empty() && (entry.types & types) != 0 &&
@@ -196,7 +208,9 @@ std::uint32_t ParseArguments(std::span<const KeywordSpec> specs, bool itemList,
         }
         const std::size_t index = Arguments::Index(best->id);
         if (out.present_.test(index)) {
-            return mcierr::kDuplicateFlags;
+            // There is one item: a second, even the same again, cannot go with it.
+            return itemList && best->group == 1 ? mcierr::kFlagsNotCompatible
+                                                : mcierr::kDuplicateFlags;
         }
         if (best->group != 0) {
             if (groupsSeen.test(best->group)) {

@@ -47,6 +47,7 @@ enum class Kw : std::uint8_t {
     Parent,
     Style,
     Shareable,
+    Buffer,
     From,
     To,
     ToStart,
@@ -135,6 +136,7 @@ enum class Kw : std::uint8_t {
     Alignment,
     FormatTag,
     Level,
+    Track,
     // sequencer
     Tempo,
     Port,
@@ -167,6 +169,9 @@ struct KeywordSpec {
     ValueKind value;
     std::uint8_t group = 0;
     DeviceTypes types = kEveryType;
+    // An item's number, which may stand for its words ("status m 4" is the
+    // mode); 0 for none.
+    std::uint32_t number = 0;
 };
 
 struct Rect {
@@ -201,7 +206,8 @@ private:
 
 // Matches `words` against `specs` (plus "wait" and "notify", which every command
 // accepts). With `itemList` the command takes exactly one item from the specs of
-// group 1 ("status", "where"): an unknown word is 290 and a second item 284.
+// group 1 ("status", "where"), by its words or its number: an unknown word is
+// 290 and a second item, or the same one again, 284.
 // Otherwise an unknown word is 259, a keyword given twice 295, two keywords of
 // one group 284, a missing or malformed integer 270 and a missing word 273.
 // Keywords that no type in `types` knows are not matched.
@@ -212,7 +218,8 @@ std::uint32_t ParseArguments(std::span<const KeywordSpec> specs, bool itemList,
 // Plain decimal with an optional minus sign, within what a 32-bit value (signed
 // or unsigned) can hold; or up to four numbers of 0 to 255 joined by colons
 // ("0:1:30:12", hours first), packed one to a byte from the lowest, as the
-// language takes positions in the colon formats.
+// language takes positions in the colon formats. A number left out between
+// colons is 0 (":1" is the second place, "250::" the first).
 std::optional<std::int64_t> ParseInteger(std::string_view text);
 
 bool EqualsNoCase(std::string_view a, std::string_view b);

@@ -26,6 +26,7 @@ struct CommandContext {
     MediaDevice* device;  // the addressed device; null for "open", "sysinfo" and "all"
     bool all;             // the device name was "all"
     std::string& reply;
+    std::string opened = {};  // the alias "open" gave its new device
 };
 
 using CommandHandler = std::uint32_t (*)(CommandContext&);
@@ -34,7 +35,18 @@ using CommandHandler = std::uint32_t (*)(CommandContext&);
 using DeviceKinds = std::uint8_t;
 inline constexpr DeviceKinds kFileDevice = 1;
 inline constexpr DeviceKinds kNewDevice = 2;
-inline constexpr DeviceKinds kEveryKind = kFileDevice | kNewDevice;
+// Opened by its type alone ("open sequencer"): nothing to play or record.
+inline constexpr DeviceKinds kNoFileDevice = 4;
+inline constexpr DeviceKinds kEveryKind = kFileDevice | kNewDevice | kNoFileDevice;
+inline constexpr DeviceKinds kWithMedia = kFileDevice | kNewDevice;
+
+// The modes a device can be in, as "status ... mode" names them.
+using DeviceModes = std::uint8_t;
+inline constexpr DeviceModes kStopped = 1;
+inline constexpr DeviceModes kPlaying = 2;
+inline constexpr DeviceModes kPaused = 4;
+inline constexpr DeviceModes kRecording = 8;
+inline constexpr DeviceModes kEveryMode = kStopped | kPlaying | kPaused | kRecording;
 
 struct CommandSpec {
     std::string_view verb;
@@ -50,7 +62,8 @@ struct CommandSpec {
     bool autoOpens = true;
     // The device name is a file to open, not an alias.
     bool opensDevice = false;
-    // The device name is a device type or "all", not an alias ("sysinfo").
+    // The device name is no alias: a device type or "all" ("sysinfo"), a
+    // sound's name ("sound").
     bool namesType = false;
     // Ends a play in progress: a notification waiting for its end is aborted
     // (superseded when this command asks for one itself).
@@ -59,8 +72,11 @@ struct CommandSpec {
     bool toldAtEnd = false;
     // Devices of other types do not know the command (261).
     DeviceTypes types = kEveryType;
-    // The kinds of device that can do it at all (274 for the others).
+    // The kinds of device that can do it at all: 274 for the others, 302 for
+    // a device with no file, which could once one is loaded.
     DeviceKinds kinds = kEveryKind;
+    // The modes it applies in: 302 in the others.
+    DeviceModes modes = kEveryMode;
     CommandHandler handler = nullptr;
 };
 

@@ -52,6 +52,12 @@ void DeviceTable::CloseWhenStopped(std::string_view alias) {
 }
 
 void DeviceTable::CloseStopped() {
+    if (sound_ && !sound_->NotifyPending()) {
+        sound_->Poll();
+        if (sound_->IsStopped()) {
+            sound_.reset();
+        }
+    }
     std::erase_if(entries_, [](Entry& entry) {
         if (!entry.closeWhenStopped) {
             return false;

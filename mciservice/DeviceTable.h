@@ -31,6 +31,15 @@ public:
     void Clear();
     std::size_t Size() const { return entries_.size(); }
 
+    // What "sound" plays: no device of the program's, so it has no alias or
+    // number, and "close all" leaves it; gone once it has ended.
+    MediaDevice* Sound() const { return sound_.get(); }
+    const std::string& SoundName() const { return soundName_; }
+    std::unique_ptr<MediaDevice>& SoundSlot(std::string_view name) {
+        soundName_ = std::string(name);
+        return sound_;
+    }
+
 private:
     struct Entry {
         std::string alias;
@@ -39,6 +48,8 @@ private:
         bool closeWhenStopped = false;
     };
     std::vector<Entry> entries_;
+    std::string soundName_;
+    std::unique_ptr<MediaDevice> sound_;
 };
 
 }  // namespace kelto::mciservice

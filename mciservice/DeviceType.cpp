@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "mciservice/CommandParser.h"
+#include "mciservice/MediaFileHeaders.h"
 
 namespace kelto::mciservice {
 
@@ -28,8 +29,12 @@ bool EndsWithOneOf(std::string_view path, const std::array<std::string_view, N>&
     return false;
 }
 
-// The first 12 bytes, fewer when the file is shorter or cannot be read.
+// The first 12 bytes, fewer when the file is shorter or cannot be read; none
+// from anything but a regular file.
 std::string Head(const std::string& path) {
+    if (!IsRegularFile(path)) {
+        return {};
+    }
     std::ifstream in(path, std::ios::binary);
     std::array<char, 12> bytes{};
     in.read(bytes.data(), bytes.size());

@@ -2,6 +2,9 @@
 
 #include <gst/gst.h>
 
+#include <string>
+#include <vector>
+
 #include "mciservice/AudioSinkProbe.h"
 #include "mciservice/CommandHandlers.h"
 #include "mciservice/CommandTable.h"
@@ -16,27 +19,15 @@ namespace kelto::mciservice {
 
 namespace {
 
-// A bare keyword where a file name belongs means the name was left out ("open
-// type ..." with an empty path), not a file called "type".
+// A bare keyword of the command's own where a file name belongs means the name
+// was left out ("open type ..." with an empty path), not a file called "type".
+// "wait" and "notify" there are names, of devices not installed.
 bool NamesAKeyword(const CommandSpec& entry, const Token& name) {
     if (name.quoted) {
         return false;
     }
-    if (EqualsNoCase(name.text, "wait") || EqualsNoCase(name.text, "notify")) {
-        return true;
-    }
     for (const KeywordSpec& keyword : entry.keywords) {
         if (EqualsNoCase(keyword.words.substr(0, keyword.words.find(' ')), name.text)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// "notify" among the command's words.
-bool AsksNotify(const CommandLine& line) {
-    for (const Token& word : line.Words()) {
-        if (!word.quoted && EqualsNoCase(word.text, "notify")) {
             return true;
         }
     }
@@ -64,22 +55,15 @@ std::uint32_t ParseFor(const CommandSpec& entry, const CommandLine& line, Device
     return mcierr::kNone;
 }
 
-// Runs the command on the context's device, which must know it.
-std::uint32_t RunOn(const CommandSpec& entry, const CommandLine& line, CommandContext& context) {
-    MediaDevice& device = *context.device;
-    device.Poll();
-    // Each type has its own commands: another type's is unknown here.
-    if ((entry.types & Bit(device.Type())) == 0) {
-        return mcierr::kUnrecognizedCommand;
+// Every flag of an "all" command must be one that every type knows: there is
+// no one device's command table to look in.
+std::uint32_t CheckFlagsOfEveryType(const CommandSpec& entry, const Arguments& args) {
+    for (const KeywordSpec& keyword : entry.keywords) {
+        if (args.Has(keyword.id) && keyword.types != kEveryType) {
+            return mcierr::kUnrecognizedKeyword;
+        }
     }
-    if (const std::uint32_t rc = ParseFor(entry, line, Bit(device.Type()), context.args);
-        rc != mcierr::kNone) {
-        return rc;
-    }
-    if (const std::uint32_t rc = DeviceRules::Admit(entry, device); rc != mcierr::kNone) {
-        return rc;
-    }
-    return entry.handler(context);
+    return mcierr::kNone;
 }
 
 }  // namespace
@@ -136,10 +120,25 @@ void MciService::Poll() {
 
 std::uint32_t MciService::RunNotifying(const CommandSpec& entry, const CommandLine& line,
                                        CommandContext& context, std::string_view alias) {
-    const bool notify = AsksNotify(line);
-    rules_.BeforeCommand(entry, notify, *context.device, alias);
-    const std::uint32_t rc = RunOn(entry, line, context);
-    rules_.AfterCommand(entry, notify, rc, context.device, alias);
+    MediaDevice& device = *context.device;
+    device.Poll();
+    // Each type has its own commands: another type's is unknown here.
+    if ((entry.types & Bit(device.Type())) == 0) {
+        return mcierr::kUnrecognizedCommand;
+    }
+    if (const std::uint32_t rc = ParseFor(entry, line, Bit(device.Type()), context.args);
+        rc != mcierr::kNone) {
+        return rc;
+    }
+    const bool notify = context.args.Has(Kw::Notify);
+    rules_.BeforeCommand(entry, notify, device, alias);
+    if (const std::uint32_t rc = DeviceRules::Admit(entry, context.args, device);
+        rc != mcierr::kNone) {
+        return rc;
+    }
+    const std::uint32_t rc = entry.handler(context);
+    // A close has taken the device away.
+    rules_.AfterCommand(entry, notify, rc, entry.toldAtEnd ? &device : nullptr, alias);
     return rc;
 }
 
@@ -170,6 +169,11 @@ std::uint32_t MciService::Dispatch(std::string_view command, std::string& reply)
         return mcierr::kUnrecognizedCommand;
     }
     const bool all = !line.device.quoted && EqualsNoCase(line.device.text, "all");
+    // With "all" there is no one device's command table: a command of some
+    // types' own tables ("cue", "where") is unknown there.
+    if (all && entry->types != kEveryType) {
+        return mcierr::kUnrecognizedCommand;
+    }
     if (all && !entry->acceptsAll) {
         return mcierr::kCannotUseAll;
     }
@@ -186,12 +190,20 @@ std::uint32_t MciService::Dispatch(std::string_view command, std::string& reply)
             rc != mcierr::kNone) {
             return rc;
         }
-        if (all) {
-            rules_.BeforeAll(*entry, AsksNotify(line), *devices_);
+        const bool notify = context.args.Has(Kw::Notify);
+        // "close all" acts on each open device as if it had named it.
+        const std::vector<std::string> each =
+            all ? rules_.BeforeAll(*entry, notify, *devices_) : std::vector<std::string>{};
+        // A sound ends the one before, which may be waiting to be told.
+        if (entry->toldAtEnd && devices_->Sound() != nullptr) {
+            rules_.BeforeCommand(*entry, notify, *devices_->Sound(), devices_->SoundName());
         }
         const std::uint32_t rc = entry->handler(context);
-        if (!entry->opensDevice) {
-            rules_.AfterCommand(*entry, AsksNotify(line), rc, nullptr, line.device.text);
+        if (all) {
+            rules_.AfterAll(notify, rc, each);
+        } else {
+            rules_.AfterCommand(*entry, notify, rc, entry->toldAtEnd ? devices_->Sound() : nullptr,
+                                entry->opensDevice ? context.opened : line.device.text);
         }
         return rc;
     }
@@ -199,24 +211,9 @@ std::uint32_t MciService::Dispatch(std::string_view command, std::string& reply)
     context.device = devices_->Find(name);
     bool opened = false;
     if (context.device == nullptr) {
-        // A media file named where an alias belongs is opened for this command.
-        // A name without a media extension stays an unknown alias.
-        const std::optional<DeviceType> type =
-            entry->autoOpens
-                ? TypeForFile(std::string(shortPaths_.LongForm(name)), !options_.pipelineOpener)
-                : std::nullopt;
-        if (!type) {
-            return mcierr::kInvalidDeviceName;
-        }
-        std::string number;
-        CommandContext openContext{*devices_,   options_,    audioSinks_.get(),
-                                   shortPaths_, line.device, {},
-                                   nullptr,     false,       number};
-        if (const std::uint32_t rc = handlers::OpenFile(openContext, std::nullopt, 0, name);
-            rc != mcierr::kNone) {
+        if (const std::uint32_t rc = AutoOpen(*entry, line, context); rc != mcierr::kNone) {
             return rc;
         }
-        context.device = devices_->Find(name);
         opened = true;
     }
     const std::uint32_t rc = RunNotifying(*entry, line, context, name);
@@ -231,6 +228,44 @@ std::uint32_t MciService::Dispatch(std::string_view command, std::string& reply)
     return rc;
 }
 
+std::uint32_t MciService::AutoOpen(const CommandSpec& entry, const CommandLine& line,
+                                   CommandContext& context) {
+    // A device's own name ("capability waveaudio ...") opens that device with
+    // no file; a media file's name opens the file. Any other name stays an
+    // unknown alias, so "status movie length" is unchanged.
+    const std::string_view name = line.device.text;
+    const std::optional<DeviceType> named = line.device.quoted ? std::nullopt : TypeNamed(name);
+    const std::string path(shortPaths_.LongForm(name));
+    const std::optional<DeviceType> type = !entry.autoOpens ? std::nullopt
+                                           : named          ? named
+                                                   : TypeForFile(path, !options_.pipelineOpener);
+    if (!type) {
+        return mcierr::kInvalidDeviceName;
+    }
+    if ((entry.types & Bit(*type)) == 0) {
+        return mcierr::kUnrecognizedCommand;
+    }
+    if (const std::uint32_t rc = ParseFor(entry, line, Bit(*type), context.args);
+        rc != mcierr::kNone) {
+        return rc;
+    }
+    // The device is gone before its notification could come.
+    if (context.args.Has(Kw::Notify)) {
+        return mcierr::kNotifyOnAutoOpen;
+    }
+    std::string number;
+    CommandContext openContext{*devices_,   options_,    audioSinks_.get(),
+                               shortPaths_, line.device, {},
+                               nullptr,     false,       number};
+    const std::uint32_t rc = named ? handlers::OpenDeviceAlone(openContext, *type, name)
+                                   : handlers::OpenFile(openContext, path, *type, 0, name);
+    if (rc != mcierr::kNone) {
+        return rc;
+    }
+    context.device = devices_->Find(name);
+    return mcierr::kNone;
+}
+
 std::uint32_t MciService::DispatchToAll(const CommandSpec& entry, const CommandLine& line,
                                         std::string& reply) {
     // A word that no type knows is refused before any device acts.
@@ -238,20 +273,20 @@ std::uint32_t MciService::DispatchToAll(const CommandSpec& entry, const CommandL
     if (const std::uint32_t rc = ParseFor(entry, line, kEveryType, args); rc != mcierr::kNone) {
         return rc;
     }
-    std::uint32_t first = mcierr::kNone;
+    if (const std::uint32_t rc = CheckFlagsOfEveryType(entry, args); rc != mcierr::kNone) {
+        return rc;
+    }
+    bool refused = false;
     for (const DeviceTable::Open& open : devices_->List()) {
-        if ((entry.types & Bit(open.device->Type())) == 0) {
-            continue;
-        }
         CommandContext context{*devices_,   options_,    audioSinks_.get(),
                                shortPaths_, line.device, {},
                                open.device, false,       reply};
-        // Every device gets the command; the first refusal is the answer.
-        const std::uint32_t rc = RunNotifying(entry, line, context, open.alias);
-        first = first == mcierr::kNone ? rc : first;
+        // Every device gets the command; a refusal by any is told as one of
+        // several, for "all" cannot say whose it was.
+        refused = RunNotifying(entry, line, context, open.alias) != mcierr::kNone || refused;
     }
     reply.clear();
-    return first;
+    return refused ? mcierr::kMultiple : mcierr::kNone;
 }
 
 }  // namespace kelto::mciservice

@@ -60,6 +60,10 @@ private:
     std::uint32_t Dispatch(std::string_view command, std::string& reply);
     std::uint32_t DispatchToAll(const CommandSpec& entry, const CommandLine& line,
                                 std::string& reply);
+    // Opens the device a command names by a file or a device type where no
+    // alias is open, into the context.
+    std::uint32_t AutoOpen(const CommandSpec& entry, const CommandLine& line,
+                           CommandContext& context);
     // Runs the command on the device and tells what its "notify" asks.
     std::uint32_t RunNotifying(const CommandSpec& entry, const CommandLine& line,
                                CommandContext& context, std::string_view alias);

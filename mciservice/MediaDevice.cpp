@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "mciservice/ErrorCodes.h"
+#include "mciservice/GstHandles.h"
 #include "mciservice/StreamPipeline.h"
 
 namespace kelto::mciservice {
@@ -68,9 +69,15 @@ std::uint32_t MediaDevice::Open(const std::string& path, const OpenOptions& opti
     std::unique_ptr<MediaDevice> device(new MediaDevice());
     device->type_ = options.type;
     device->path_ = path;
-    if (options.recordNew) {
+    // A file's full path name; a web address stays as it was given.
+    if (!path.empty() && !IsWebAddress(path)) {
+        GCharPtr full{g_canonicalize_filename(path.c_str(), nullptr)};
+        device->path_ = full.get();
+    }
+    if (options.recordNew || options.noFile) {
         // 11.025 kHz, 8 bits, one channel until "set" says otherwise.
-        device->recordsNew_ = true;
+        device->recordsNew_ = options.recordNew;
+        device->noFile_ = options.noFile;
         device->captureDevice_ = options.captureDevice;
         device->path_.clear();
         device->pipeline_ = std::make_unique<RecordedSound>(device->sound_);
@@ -362,8 +369,11 @@ std::uint32_t MediaDevice::Play(std::optional<std::int64_t> from, std::optional<
 }
 
 std::uint32_t MediaDevice::Pause() {
+    // What was recorded is kept; resume records on after it.
     if (mode_ == Mode::Recording) {
         FinishRecording();
+        mode_ = Mode::Paused;
+        recordPaused_ = true;
         return mcierr::kNone;
     }
     if (mode_ == Mode::Playing) {
@@ -374,6 +384,20 @@ std::uint32_t MediaDevice::Pause() {
 }
 
 std::uint32_t MediaDevice::Resume() {
+    if (mode_ == Mode::Paused && recordsNew_) {
+        // A new device plays nothing: only a paused recording goes on.
+        if (!recordPaused_) {
+            return mcierr::kSequenceError;
+        }
+        if (const std::uint32_t rc =
+                sound_.StartRecording(position_, recordStop_, recordOverwrite_, captureDevice_);
+            rc != mcierr::kNone) {
+            return rc;
+        }
+        recordPaused_ = false;
+        mode_ = Mode::Recording;
+        return mcierr::kNone;
+    }
     if (mode_ == Mode::Paused) {
         if (!segmentReady_ && !StartSegment(position_)) {
             return mcierr::kDriverInternal;
@@ -388,6 +412,7 @@ std::uint32_t MediaDevice::Resume() {
 }
 
 std::uint32_t MediaDevice::Stop() {
+    recordPaused_ = false;
     if (mode_ == Mode::Recording) {
         FinishRecording();
     }
@@ -403,6 +428,7 @@ std::uint32_t MediaDevice::Seek(std::optional<std::int64_t> target, bool toEnd, 
     }
     Halt();
     mode_ = Mode::Stopped;
+    recordPaused_ = false;
     const GstClockTime where = toEnd    ? Info().duration
                                : target ? std::min(FromUnits(*target), Info().duration)
                                         : 0;
@@ -417,6 +443,21 @@ std::uint32_t MediaDevice::Seek(std::optional<std::int64_t> target, bool toEnd, 
 }
 
 std::uint32_t MediaDevice::SetTimeFormat(std::string_view format) {
+    // A format may be given by its number, as the language numbers them.
+    static constexpr struct {
+        std::int64_t number;
+        std::string_view name;
+    } kNumbered[] = {{0, "ms"},       {1, "hms"},      {2, "msf"},      {3, "frames"},
+                     {4, "smpte 24"}, {5, "smpte 25"}, {6, "smpte 30"}, {7, "smpte 30 drop"},
+                     {8, "bytes"},    {9, "samples"},  {10, "tmsf"},    {0x4001, "song pointer"}};
+    if (const std::optional<std::int64_t> number = ParseInteger(format)) {
+        for (const auto& numbered : kNumbered) {
+            if (numbered.number == *number) {
+                return SetTimeFormat(numbered.name);
+            }
+        }
+        return mcierr::kBadTimeFormat;
+    }
     std::optional<TimeFormat> chosen;
     if (EqualsNoCase(format, "ms") || EqualsNoCase(format, "milliseconds")) {
         chosen = TimeFormat::Milliseconds;
@@ -533,7 +574,7 @@ std::uint32_t MediaDevice::Status(Kw item, std::string& reply) {
         case Kw::VideoStream:
             return StreamStatus(item, reply);
         case Kw::MediaPresent:
-            reply = "true";
+            reply = noFile_ ? "false" : "true";
             break;
         case Kw::Tempo:
             reply = std::to_string((fileTempo_ * speed_ + 500) / 1000);
@@ -547,7 +588,7 @@ std::uint32_t MediaDevice::Status(Kw item, std::string& reply) {
             reply = "1";
             break;
         case Kw::StartPosition:
-            reply = "0";
+            reply = UnitsText(0);
             break;
         // In thousandths of a frame a second; the current one at the current speed.
         case Kw::NominalFrameRate:
@@ -667,6 +708,26 @@ std::uint32_t MediaDevice::SetWindowText(std::string_view text) {
     return mcierr::kNone;
 }
 
+std::uint32_t MediaDevice::SetWindowHandle(std::uint64_t handle) {
+    if (!Info().hasVideo || (handle != 0 && !VideoWindow::IsWindow(handle))) {
+        return mcierr::kNoWindow;
+    }
+    // A picture that goes to no window here cannot be sent to one.
+    if (!window_) {
+        return handle == 0 ? mcierr::kNone : mcierr::kUnsupportedFunction;
+    }
+    int width = static_cast<int>(destination_.width);
+    int height = static_cast<int>(destination_.height);
+    if (handle == 0) {
+        width = Info().width;
+        height = Info().height;
+    }
+    if (!window_->MoveInto(handle, width, height)) {
+        return mcierr::kNoWindow;
+    }
+    return PutWindow(Rect{0, 0, width, height});
+}
+
 std::uint32_t MediaDevice::Step(std::int64_t frames) {
     if (Info().live) return mcierr::kUnsupportedFunction;
     Halt();
@@ -694,6 +755,7 @@ std::uint32_t MediaDevice::Cue(std::optional<std::int64_t> target) {
         return mcierr::kOutOfRange;
     }
     Halt();
+    recordPaused_ = false;
     const GstClockTime where = target ? std::min(FromUnits(*target), Info().duration) : position_;
     end_ = Info().duration;
     if (!StartSegment(where)) {
@@ -769,6 +831,9 @@ std::uint32_t MediaDevice::Record(std::optional<std::int64_t> from, std::optiona
         rc != mcierr::kNone) {
         return rc;
     }
+    recordPaused_ = false;
+    recordStop_ = stop;
+    recordOverwrite_ = overwrite;
     mode_ = Mode::Recording;
     if (wait && stop) {
         const GstClockTime limit =

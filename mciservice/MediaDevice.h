@@ -32,6 +32,7 @@ public:
     static constexpr std::int64_t kMaxSpeed = 16000;
 
     enum class WindowState { Shown, Hidden, Minimized, Maximized };
+    enum class Mode { Stopped, Playing, Paused, Recording };
     // The SMPTE formats come last: their places are packed, not counted.
     enum class TimeFormat {
         Milliseconds,
@@ -56,6 +57,8 @@ public:
         DeviceType type = DeviceType::DigitalVideo;
         // "open new type waveaudio": no file, a device to record into.
         bool recordNew = false;
+        // "open sequencer": the device alone, with no file to play.
+        bool noFile = false;
         // A stand-in service (no media framework) has no capture device either,
         // and writes no files.
         bool captureDevice = true;
@@ -90,6 +93,9 @@ public:
     std::uint32_t PutSource(const Rect& rect);
     std::uint32_t SetWindowState(WindowState state);
     std::uint32_t SetWindowText(std::string_view text);
+    // Draws into another window, filling it; 0 is the device's own again.
+    // 346 when `handle` is no window.
+    std::uint32_t SetWindowHandle(std::uint64_t handle);
     // Moves `frames` pictures on (back when negative) and stands paused there.
     std::uint32_t Step(std::int64_t frames);
     // Stands paused, ready to play, at `target` (in the time format) or where it is.
@@ -117,6 +123,9 @@ public:
     DeviceType Type() const { return type_; }
     bool IsStopped() const { return mode_ == Mode::Stopped; }
     bool IsRecording() const { return mode_ == Mode::Recording; }
+    Mode CurrentMode() const { return mode_; }
+    // Opened by its type alone: nothing to play.
+    bool HasNoFile() const { return noFile_; }
 
     // Records from the default capture device into the device's sound, at
     // `from` (or where it stands), inserting or overwriting, up to `to`.
@@ -132,6 +141,7 @@ public:
     // A "play ... notify" waits for the play's end.
     bool NotifyPending() const { return notifyPending_; }
     void SetNotifyPending(bool pending) { notifyPending_ = pending; }
+    // The file's full path name; empty without a file.
     const std::string& Path() const { return path_; }
     bool HasPictures() const { return Info().hasVideo; }
     // Frames a second, rounded; 0 without pictures.
@@ -144,8 +154,6 @@ public:
     std::string StreamFailure() const { return pipeline_->Failure(); }
 
 private:
-    enum class Mode { Stopped, Playing, Paused, Recording };
-
     MediaDevice() = default;
 
     std::int64_t ToUnits(GstClockTime time) const;
@@ -196,6 +204,11 @@ private:
     bool endedInError_ = false;
     bool notifyPending_ = false;
     bool recordsNew_ = false;
+    bool noFile_ = false;
+    // A recording paused: resume records on, to the same end, the same way.
+    bool recordPaused_ = false;
+    bool recordOverwrite_ = false;
+    std::optional<GstClockTime> recordStop_;
     bool captureDevice_ = true;
     std::int64_t fileTempo_ = 120;
     std::string port_ = "mapper";

@@ -1,5 +1,7 @@
 #include "mciservice/MediaFileHeaders.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <array>
 #include <fstream>
@@ -24,7 +26,15 @@ constexpr std::int64_t kDefaultTempo = 120;
 
 }  // namespace
 
+bool IsRegularFile(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 std::optional<WaveFormat> ReadWaveFormat(const std::string& path) {
+    if (!IsRegularFile(path)) {
+        return std::nullopt;
+    }
     std::ifstream in(path, std::ios::binary);
     std::array<unsigned char, 12> riff{};
     if (!in.read(reinterpret_cast<char*>(riff.data()), riff.size()) ||
@@ -64,6 +74,9 @@ std::optional<WaveFormat> ReadWaveFormat(const std::string& path) {
 }
 
 std::int64_t ReadMidiTempo(const std::string& path) {
+    if (!IsRegularFile(path)) {
+        return kDefaultTempo;
+    }
     std::ifstream in(path, std::ios::binary);
     std::vector<unsigned char> bytes(kMidiHeadBytes);
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

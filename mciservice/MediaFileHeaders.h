@@ -16,6 +16,11 @@ struct WaveFormat {
     std::int64_t bitsPerSample = 8;
 };
 
+// Whether `path` is a regular file. Everything that reads a file's bytes asks
+// first: opening a named pipe to read waits for a writer, and a device may
+// never end.
+bool IsRegularFile(const std::string& path);
+
 // Nullopt when the file is not a RIFF WAVE file with a whole "fmt " chunk
 // before its data.
 std::optional<WaveFormat> ReadWaveFormat(const std::string& path);

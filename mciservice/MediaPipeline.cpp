@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <string_view>
+#include <utility>
 
 #include "mciservice/AudioSinkProbe.h"
 #include "mciservice/DiscardingSink.h"
@@ -103,6 +104,28 @@ GstPtr<GstElement> MakeElement(const char* factory, const char* name = nullptr) 
     return AdoptFloating(gst_element_factory_make(factory, name));
 }
 
+// playbin's own flags (GstPlayFlags is not in its public headers). Without
+// native video the engine puts a converter and a scaler of its own in front of
+// the sink, and every picture is converted and scaled twice; deinterlacing
+// then happens in the video output instead (VideoOutput).
+constexpr guint kNativeVideo = 0x40;
+constexpr guint kDeinterlace = 0x200;
+
+// Whether a film's pictures are stored on their side: the engine's
+// orientation tag names a quarter turn, plain or mirrored.
+bool LiesSideways(GstElement* playbin) {
+    GstTagList* raw = nullptr;
+    g_signal_emit_by_name(playbin, "get-video-tags", 0, &raw);
+    const std::unique_ptr<GstTagList, decltype(&gst_tag_list_unref)> tags{raw, &gst_tag_list_unref};
+    gchar* rawOrientation = nullptr;
+    if (!tags || !gst_tag_list_get_string(tags.get(), GST_TAG_IMAGE_ORIENTATION, &rawOrientation)) {
+        return false;
+    }
+    const GCharPtr orientation{rawOrientation};
+    const std::string_view turn = orientation.get();
+    return turn.ends_with("rotate-90") || turn.ends_with("rotate-270");
+}
+
 // How long an open waits for the probe of the sound outputs started with the
 // service; past it the file plays silently rather than holding up the open.
 constexpr auto kAudioSinkProbeWait = std::chrono::seconds(2);
@@ -150,6 +173,9 @@ bool MediaPipeline::Build(const std::string& path, std::uint64_t videoWindow,
     // Subtitle files that are neither UTF-8 nor marked as UTF-16 come from
     // older tools, which wrote the Western code page.
     g_object_set(playbin_.get(), "subtitle-encoding", "WINDOWS-1252", nullptr);
+    guint flags = 0;
+    g_object_get(playbin_.get(), "flags", &flags, nullptr);
+    g_object_set(playbin_.get(), "flags", (flags | kNativeVideo) & ~kDeinterlace, nullptr);
 
     // Speed changes keep the pitch, as a listener expects from slow motion.
     if (auto tempo = MakeElement("scaletempo")) {
@@ -229,6 +255,11 @@ bool MediaPipeline::ReadStreamInfo(const std::string& path, GstClockTime deadlin
             if (video.par_n > 0 && video.par_d > 0 && video.par_n != video.par_d) {
                 info_.width = static_cast<int>(gst_util_uint64_scale_int_round(
                     static_cast<guint64>(video.width), video.par_n, video.par_d));
+            }
+            // A film is as large as it is seen: a phone's, stored sideways, upright.
+            if (LiesSideways(playbin_.get())) {
+                std::swap(info_.width, info_.height);
+                if (videoOutput_) videoOutput_->SetSideways(true);
             }
         }
     }

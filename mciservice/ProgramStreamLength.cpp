@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "mciservice/GstHandles.h"
+#include "mciservice/MediaFileHeaders.h"
 
 namespace kelto::mciservice {
 
@@ -42,6 +43,9 @@ GstPadProbeReturn OnPicture(GstPad*, GstPadProbeInfo* info, gpointer data) {
 
 // A program stream starts with a pack header.
 bool StartsWithPack(const std::string& path) {
+    if (!IsRegularFile(path)) {
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
     std::array<unsigned char, 4> head{};
     return in.read(reinterpret_cast<char*>(head.data()), head.size()) && head[0] == 0 &&

@@ -32,26 +32,36 @@ GstPtr<GstElement> MakeWindowSink() {
 
 std::unique_ptr<VideoOutput> VideoOutput::Make(std::uint64_t window) {
     auto bin = AdoptFloating(gst_bin_new("video-output"));
-    auto convert = MakeElement("videoconvert");
-    auto scale = MakeElement("videoscale");
+    // The engine hands the decoder's pictures over as they come (see
+    // MediaPipeline), so this bin is the one place they are converted and
+    // scaled, in a single pass. Interlaced pictures are woven back into whole
+    // ones before any scaling mixes their lines; progressive ones pass
+    // untouched.
+    auto deinterlace = MakeElement("deinterlace");
+    auto convert = MakeElement("videoconvertscale");
     auto caps = MakeElement("capsfilter");
+    // A film stored sideways turns upright after scaling, at the size it is
+    // shown, which for a phone's film is far smaller than the stored one.
+    auto flip = MakeElement("videoflip");
     auto sink = MakeWindowSink();
-    if (!bin || !convert || !scale || !caps || !sink) {
+    if (!bin || !deinterlace || !convert || !caps || !flip || !sink) {
         return nullptr;
     }
+    gst_util_set_object_arg(G_OBJECT(flip.get()), "video-direction", "auto");
     // A new size arrives while pictures of the old one are on their way; the
     // filter lets them through until the scaler has taken up the new size, or
     // the stream would stop as not negotiable, as if the file were damaged.
     gst_util_set_object_arg(G_OBJECT(caps.get()), "caps-change-mode", "delayed");
-    GstElement* elements[] = {convert.get(), scale.get(), caps.get(), sink.get()};
+    GstElement* elements[] = {deinterlace.get(), convert.get(), caps.get(), flip.get(), sink.get()};
     // The bin takes a reference of its own; ours go with the handles.
     for (GstElement* element : elements) {
         gst_bin_add(GST_BIN(bin.get()), element);
     }
-    if (!gst_element_link_many(convert.get(), scale.get(), caps.get(), sink.get(), nullptr)) {
+    if (!gst_element_link_many(deinterlace.get(), convert.get(), caps.get(), flip.get(), sink.get(),
+                               nullptr)) {
         return nullptr;
     }
-    GstPtr<GstPad> target{gst_element_get_static_pad(convert.get(), "sink")};
+    GstPtr<GstPad> target{gst_element_get_static_pad(deinterlace.get(), "sink")};
     gst_element_add_pad(bin.get(), gst_ghost_pad_new("sink", target.get()));
     GstVideoOverlay* overlay = GST_VIDEO_OVERLAY(sink.get());
     gst_video_overlay_set_window_handle(overlay, static_cast<guintptr>(window));
@@ -79,10 +89,14 @@ VideoOutput::~VideoOutput() {
 }
 
 void VideoOutput::SetPictureSize(int width, int height) {
+    // The scaler works before the turn: a sideways picture is scaled to the
+    // size turned back.
+    const int scaledWidth = sideways_ ? height : width;
+    const int scaledHeight = sideways_ ? width : height;
     GstCapsPtr caps{width > 0 && height > 0
-                        ? gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, width, "height",
-                                              G_TYPE_INT, height, "pixel-aspect-ratio",
-                                              GST_TYPE_FRACTION, 1, 1, nullptr)
+                        ? gst_caps_new_simple(
+                              "video/x-raw", "width", G_TYPE_INT, scaledWidth, "height", G_TYPE_INT,
+                              scaledHeight, "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr)
                         : gst_caps_new_simple("video/x-raw", "pixel-aspect-ratio",
                                               GST_TYPE_FRACTION, 1, 1, nullptr)};
     g_object_set(scaler_.get(), "caps", caps.get(), nullptr);

@@ -9,9 +9,10 @@
 
 namespace kelto::mciservice {
 
-// The picture's way into an X11 window: converted, scaled in software to the
-// size the window is given, and drawn by a window sink that leaves the
-// window's clicks to the window underneath.
+// The picture's way into an X11 window: deinterlaced, converted and scaled in
+// software to the size the window is given in one pass, turned upright when
+// the film says it was stored sideways, and drawn by a window sink that
+// leaves the window's clicks to the window underneath.
 class VideoOutput {
 public:
     // Null when an element it needs is missing.
@@ -28,6 +29,10 @@ public:
     // Scales the picture to this size (0 x 0: the stream's own size) and has
     // the sink redraw. Call it after the window itself has that size.
     void SetPictureSize(int width, int height);
+    // Whether the stored pictures lie on their side (a quarter turn either
+    // way), so that sizes given to SetPictureSize are upright ones. Call it
+    // before SetPictureSize.
+    void SetSideways(bool sideways) { sideways_ = sideways; }
     // Draws the last picture again, where the window was uncovered.
     void Redraw();
 
@@ -37,6 +42,7 @@ private:
     GstPtr<GstElement> bin_;
     GstPtr<GstElement> scaler_;  // the capsfilter that sizes the picture
     GstPtr<GstElement> sink_;
+    bool sideways_ = false;
 };
 
 }  // namespace kelto::mciservice

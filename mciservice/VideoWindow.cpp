@@ -84,7 +84,9 @@ std::unique_ptr<VideoWindow> VideoWindow::Create(std::uint64_t parent) {
         XSetWMProtocols(dpy, window, &deleteWindow, 1);
     }
     XFlush(dpy);
-    return std::unique_ptr<VideoWindow>(new VideoWindow(std::move(display), window));
+    std::unique_ptr<VideoWindow> made(new VideoWindow(std::move(display), window));
+    made->firstParent_ = parentWindow;
+    return made;
 }
 
 VideoWindow::VideoWindow(std::unique_ptr<void, DisplayCloser> display, std::uint64_t window)
@@ -136,6 +138,46 @@ void VideoWindow::SetTitle(const std::string& title) {
     ErrorTrap trap(dpy);
     XStoreName(dpy, static_cast<Window>(window_), title.c_str());
     XFlush(dpy);
+}
+
+}  // namespace kelto::mciservice
+
+namespace kelto::mciservice {
+
+bool VideoWindow::IsWindow(std::uint64_t handle) {
+    const char* name = std::getenv("DISPLAY");
+    if (handle == 0 || name == nullptr || *name == '\0') {
+        return false;
+    }
+    const std::unique_ptr<void, DisplayCloser> display{XOpenDisplay(nullptr)};
+    if (!display) {
+        return false;
+    }
+    Display* dpy = AsDisplay(display.get());
+    ErrorTrap trap(dpy);
+    XWindowAttributes attributes;
+    return XGetWindowAttributes(dpy, static_cast<Window>(handle), &attributes) != 0 &&
+           !trap.Failed();
+}
+
+bool VideoWindow::MoveInto(std::uint64_t parent, int& width, int& height) {
+    Display* dpy = AsDisplay(display_.get());
+    const auto target = static_cast<Window>(parent == 0 ? firstParent_ : parent);
+    ErrorTrap trap(dpy);
+    XWindowAttributes attributes;
+    if (XGetWindowAttributes(dpy, target, &attributes) == 0 || trap.Failed()) {
+        return false;
+    }
+    XReparentWindow(dpy, static_cast<Window>(window_), target, 0, 0);
+    if (parent != 0) {
+        width = attributes.width;
+        height = attributes.height;
+    }
+    XMoveResizeWindow(dpy, static_cast<Window>(window_), 0, 0,
+                      static_cast<unsigned>(std::max(width, 1)),
+                      static_cast<unsigned>(std::max(height, 1)));
+    XMapRaised(dpy, static_cast<Window>(window_));
+    return !trap.Failed();
 }
 
 }  // namespace kelto::mciservice

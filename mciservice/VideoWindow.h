@@ -31,6 +31,13 @@ public:
     // window itself (that would take clicks from the window underneath).
     bool TakeExposed();
 
+    // Whether `handle` is a window on the display.
+    static bool IsWindow(std::uint64_t handle);
+    // Moves the window into `parent` (0: back into the one it was made in),
+    // filling it when it is another's: false when `parent` is no window.
+    // `width` and `height` become the size the window has there.
+    bool MoveInto(std::uint64_t parent, int& width, int& height);
+
 private:
     struct DisplayCloser {
         void operator()(void* display) const;
@@ -39,6 +46,7 @@ private:
 
     std::unique_ptr<void, DisplayCloser> display_;
     std::uint64_t window_ = 0;
+    std::uint64_t firstParent_ = 0;
 };
 
 }  // namespace kelto::mciservice

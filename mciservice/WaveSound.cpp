@@ -139,10 +139,10 @@ std::uint32_t WaveSound::StartRecording(GstClockTime from, std::optional<GstCloc
         }
         bytes = stop - start;
     }
-    // Without a capture device the device is not ready to record.
+    // No input that records in this format: none at all, or none that takes it.
     recorder_ = captureDevice ? WaveRecorder::Start(format_, kRecordStartTimeout) : nullptr;
     if (!recorder_) {
-        return mcierr::kDeviceNotReady;
+        return mcierr::kWaveInputsUnsuitable;
     }
     recordAt_ = start;
     recordOverwrite_ = overwrite;

@@ -48,7 +48,7 @@ public:
     GstClockTime RecordingAt() const;
     // Records from the default capture device at `from` (the end at most),
     // inserting or overwriting, up to `to`. 282 when `to` is not after the
-    // start, 276 when no capture stream starts.
+    // start, 328 when no capture stream starts.
     std::uint32_t StartRecording(GstClockTime from, std::optional<GstClockTime> to, bool overwrite,
                                  bool captureDevice);
     // Whether a recording reached its `to` or lost its source.

@@ -9,10 +9,13 @@ namespace kelto::platform {
 
 // The service's description of each code it returns, in English, as the
 // window shows it after a failed command.
-inline constexpr std::array<std::pair<std::uint32_t, std::string_view>, 29> kMciErrorTexts{{
+inline constexpr std::array<std::pair<std::uint32_t, std::string_view>, 34> kMciErrorTexts{{
     {257, "Invalid MCI device ID. Use the ID returned when opening the MCI device."},
     {259, "The driver cannot recognize the specified command parameter."},
     {261, "The driver cannot recognize the specified command."},
+    {262,
+     "There is a problem with your media device. Make sure it is working correctly or contact "
+     "the device manufacturer."},
     {263, "The specified device is not open or is not recognized by MCI."},
     {265,
      "The device name is already being used as an alias by this application. Use a unique "
@@ -33,6 +36,9 @@ inline constexpr std::array<std::pair<std::uint32_t, std::string_view>, 29> kMci
     // The advice names the player: restarting it is what starts the service afresh.
     {277, "A problem occurred in initializing MCI. Try restarting the program."},
     {279, "Cannot use 'all' as the device name with the specified command."},
+    {280,
+     "Errors occurred in more than one device. Specify each command and device separately to "
+     "determine which devices caused the error."},
     {282, "The specified parameter is out of range for the specified command."},
     {284, "The specified parameters cannot be used together."},
     {289, "The specified alias is already being used in this application. Use a unique alias."},
@@ -49,10 +55,16 @@ inline constexpr std::array<std::pair<std::uint32_t, std::string_view>, 29> kMci
     {296,
      "The specified file cannot be played on the specified MCI device. The file may be "
      "corrupt, or not in the correct format."},
+    {299, "You must specify an alias when using the 'new' parameter."},
+    {300, "Cannot use the 'notify' flag with auto-opened devices."},
     {302,
      "Cannot carry out the commands in the order specified. Correct the command sequence, and "
      "then try again."},
     {305, "Cannot specify extra characters after a string enclosed in quotation marks."},
+    // The advice names what to do here: there is no driver to install.
+    {328,
+     "No wave device that can record files in the current format is installed. Connect a "
+     "sound input or choose another format."},
     {346, "There is no display window."},
     {0, "The specified command was carried out."},
 }};

@@ -14,6 +14,7 @@
 #include "platform/widgets/NativeWindowRect.h"
 #include "player/ResultLabel.h"
 #include "player/TotalTime.h"
+#include "player/VideoAreaSize.h"
 #include "ui/Twips.h"
 
 namespace kelto::player {
@@ -104,15 +105,16 @@ void PlaybackControl::SizeVideoArea() {
     }
     const std::int32_t width = size("cx");
     const std::int32_t height = size("cy");
-    const auto widthTwips = mci::Mul32(width, ui::kTwipsPerPixel);
-    const auto heightTwips = mci::Mul32(height, ui::kTwipsPerPixel);
     // A picture size beyond any screen: Picture1 keeps what it has.
-    if (!widthTwips || !heightTwips) return;
-    ui::setWidthTwips(form_.Picture1, *widthTwips);
-    ui::setHeightTwips(form_.Picture1, *heightTwips);
+    const std::optional<TwipsSize> area =
+        VideoAreaTwips(width, height, ui::LeftTwips(form_.Picture1), ui::TopTwips(form_.Picture1));
+    if (!area) return;
+    ui::setWidthTwips(form_.Picture1, area->width);
+    ui::setHeightTwips(form_.Picture1, area->height);
     // The service shows the picture at its own size in device pixels; on a
-    // screen scaled by the desktop the video area is larger than that, so the
-    // picture is put over the whole of it.
+    // screen scaled by the desktop the video area is larger than that, and a
+    // picture too large for the window gets a smaller one, so the picture is
+    // put over the whole of it.
     if (platform::DeviceSize(form_.Picture1) != QSize(width, height)) {
         PutVideoOverArea();
     }

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include "platform/MediaProbe.h"
 
@@ -25,13 +26,10 @@ bool FitsPlaylistLine(const QString& text);
 // it can. The path is taken as it stands, not resolved against any folder.
 QString RefusalOf(const QString& path, const platform::MediaProbe& probe);
 
-// Every media file below `folder`, at any depth, in natural name order ("clip 9" before "clip 10"),
-// compared by the path below `folder`. Hidden files are left out; linked folders are not entered,
-// so a link loop ends. Other files are passed over without a word: a folder of music holds covers
-// and notes as well.
-QStringList MediaFilesBelow(const QString& folder, const platform::MediaProbe& probe);
-
-// `paths` with each folder replaced by MediaFilesBelow it, order kept.
-QStringList ExpandFolders(const QStringList& paths, const platform::MediaProbe& probe);
+// Every file below `folder`, at any depth, folder by folder in natural name
+// order (NaturallyBefore), each subfolder's files where its name falls among
+// its neighbours. Hidden files are left out; linked folders are not entered,
+// so a link loop ends. Stops early, with what it has, once `stopped` says so.
+QStringList FilesBelow(const QString& folder, const std::function<bool()>& stopped = {});
 
 }  // namespace kelto::playlist

@@ -8,28 +8,21 @@
 
 #include "playlist/MediaFiles.h"
 #include "playlist/PlaylistLists.h"
+#include "playlist/PlaylistReader.h"
+#include "playlist/WebAddress.h"
 
 namespace kelto::playlist {
-
-namespace {
-
-void ReportRefused(const QString& path, const QString& why) {
-    QString shown = path;
-    // One line per refusal, even for a name that holds line breaks.
-    shown.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-    shown.replace(QLatin1Char('\r'), QStringLiteral("\\r"));
-    std::fprintf(stderr, "kelto-player: not added: %s: %s\n", shown.toLocal8Bit().constData(),
-                 why.toLocal8Bit().constData());
-}
-
-}  // namespace
 
 PlaylistEditor::PlaylistEditor(ui::Form1& form, std::function<void()> playSelected,
                                PlaylistFiles files, const platform::MediaProbe& probe)
     : form_(form),
       playSelected_(std::move(playSelected)),
       files_(std::move(files)),
-      probe_(probe) {}
+      probe_(probe),
+      intake_(std::make_unique<PlaylistIntake>(form, probe, playSelected_, [this] { Save(); })),
+      export_(std::make_unique<PlaylistExport>(form)) {}
+
+PlaylistEditor::~PlaylistEditor() = default;
 
 void PlaylistEditor::asxToolbar2_Click(int index, const QString&) {
     switch (index) {
@@ -52,11 +45,15 @@ void PlaylistEditor::Add() {
     if (dialog == nullptr || !dialog->ShowOpen()) return;
     const QString path = dialog->FileName();
     if (path.isEmpty()) return;
+    if (PlaylistFormatOf(path) != PlaylistFormat::None && QFileInfo(path).isFile()) {
+        intake_->Take({path}, true);
+        return;
+    }
     // The dialog only offers files that are there; what they hold is
     // another matter once "All files" is chosen.
     const QString why = FitsPlaylistLine(path) ? MediaRefusalOf(path, probe_) : RefusalOf(path);
     if (!why.isEmpty()) {
-        ReportRefused(path, why);
+        SayNotAdded(path, why);
         return;
     }
     QString title = dialog->FileTitle();
@@ -92,31 +89,45 @@ QStringList PlaylistEditor::Acceptable(const QStringList& paths,
                                        const platform::MediaProbe& probe) {
     QStringList accepted;
     for (const QString& path : paths) {
-        if (const QString why = playlist::RefusalOf(path, probe); !why.isEmpty()) {
-            ReportRefused(path, why);
+        if (const QString why = InputRefusalOf(path, probe); !why.isEmpty()) {
+            SayNotAdded(path, why);
         } else {
-            accepted.append(QFileInfo(path).absoluteFilePath());
+            accepted.append(IsWebAddress(path) ? path : QFileInfo(path).absoluteFilePath());
         }
     }
     return accepted;
 }
 
 QString PlaylistEditor::RefusalOf(const QString& path) const {
-    return playlist::RefusalOf(path, probe_);
+    return InputRefusalOf(path, probe_);
 }
 
 int PlaylistEditor::AppendDropped(const QStringList& paths) {
-    return AppendFiles(ExpandFolders(paths, probe_));
+    // A playlist is put on the window to be played; a folder, to be kept.
+    if (NeedsIntake(paths)) {
+        intake_->Take(Acceptable(paths, probe_), HoldsPlaylistFile(paths));
+        return -1;
+    }
+    return AppendFiles(paths);
 }
 
 int PlaylistEditor::AppendFiles(const QStringList& paths) {
+    if (NeedsIntake(paths)) {
+        intake_->Take(Acceptable(paths, probe_), false);
+        return -1;
+    }
     const QStringList accepted = Acceptable(paths, probe_);
     if (accepted.isEmpty()) return -1;
     QStringList titles;
     QList<QByteArray> pathBytes;
     for (const QString& path : accepted) {
-        titles.append(QFileInfo(path).fileName());
-        pathBytes.append(QFile::encodeName(path));
+        if (IsWebAddress(path)) {
+            titles.append(TitleOfWebAddress(path));
+            pathBytes.append(path.toUtf8());
+        } else {
+            titles.append(QFileInfo(path).fileName());
+            pathBytes.append(QFile::encodeName(path));
+        }
     }
     const int first = form_.List1->count();
     form_.List1->addItems(titles);
@@ -127,6 +138,12 @@ int PlaylistEditor::AppendFiles(const QStringList& paths) {
 }
 
 bool PlaylistEditor::AppendAndPlay(const QStringList& paths) {
+    if (NeedsIntake(paths)) {
+        const QStringList accepted = Acceptable(paths, probe_);
+        if (accepted.isEmpty()) return false;
+        intake_->Take(accepted, true);
+        return true;
+    }
     const int first = AppendFiles(paths);
     if (first < 0) return false;
     form_.List1->setCurrentRow(first);

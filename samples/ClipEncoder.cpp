@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "samples/MidiFile.h"
+#include "samples/Mp4Turn.h"
 #include "samples/Tune.h"
 
 namespace kelto::samples {
@@ -64,6 +65,21 @@ Words AudioSource(const ClipRecipe& recipe, int rate, const std::string& tunePcm
 }
 
 Words VideoSource(const ClipRecipe& recipe) {
+    if (recipe.interlaced) {
+        const std::string size =
+            ",width=" + std::to_string(recipe.width) + ",height=" + std::to_string(recipe.height);
+        return {"videotestsrc",
+                "pattern=blink",
+                "num-buffers=" + std::to_string(recipe.durationMs * kFps * 2 / 1000),
+                "!",
+                "video/x-raw,format=I420" + size + ",framerate=" + std::to_string(kFps * 2) + "/1",
+                "!",
+                "interlace",
+                "field-pattern=1:1",
+                "top-field-first=true",
+                "!",
+                "video/x-raw,interlace-mode=interleaved" + size};
+    }
     Words words{"videotestsrc", recipe.solidRgb ? "pattern=solid-color" : "pattern=smpte"};
     if (recipe.solidRgb) {
         words.push_back("foreground-color=" +
@@ -71,8 +87,11 @@ Words VideoSource(const ClipRecipe& recipe) {
     }
     Append(words, {"num-buffers=" + std::to_string(recipe.durationMs * kFps / 1000), "!",
                    "video/x-raw,format=I420,width=" + std::to_string(recipe.width) +
-                       ",height=" + std::to_string(recipe.height) +
+                       ",height=" + std::to_string(recipe.height - recipe.blueTopRows) +
                        ",framerate=" + std::to_string(kFps) + "/1"});
+    if (recipe.blueTopRows > 0) {
+        Append(words, {"!", "videobox", "top=" + std::to_string(-recipe.blueTopRows), "fill=blue"});
+    }
     if (recipe.showClock) {
         Append(words,
                {"!", "timeoverlay", "halignment=center", "valignment=center", "font-desc=Sans 24"});
@@ -134,7 +153,9 @@ Words PipelineFor(const ClipRecipe& recipe, const std::string& target, const std
             break;
         case ClipKind::Vob:
             // mplex writes the timestamps a reader needs to find the length.
-            muxedVideo({"mpeg2enc", "format=3"}, 48000, mp2, {"mplex", "format=8"});
+            muxedVideo(recipe.interlaced ? Words{"mpeg2enc", "format=3", "interlace-mode=1"}
+                                         : Words{"mpeg2enc", "format=3"},
+                       48000, mp2, {"mplex", "format=8"});
             break;
         case ClipKind::Avi:
             muxedVideo({"avenc_mpeg4"}, 44100, mp3, {"avimux"});
@@ -212,15 +233,24 @@ void Encode(const ClipRecipe& recipe, const std::filesystem::path& target) {
         if (!out.flush()) throw std::runtime_error("cannot write " + tunePcm);
     }
     const Words pipeline = PipelineFor(recipe, target.string(), tunePcm);
-    try {
-        EncodeWithLaunch(pipeline, target, AttemptBound(recipe));
-    } catch (...) {
+    std::string failure;
+    // The encode is deterministic; what fails now and then is the machine
+    // (a stall or a start under load), so a fresh attempt is the remedy.
+    for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+        failure = RunEncoder(pipeline, AttemptBound(recipe));
         std::error_code ec;
-        std::filesystem::remove(tunePcm, ec);
-        throw;
+        if (failure.empty() && std::filesystem::file_size(target, ec) > 0 && !ec) {
+            if (recipe.sideways) TurnMp4PictureClockwise(target);
+            break;
+        }
+        if (failure.empty()) failure = "gst-launch-1.0 wrote nothing";
     }
     std::error_code ec;
     std::filesystem::remove(tunePcm, ec);
+    if (!failure.empty()) {
+        throw std::runtime_error("making " + target.string() + ": " + failure + " (" +
+                                 std::to_string(kAttempts) + " attempts)");
+    }
 }
 
 void WriteMidi(const ClipRecipe& recipe, const std::filesystem::path& target) {
@@ -242,6 +272,14 @@ void Check(const ClipRecipe& recipe) {
     if (recipe.width < 16 || recipe.width > 1920 || recipe.height < 16 || recipe.height > 1080) {
         throw std::invalid_argument("picture size must be between 16x16 and 1920x1080");
     }
+    if (recipe.blueTopRows < 0 || recipe.height - recipe.blueTopRows < 16) {
+        throw std::invalid_argument("the blue rows must leave 16 rows of the picture");
+    }
+    if ((recipe.interlaced && (recipe.kind != ClipKind::Vob || recipe.height % 32 != 0)) ||
+        (recipe.sideways && recipe.kind != ClipKind::Mp4)) {
+        throw std::invalid_argument(
+            "interlaced clips are VOBs of a height in 32s, sideways ones MP4s");
+    }
 }
 
 }  // namespace
@@ -249,8 +287,7 @@ void Check(const ClipRecipe& recipe) {
 void EncodeWithLaunch(const std::vector<std::string>& pipeline, const std::filesystem::path& target,
                       std::chrono::milliseconds bound) {
     std::string failure;
-    // The encode is deterministic; what fails now and then is the machine
-    // (a stall or a start under load), so a fresh attempt is the remedy.
+    // A fresh attempt is the remedy for a machine that stalled the last one.
     for (int attempt = 1; attempt <= kAttempts; ++attempt) {
         failure = RunEncoder(pipeline, bound);
         std::error_code ec;

@@ -32,6 +32,17 @@ struct ClipRecipe {
     // Video only: one colour (0xRRGGBB) over the whole picture instead of the
     // pattern, so that where the picture lands on a screen can be measured.
     std::optional<std::uint32_t> solidRgb;
+    // Video only: this many rows of blue along the top of the stored picture,
+    // so that a viewer sees which way the picture is turned.
+    int blueTopRows = 0;
+    // MP4 only: the picture is stored on its side, as a phone writes a film
+    // taken upright; its track says to turn it a quarter clockwise for showing.
+    bool sideways = false;
+    // MPEG-2 (VOB) only: interlaced pictures whose two fields come from a white
+    // and a black picture in turn, so that a picture shown without
+    // deinterlacing is combed with white and black lines. The height must be
+    // a multiple of 32 (each field a whole number of macroblock rows).
+    bool interlaced = false;
 };
 
 // ".mp3", ".mp2", ".wav", ".mid", ".mpg", ".avi", ".vob", ".mp4", ".m4a",

@@ -1,7 +1,7 @@
 #include "status/FullScreenKeys.h"
 
-#include "mci/CheckedArithmetic.h"
 #include "player/ResultLabel.h"
+#include "player/VideoAreaSize.h"
 #include "ui/Twips.h"
 
 namespace kelto::status {
@@ -55,12 +55,12 @@ void FullScreenKeys::RestoreVideoArea() {
     // The size comes from when the file was opened; the query only tells
     // whether there is a picture at all now.
     if (mm_.GetDestinationSize(s.deviceAlias, "cx") != -1) {
-        const auto height = mci::Mul32(s.videoHeight, ui::kTwipsPerPixel);
-        const auto width = mci::Mul32(s.videoWidth, ui::kTwipsPerPixel);
-        // A stored size beyond any screen: keep the present one.
-        if (height && width) {
-            ui::setHeightTwips(f.Picture1, *height);
-            ui::setWidthTwips(f.Picture1, *width);
+        // A picture too large for the window is made to fit, as PlaySelected
+        // does; a stored size beyond any screen keeps the present one.
+        if (const auto area = player::VideoAreaTwips(s.videoWidth, s.videoHeight, kReturnLeftTwips,
+                                                     kReturnTopTwips)) {
+            ui::setHeightTwips(f.Picture1, area->height);
+            ui::setWidthTwips(f.Picture1, area->width);
         }
     }
     // nullopt: nothing was sent and the video stays where it is.

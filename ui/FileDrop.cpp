@@ -19,7 +19,13 @@ QStringList FileDrop::LocalPaths(const QMimeData* data) {
     QStringList paths;
     if (data == nullptr || !data->hasUrls()) return paths;
     for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile() && !url.toLocalFile().isEmpty()) paths.append(url.toLocalFile());
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty()) {
+            paths.append(url.toLocalFile());
+        } else if (const QString scheme = url.scheme().toLower();
+                   scheme == QLatin1String("http") || scheme == QLatin1String("https")) {
+            // A link dragged from a web browser: kept as the address it is.
+            paths.append(url.toString(QUrl::FullyEncoded));
+        }
     }
     return paths;
 }

@@ -9,10 +9,10 @@ class QWidget;
 namespace kelto::ui {
 
 // Takes files dropped on the controls it watches (the playlist, the video
-// area). Only local files and folders count; a drop that carries none (text,
-// remote addresses) is refused, so the pointer shows that nothing would
-// happen. Only the watched controls become drop sites, not the whole window
-// with every control on it.
+// area). Only local files and folders and web (http, https) addresses count;
+// a drop that carries none (text, other addresses) is refused, so the pointer
+// shows that nothing would happen. Only the watched controls become drop sites, not the whole
+// window with every control on it.
 //
 //   auto* drop = new FileDrop(&form);   // owned by the window
 //   drop->Watch(form.List1->viewport());
@@ -25,7 +25,7 @@ public:
     // Takes drops on `target` from now on.
     void Watch(QWidget* target);
 
-    // The local paths `data` carries, in the order given.
+    // The local paths and web addresses `data` carries, in the order given.
     static QStringList LocalPaths(const QMimeData* data);
 
 signals:

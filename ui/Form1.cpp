@@ -76,14 +76,18 @@ const QString& Form1::Caption() {
 const QString& Form1::DialogFilter() {
     // The descriptions' trailing blanks ("All audio ") are harmless: QtNameFilters trims them.
     // The player opens far more than the ten classic entries name (whatever the media
-    // engine reads, judged by content), so two entries follow them: every kind it is
-    // known to open, and every file, for media whose name says nothing.
+    // engine reads, judged by content), so three entries follow them: the playlist files
+    // it reads, every kind it is known to open, and every file, for media whose name
+    // says nothing.
     static const QString filter =
         QStringLiteral(
             "All audio |*.mp3;*.mp2;*.wav;*.midi;*.mid|All video |*.mpg;*.mpge;*.avi;*.vob|"
             "mp3 (*.mp3)|*.mp3|wav (*.wav)|*.wav|avi(*.avi)|*.avi|mpg(*.mpg)|*.mpg|"
             "mpge(*.mpge)|*.mpge|mid(*.mid)|*.mid|midi(*.midi)|*.midi|DVD(*.vob)|*.vob|"
-            "All media files|") +
+            "Playlists|") +
+        QLatin1String(kPlaylistFilePatterns.data(),
+                      static_cast<qsizetype>(kPlaylistFilePatterns.size())) +
+        QStringLiteral("|All media files|") +
         QLatin1String(kMediaFilePatterns.data(),
                       static_cast<qsizetype>(kMediaFilePatterns.size())) +
         QStringLiteral("|All files|*");

@@ -1,5 +1,6 @@
 #include "ui/Meter3.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <string>
 
@@ -58,6 +59,12 @@ QRect Meter3::segmentTwips(int index) const {
             kSegmentHeightTwips};
 }
 
+QRect Meter3::segmentPixels(int index) const {
+    const QRect twips = segmentTwips(index);
+    return {QPoint(twips.left() / kTwipsPerPixel - 1, twips.top() / kTwipsPerPixel - 1),
+            QPoint(twips.right() / kTwipsPerPixel + 2, twips.bottom() / kTwipsPerPixel + 2)};
+}
+
 void Meter3::SetLevelValue() { currentLevel_ = value_; }
 
 void Meter3::ShowLevel() {
@@ -67,10 +74,7 @@ void Meter3::ShowLevel() {
     for (int i = 0; i < kSegmentCount; ++i) {
         const bool lit = i < currentLevel_;
         if (lit_[static_cast<std::size_t>(i)] != lit) {
-            const QRect twips = segmentTwips(i);
-            changed |= QRect(
-                QPoint(twips.left() / kTwipsPerPixel - 1, twips.top() / kTwipsPerPixel - 1),
-                QPoint(twips.right() / kTwipsPerPixel + 2, twips.bottom() / kTwipsPerPixel + 2));
+            changed |= segmentPixels(i);
         }
         lit_[static_cast<std::size_t>(i)] = lit;
     }
@@ -98,9 +102,12 @@ void Meter3::WriteProperties(platform::PropertyBag& bag) const {
     bag.WriteProperty(QStringLiteral("Border"), border_, kDefaultBorder);
 }
 
-void Meter3::paintEvent(QPaintEvent*) {
+void Meter3::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
+    // A tick that lights one more segment repaints that one alone: the
+    // others are neither filled nor outlined again.
+    const QRect exposed = event->rect();
+    painter.fillRect(exposed, Qt::black);
     // Segments are laid out in twips; scaling the painter keeps their overlap
     // exact instead of accumulating per-segment rounding.
     painter.save();
@@ -109,6 +116,7 @@ void Meter3::paintEvent(QPaintEvent*) {
     outline.setCosmetic(true);
     painter.setPen(outline);
     for (int i = 0; i < kSegmentCount; ++i) {
+        if (!segmentPixels(i).intersects(exposed)) continue;
         painter.setBrush(segmentLit(i) ? LitColour() : DarkColour());
         painter.drawRect(segmentTwips(i));
     }

@@ -55,6 +55,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // The pixels a segment's fill and outline reach.
+    QRect segmentPixels(int index) const;
     void SetLevelValue();
     void ShowLevel();
 

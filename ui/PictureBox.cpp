@@ -87,7 +87,9 @@ void PictureBox::print(const QString& text) {
     const QPointF topLeft(area.left() + currentX_ * unitWidthPx(),
                           area.top() + currentY_ * unitHeightPx());
     drawn_.push_back({topLeft, text, foreColor_, drawFont_});
-    currentX_ += QFontMetricsF(drawFont_).horizontalAdvance(text) / unitWidthPx();
+    // A pass prints thousands of characters while its frames are made; each
+    // text is measured once per font, not shaped again for every print.
+    currentX_ += laidOut(drawFont_, text).advance / unitWidthPx();
     update(area);
 }
 
@@ -129,7 +131,7 @@ QImage PictureBox::drawingAreaImage() {
 
 // A marquee prints the same few characters dozens of times a second: each
 // is shaped once per font, as the one line QStaticText would lay out.
-const QList<QGlyphRun>& PictureBox::laidOut(const QFont& font, const QString& text) {
+const PictureBox::LaidOut& PictureBox::laidOut(const QFont& font, const QString& text) {
     if (font != laidFont_ || laid_.size() > 512) {
         laid_.clear();
         laidFont_ = font;
@@ -148,7 +150,8 @@ const QList<QGlyphRun>& PictureBox::laidOut(const QFont& font, const QString& te
             line.setPosition(QPointF(0.0, 0.0));
         }
         layout.endLayout();
-        found = laid_.insert(text, layout.glyphRuns());
+        found =
+            laid_.insert(text, {layout.glyphRuns(), QFontMetricsF(font).horizontalAdvance(text)});
     }
     return *found;
 }
@@ -166,7 +169,7 @@ void PictureBox::paintContent(QPainter& painter) {
     painter.setClipRect(drawingArea());
     for (const DrawnText& item : drawn_) {
         painter.setPen(item.colour);
-        for (const QGlyphRun& run : laidOut(item.font, item.text)) {
+        for (const QGlyphRun& run : laidOut(item.font, item.text).runs) {
             painter.drawGlyphRun(item.topLeft, run);
         }
     }

@@ -111,7 +111,11 @@ protected:
 
 private:
     void paintContent(QPainter& painter);
-    const QList<QGlyphRun>& laidOut(const QFont& font, const QString& text);
+    struct LaidOut {
+        QList<QGlyphRun> runs;
+        qreal advance = 0;
+    };
+    const LaidOut& laidOut(const QFont& font, const QString& text);
     double unitWidthPx() const;
     double unitHeightPx() const;
     double unitPx(double characterCellPx) const;
@@ -126,7 +130,7 @@ private:
     double currentY_ = 0;
     std::vector<DrawnText> drawn_;
     QFont laidFont_;
-    QHash<QString, QList<QGlyphRun>> laid_;
+    QHash<QString, LaidOut> laid_;
 };
 
 }  // namespace kelto::ui

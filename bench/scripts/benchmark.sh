@@ -2,14 +2,17 @@
 # Usage: bench/scripts/benchmark.sh [--full] [SECTION...]   (tools/benchmark.sh builds first)
 #
 # The player (build/bin/kelto-player, driven with the mouse as a user would)
-# against gst-launch-1.0 playbin on the same clips and the same sinks, the two
-# taking turns run by run so that whatever else the machine does hits both
-# alike. hyperfine times the whole reference runs; the player's figures come
+# against the floor on the same clips and the same sinks, the two taking turns
+# run by run so that whatever else the machine does hits both alike. For
+# films the floor is a bare gst-launch-1.0 pipeline that decodes, converts and
+# scales once and draws (decodebin ! videoconvert ! videoscale ! the sink, the
+# sound to a real-time fakesink); for sound and MIDI it is the engine's
+# playbin with the same sinks and filter as the service. hyperfine times the whole reference runs; the player's figures come
 # from events (its timing marks, its window mapped) and from /proc, read by
 # bench/figures.py, which prints every figure as min / median / max with its
 # target. By default 2 runs of each, steady states watched for 5 s (about
 # 5 minutes); --full: 5 runs, 10 s. SECTIONs (default all): window,
-# fullscreen, sound, startup, playlist, midi. Starts its own Xvfb; needs no
+# fullscreen, hd, sound, startup, playlist, midi. Starts its own Xvfb; needs no
 # sound card. KELTO_BUILD_DIR picks the build folder.
 #
 # Every wait is for an event with a generous ceiling, so that a loaded machine
@@ -20,7 +23,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${KELTO_BUILD_DIR:-$root/build}
 runs=2 watch=5
 if [ "${1:-}" = --full ]; then runs=5 watch=10 && shift; fi
-sections=" ${*:-window fullscreen sound startup playlist midi} "
+sections=" ${*:-window fullscreen hd sound startup playlist midi} "
 want() { [[ $sections == *" $1 "* ]]; }
 player=$build/bin/kelto-player
 samples=$build/samples
@@ -88,6 +91,7 @@ put() { [ -z "$2" ] || echo "$1 $2" >>"$work/run"; }
 # some sections.
 clips=$build/bench-clips
 clip=$clips/clip-720x576.mpg wav=$clips/sound-60s.wav mp3=$clips/sound-60s.mp3
+hd=$clips/clip-1920x1080.mp4
 mkdir -p "$clips"
 queue="queue max-size-buffers=0 max-size-bytes=0 max-size-time=0"
 make_clip() {  # make_clip FILE PIPELINE...: the pipeline ends in a filesink to "$work/clip"
@@ -108,40 +112,60 @@ for attempt in 1 2 3; do
         ! mplex format=8 name=mux ! filesink location="$work/clip" && break
     [ "$attempt" -lt 3 ] || { echo "the MPEG-2 clip could not be made" >&2; exit 1; }
 done
+# A 1080p H.264 film with AAC sound, as cameras and phones write them, 6 s.
+# shellcheck disable=SC2086
+want hd && make_clip "$hd" videotestsrc pattern=smpte num-buffers=150 \
+    ! video/x-raw,format=I420,width=1920,height=1080,framerate=25/1 \
+    ! timeoverlay font-desc="Sans 72" ! x264enc speed-preset=superfast bframes=2 key-int-max=50 \
+    ! h264parse ! $queue ! mux. \
+    audiotestsrc wave=sine freq=440 num-buffers=600 samplesperbuffer=480 \
+    ! audio/x-raw,rate=48000,channels=2 ! avenc_aac ! aacparse ! $queue \
+    ! mp4mux name=mux ! filesink location="$work/clip"
 make_clip "$wav" audiotestsrc wave=sine freq=440 num-buffers=2813 samplesperbuffer=1024 \
     ! audio/x-raw,rate=48000,channels=2,format=S16LE ! wavenc ! filesink location="$work/clip"
 make_clip "$mp3" audiotestsrc wave=sine freq=440 num-buffers=2813 samplesperbuffer=1024 \
     ! audio/x-raw,rate=44100,channels=2 ! lamemp3enc bitrate=192 ! id3v2mux ! filesink location="$work/clip"
 
-# --- the reference: the service's playbin, sinks and filter ------------------
+# --- the references -----------------------------------------------------------
 # The service draws with XVideo when the display has an adaptor, else with
-# plain X images; the reference gets the same. A picture size makes the
-# scaler produce that size, as the service does for its video area.
+# plain X images; the references get the same. A picture size makes the
+# scaler produce that size, as the service does for its video window.
 vsink=ximagesink
 gst-launch-1.0 -q videotestsrc num-buffers=1 ! xvimagesink >/dev/null 2>&1 && vsink=xvimagesink
-reference_for() {  # reference_for FILE [WIDTHxHEIGHT]: sets the array "reference"
+# The floor for a film: one decode, one conversion and scaling, one drawing.
+floor_for() {  # floor_for FILE [WIDTHxHEIGHT]: sets the array "reference"
     local size=""
     [ -n "${2:-}" ] && size=" ! video/x-raw,width=${2%x*},height=${2#*x},pixel-aspect-ratio=1/1"
-    reference=(gst-launch-1.0 playbin "uri=file://$1" "video-sink=videoconvert ! videoscale$size ! $vsink"
+    # shellcheck disable=SC2206  # the pipeline's words, split on purpose
+    reference=(gst-launch-1.0 filesrc "location=$1" ! decodebin name=d
+        d. ! queue ! videoconvert ! videoscale $size ! "$vsink"
+        d. ! queue ! audioconvert ! audioresample ! fakesink sync=true)
+}
+# The engine as the service drives it, for sound.
+engine_for() {  # engine_for FILE: sets the array "reference"
+    reference=(gst-launch-1.0 playbin "uri=file://$1" "video-sink=videoconvert ! videoscale ! $vsink"
         "audio-sink=fakesink sync=true" "audio-filter=scaletempo")
 }
 # A whole reference run: CPU from hyperfine, peak memory from time(1).
-reference_run() {  # reference_run NAME FILE [WIDTHxHEIGHT]
-    reference_for "$2" "${3:-}"
+reference_run() {  # reference_run floor|engine NAME FILE [WIDTHxHEIGHT]
+    "$1_for" "$3" "${4:-}"
     hyperfine -N --runs 1 --style none --export-json "$work/hf.json" \
         "/usr/bin/time -f %M -o $work/mem timeout 120 $(printf '%q ' "${reference[@]}")" >/dev/null
-    "${figures[@]}" hyperfine "$1" "$work/hf.json" "$work/mem" >>"$work/run"
+    "${figures[@]}" hyperfine "$2" "$work/hf.json" "$work/mem" >>"$work/run"
 }
-# Its time to the first picture, from GStreamer's own log: the first element
-# made to the video sink taking its first buffer (the span the service's marks
-# cover); the run ends there.
+# The floor's time to the first picture, from GStreamer's own log: the first
+# element made to the video sink taking its first buffer (the span the
+# service's marks cover); the run ends there.
 reference_first_frame() {  # reference_first_frame NAME FILE
-    reference_for "$2"
+    floor_for "$2"
     GST_DEBUG=GST_ELEMENT_FACTORY:4,basesink:5 GST_DEBUG_NO_COLOR=1 GST_DEBUG_FILE="$work/gst.log" \
         "${reference[@]}" >/dev/null 2>&1 &
     wait_line 60 "gst_base_sink_do_preroll:<${vsink}0> prerolling" "$work/gst.log"
     "${figures[@]}" gstlog "$work/gst.log" "<${vsink}0>" "$1" >>"$work/run"
 }
+# The size of the service's video window the last player run showed (it is
+# captioned with the file's name), for the floor to scale to the same size.
+shown_size() { tail -1 "$work/sizes.$1" 2>/dev/null || true; }
 
 # --- the player, driven with the mouse ----------------------------------------
 start_player() {  # start_player DIR: starts it there with marks on, waits for its window
@@ -178,9 +202,12 @@ play_in_player() {  # play_in_player NAME FILE SECONDS [fullscreen]
         wait_line 60 '^put-request ' "$dir/err"
     fi
     wait "$watcher"
-    if [ "${4:-}" = fullscreen ]; then  # the service's video window, captioned with the file's name
-        put full.size "$(xwininfo -tree -id "$window" | grep -F "\"$(basename "$2")\": " |
-            grep -o '[0-9]*x[0-9]*+' | head -1 | tr -d +)"
+    if grep -q '^first-frame ' "$dir/err"; then  # the service's video window, captioned with the file's name
+        local size
+        size=$(xwininfo -tree -id "$window" | grep -F "\"$(basename "$2")\": " |
+            grep -o '[0-9]*x[0-9]*+' | head -1 | tr -d +)
+        put "$1.size" "$size"
+        [ -z "$size" ] || echo "$size" >>"$work/sizes.$1"
     fi
     "${figures[@]}" marks "$dir/err" 1 "$1.first_ms" >>"$work/run"
     if [ -z "${4:-}" ] && grep -q '^first-frame ' "$dir/err"; then
@@ -191,11 +218,12 @@ play_in_player() {  # play_in_player NAME FILE SECONDS [fullscreen]
 }
 
 # --- sections -------------------------------------------------------------------
+# The floor scales to the size the player's video window had.
 if want window; then
     for i in $(seq "$runs"); do
         progress "MPEG-2 clip in the window, run $i of $runs ..."
         run play_in_player window.player "$clip" 10.3
-        run reference_run window.ref "$clip"
+        run reference_run floor window.ref "$clip" "$(shown_size window.player)"
         run reference_first_frame window.ref.first_ms "$clip"
     done
 fi
@@ -204,7 +232,15 @@ if want fullscreen; then
     for i in $(seq "$runs"); do
         progress "MPEG-2 clip full screen, run $i of $runs ..."
         run play_in_player full.player "$clip" 10.3 fullscreen
-        run reference_run full.ref "$clip" 1920x1080
+        run reference_run floor full.ref "$clip" 1920x1080
+    done
+fi
+
+if want hd; then
+    for i in $(seq "$runs"); do
+        progress "1080p H.264 clip full screen, run $i of $runs ..."
+        run play_in_player hd.player "$hd" 6.3 fullscreen
+        run reference_run floor hd.ref "$hd" 1920x1080
     done
 fi
 
@@ -228,7 +264,7 @@ sound_in_player() {  # sound_in_player NAME FILE [all]
     measure "$watch" covered
 }
 sound_in_reference() {  # sound_in_reference NAME FILE
-    reference_for "$2"
+    engine_for "$2"
     "${reference[@]}" >"$work/ref.log" 2>&1 &
     player_pid=$!
     wait_line 60 'Setting pipeline to PLAYING' "$work/ref.log"
@@ -298,9 +334,9 @@ if want midi; then
     for i in $(seq "$runs"); do
         progress "MIDI, run $i of $runs ..."
         run play_in_player midi.player "$samples/kelto-tune.mid" 5.3
-        run reference_run midi.ref "$samples/kelto-tune.mid"
+        run reference_run engine midi.ref "$samples/kelto-tune.mid"
         run play_in_player melody.player "$samples/kelto-melody.mp3" 5.3
-        run reference_run melody.ref "$samples/kelto-melody.mp3"
+        run reference_run engine melody.ref "$samples/kelto-melody.mp3"
     done
 fi
 

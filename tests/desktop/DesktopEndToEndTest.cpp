@@ -197,6 +197,45 @@ TEST_F(DesktopEndToEndTest, CommandLineFilesPlayAndPlayerctlDrivesThePlayerAsIts
     EXPECT_TRUE(WaitUntil([&] { return screenSaver.active() == 0; }));
 }
 
+// What other programs keep comes in as it is: a playlist file and a folder on
+// the command line, a web address through OpenUri. The playlist's entries come
+// in its order with its titles, the first playing, a missing one named; the
+// folder's media in natural name order; web addresses kept as given.
+TEST_F(DesktopEndToEndTest, PlaylistFilesFoldersAndWebAddressesComeInAsGiven) {
+    const auto dir = DefaultClipDir();
+    const auto melody = MakeClip(ClipKind::Mp3, dir, 10000);
+    const auto tune = MakeClip(ClipKind::Wav, dir, 2000);
+    std::filesystem::create_directories(playlistFolder / "album");
+    for (const char* name : {"t10.wav", "t9.wav"})
+        std::filesystem::copy_file(tune, playlistFolder / "album" / name);
+    WriteBytes(playlistFolder / "album" / "cover.jpg", "not media");
+    WriteBytes(playlistFolder / "party.m3u8",
+               "#EXTM3U\n#EXTINF:10,Opening\n" + melody.string() +
+                   "\nhttps://radio.example/stream.mp3\nmissing.mp3\n");
+
+    auto player = Start({QStringLiteral("party.m3u8"), QStringLiteral("album")});
+    ASSERT_TRUE(WaitForStatus(QStringLiteral("Playing"))) << player->StandardError().toStdString();
+    const std::string root = playlistFolder.path().string();
+    const std::string expected = "Opening\r\nstream.mp3\r\nt9.wav\r\nt10.wav\r\n|" +
+                                 melody.string() + "\r\nhttps://radio.example/stream.mp3\r\n" +
+                                 root + "/album/t9.wav\r\n" + root + "/album/t10.wav\r\n";
+    EXPECT_TRUE(WaitUntil([&] { return Playlist() == expected; })) << Playlist();
+    EXPECT_EQ(Title(bus), QStringLiteral("Opening"));
+    const QString errors = player->StandardError();
+    EXPECT_TRUE(errors.contains(
+        QStringLiteral("not added: %1/missing.mp3 (listed in party.m3u8): no such file")
+            .arg(folder())))
+        << errors.toStdString();
+    EXPECT_EQ(errors.count(QStringLiteral("not added")), 1) << errors.toStdString();
+
+    const QString station = QStringLiteral("http://127.0.0.1:9/Other%20Station?id=1");
+    EXPECT_EQ(Player(QStringLiteral("OpenUri"), {station}).type(), QDBusMessage::ReplyMessage);
+    EXPECT_TRUE(WaitUntil([&] {
+        return ReadBytes(playlistFolder / "pl2.txt").ends_with(station.toStdString() + "\r\n");
+    })) << Playlist();
+    EXPECT_TRUE(ReadBytes(playlistFolder / "pl1.txt").ends_with("\r\nOther Station\r\n"));
+}
+
 TEST_F(DesktopEndToEndTest, BadCallsAnswerWithErrorsOrNothingAndNeverTouchThePlaylist) {
     const auto dir = DefaultClipDir();
     const auto melody = MakeClip(ClipKind::Mp3, dir, 2000);
@@ -220,7 +259,7 @@ TEST_F(DesktopEndToEndTest, BadCallsAnswerWithErrorsOrNothingAndNeverTouchThePla
     EXPECT_EQ(Player(QStringLiteral("Seek"), {qlonglong{5000000}}).type(),
               QDBusMessage::ReplyMessage);
     const QDBusMessage remote =
-        Player(QStringLiteral("OpenUri"), {QStringLiteral("http://example.org/a.mp3")});
+        Player(QStringLiteral("OpenUri"), {QStringLiteral("ftp://example.org/a.mp3")});
     EXPECT_EQ(remote.type(), QDBusMessage::ErrorMessage);
     const QDBusMessage missing =
         Player(QStringLiteral("OpenUri"), {QUrl::fromLocalFile(folder() + "/none.mp3").toString()});
@@ -315,7 +354,8 @@ TEST_F(DesktopEndToEndTest, BadCallsAnswerWithErrorsOrNothingAndNeverTouchThePla
                 break;
             default:
                 Player(QStringLiteral("OpenUri"),
-                       {random.bounded(2) == 0 ? QStringLiteral("file:///") : QStringLiteral(":")});
+                       {random.bounded(2) == 0 ? QStringLiteral("file:///dev/null")
+                                               : QStringLiteral(":")});
                 break;
         }
     }

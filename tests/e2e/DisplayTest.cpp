@@ -195,10 +195,15 @@ TEST_P(Display, PictureFullScreenKeysAndTheWayBack) {
     ASSERT_TRUE(s.ShowsFullScreen(kRed));
     s.ClickPicture();
     const int plays = s.player.CommandCount("play movie");
+    // F3 stopped the device, which refuses a pause or resume (302); the keys
+    // still send them.
+    const auto sent = [&](const char* command) {
+        return WaitUntil([&] { return s.player.CommandCount(command, false) >= 1; }, kCeiling);
+    };
     s.display.Key("F2");
-    EXPECT_TRUE(s.player.WaitForCommand("Pause movie"));
+    EXPECT_TRUE(sent("Pause movie"));
     s.display.Key("F2");
-    EXPECT_TRUE(s.player.WaitForCommand("Resume movie"));
+    EXPECT_TRUE(sent("Resume movie"));
     s.display.Key("F4");
     EXPECT_TRUE(s.player.WaitForCommand("set movie speed 400"));
     s.display.Key("F4");
@@ -260,6 +265,78 @@ TEST(TodaysKinds, PicturesLandInTheVideoAreaAtTheirSize) {
         s.PlayRow(row);
         EXPECT_TRUE(s.ShowsPicture(colours[row], s.PlayedPicture(), s.VideoRegion())) << row;
     }
+    s.ExpectClosesCleanly();
+}
+
+// Whether every pixel of `box` shrunk by `margin` on each side is `colour`,
+// waiting for it: edges are left out, where a scaled picture blends colours.
+::testing::AssertionResult Covers(OnScreen& s, const Rgb& colour, const Box& box, int margin) {
+    const Box inner{box.x + margin, box.y + margin, box.width - 2 * margin,
+                    box.height - 2 * margin};
+    int other = -1;
+    if (WaitUntil(
+            [&] {
+                other = s.display.Screenshot().CountOther(colour, inner);
+                return other == 0;
+            },
+            kCeiling)) {
+        return ::testing::AssertionSuccess();
+    }
+    s.display.Screenshot().SavePpm("covers.ppm");
+    return ::testing::AssertionFailure() << other << " pixels of " << ToString(inner) << " differ";
+}
+
+// Films as they are made today: an HD picture shown whole, at its shape, in
+// the room below the playlist; a phone's film stored on its side shown upright
+// in the window and full screen; an interlaced DVD picture woven whole, never
+// combed with the lines of its two fields.
+TEST(Pictures, WholeUprightAndWoven) {
+    const auto dir = testing::DefaultClipDir();
+    samples::ClipRecipe hd;
+    hd.kind = testing::ClipKind::Mp4;
+    hd.durationMs = 1500;
+    hd.width = 1280;
+    hd.height = 720;
+    hd.solidRgb = 0x00ffff;
+    // Stored 240 x 160 with its top 40 rows blue: upright, the blue is a band
+    // down the right side.
+    samples::ClipRecipe phone;
+    phone.kind = testing::ClipKind::Mp4;
+    phone.durationMs = 1500;
+    phone.width = 240;
+    phone.height = 160;
+    phone.solidRgb = 0xff0000;
+    phone.blueTopRows = 40;
+    phone.sideways = true;
+    samples::ClipRecipe dvd;
+    dvd.kind = testing::ClipKind::Vob;
+    dvd.durationMs = 2000;
+    dvd.width = 352;
+    dvd.height = 288;
+    dvd.interlaced = true;
+    OnScreen s(kPlainScreen, {testing::MakeRecipeClip(hd, dir, "solid-00ffff-1280x720.mp4"),
+                              testing::MakeRecipeClip(dvd, dir, "interlaced-352x288.vob"),
+                              testing::MakeRecipeClip(phone, dir, "phone-sideways-240x160.mp4")});
+    s.display.Click(s.X(kAutoReplayX), s.Y(kAutoReplayY));
+
+    s.PlayRow(0);
+    // 1280 x 720 in 376 x 291: as wide as the room, 16:9.
+    EXPECT_TRUE(s.ShowsPicture(Rgb{0, 255, 255}, s.LayoutBox(kPictureLeft, kPictureTop, 376, 211),
+                               s.VideoRegion()));
+
+    s.PlayRow(1);
+    // Every field alone is all white or all black; woven as they come, a
+    // picture would be striped in every frame.
+    EXPECT_TRUE(Covers(s, Rgb{255, 255, 255}, s.LayoutBox(kPictureLeft, kPictureTop, 352, 288), 1));
+
+    s.PlayRow(2);
+    EXPECT_TRUE(Covers(s, kRed, s.LayoutBox(kPictureLeft, kPictureTop, 120, 240), 2));
+    EXPECT_TRUE(Covers(s, kBlue, s.LayoutBox(kPictureLeft + 120, kPictureTop, 40, 240), 2));
+    s.ClickFullscreen();
+    // Full screen keeps the shape: 800 x 1200 in the middle of the 1600 x 1200 screen.
+    EXPECT_TRUE(Covers(s, kRed, Box{400, 0, 600, kScreenHeight}, 20));
+    EXPECT_TRUE(Covers(s, kBlue, Box{1000, 0, 200, kScreenHeight}, 20));
+    s.display.Key("Escape");
     s.ExpectClosesCleanly();
 }
 

@@ -189,10 +189,11 @@ void Soak::RunOne() {
             Send("Play movie", {ok});
             break;
         case 4:
-            Send("Pause movie", {ok});
+            // A stopped device has nothing to pause or resume.
+            Send("Pause movie", {ok, open_ ? 302u : ok});
             break;
         case 5:
-            Send("Resume movie", {ok});
+            Send("Resume movie", {ok, open_ ? 302u : ok});
             break;
         case 6:
             Send("Stop movie", {ok});

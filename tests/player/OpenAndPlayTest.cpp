@@ -141,6 +141,38 @@ TEST(PlaySelected, AudioWithoutPictureKeepsTheVideoArea) {
     EXPECT_TRUE(rig.form.TimerMisc->isActive());
 }
 
+// A picture larger than the room below the playlist (376 x 291 pixels) is
+// scaled down to fit it, keeping its shape; the labels and the stored size
+// keep the film's own. Exactly as large as the room still shows at its size.
+TEST(PlaySelected, LargePicturesAreScaledDownToFitTheWindow) {
+    struct Case {
+        int width, height;
+        QSize area;
+        bool put;
+    };
+    for (const Case c : {Case{1280, 720, {376, 211}, true}, Case{1080, 1920, {163, 291}, true},
+                         Case{376, 291, {376, 291}, false}, Case{720, 290, {376, 151}, true}}) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+        PlayerRig rig;
+        rig.AddEntries({"/m/film.mp4"});
+        rig.Select(0);
+        rig.movie.width = c.width;
+        rig.movie.height = c.height;
+
+        rig.playback.PlaySelected();
+
+        EXPECT_EQ(rig.form.Picture1->size(), c.area);
+        EXPECT_EQ(Text(rig.form.LbActualCx), QString::number(c.width));
+        EXPECT_EQ(Text(rig.form.LbActualCy), QString::number(c.height));
+        EXPECT_EQ(rig.form.state.videoWidth, c.width);
+        EXPECT_EQ(rig.form.state.videoHeight, c.height);
+        const Strings sent = rig.TakeCommands();
+        const std::string put = "put movie window at 0 0 " + std::to_string(c.area.width()) + " " +
+                                std::to_string(c.area.height());
+        EXPECT_EQ(std::count(sent.begin(), sent.end(), put), c.put ? 1 : 0);
+    }
+}
+
 // A length beyond 32 bits must not bring the window down: it counts as unknown.
 TEST(PlaySelected, LengthBeyond32BitsCountsAsUnknown) {
     PlayerRig rig;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/widgets/FileSaveDialog.h"
 #include "tests/support/fakes/ListedMediaProbe.h"
 #include "tests/support/fakes/ScriptedDialog.h"
 #include "tests/support/files/TempFolder.h"
@@ -21,6 +22,7 @@ using kelto::testing::ListedMediaProbe;
 using kelto::testing::ReadBytes;
 using kelto::testing::ScriptedDialog;
 using kelto::testing::TempFolder;
+using kelto::testing::WriteBytes;
 
 // The window with the playlist connected the way the program connects it;
 // PlaySelected is stood in for by a record of the path it would open.
@@ -220,6 +222,52 @@ TEST_F(PlaylistEditorTest, FocusAloneDoesNotSelectAnEntry) {
     QApplication::processEvents();
     ASSERT_TRUE(form.List1->hasFocus());
     ExpectSelected(-1);
+}
+
+// A save dialog that always chooses `file`.
+class ChosenSaveFile : public platform::FileSaveDialog {
+public:
+    explicit ChosenSaveFile(QString file) : file_(std::move(file)) {}
+    bool ShowSave() override { return true; }
+    QString FileName() const override { return file_; }
+
+private:
+    QString file_;
+};
+
+// The dialog's road for a playlist file: its entries come in its order with
+// its titles, a missing one named and skipped, the first played and the
+// playlist saved when they are all in; Ctrl+S writes them out again.
+TEST_F(PlaylistEditorTest, AChosenPlaylistIsAddedAndPlayedAndCtrlSSavesItAsM3u8) {
+    AddFiles({"/m/before.mp3"});
+    const QString dir = QString::fromStdString(folder.path().string());
+    WriteBytes(folder / "here.mp3", "x");
+    WriteBytes(folder / "party.pls",
+               "[playlist]\nFile1=here.mp3\nTitle1=Here\nFile2=gone.mp3\n"
+               "File3=https://radio.example/live\n");
+    dialog->Queue(dir + "/party.pls");
+    ::testing::internal::CaptureStderr();
+    form.asxToolbar2->button(1)->click();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !editor.intake().adding(); }, 30000));
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("not added: " + folder.path().string() +
+                        "/gone.mp3 (listed in party.pls): no such file"),
+              std::string::npos)
+        << said;
+    EXPECT_EQ(form.List1->texts(), QStringList({"before.mp3", "Here", "live"}));
+    EXPECT_EQ(played, QStringList{dir + "/here.mp3"});
+    EXPECT_EQ(ReadBytes(folder / "pl2.txt"), "/m/before.mp3\r\n" + folder.path().string() +
+                                                 "/here.mp3\r\nhttps://radio.example/live\r\n");
+
+    editor.exporter().setDialog(std::make_unique<ChosenSaveFile>(dir + "/out.m3u8"));
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QTest::keyClick(form.List1, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(ReadBytes(folder / "out.m3u8"),
+              "#EXTM3U\n#EXTINF:-1,before.mp3\n/m/before.mp3\n#EXTINF:-1,Here\n" +
+                  folder.path().string() +
+                  "/here.mp3\n#EXTINF:-1,live\nhttps://radio.example/live\n");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -150,16 +151,41 @@ TEST_F(RecordingTest, RecordsTheDefaultCaptureDeviceAndSavesAWaveFileOfTheSetFor
     EXPECT_NEAR(hertz, 1000.0, 30.0);
 }
 
+// The theme's sound reaches the desktop's output: the sink's monitor hears it.
+TEST_F(RecordingTest, SoundPlaysTheThemesSoundOnTheDesktopsOutput) {
+    MciService service;
+    const std::string saved = (dir_ / "heard.wav").string();
+    RunScript(service, {
+                           {"open new type waveaudio alias rec", 0, "1"},
+                           {"set rec bitspersample 16 channels 1 samplespersec 22050", 0, ""},
+                           {"record rec", 0, ""},
+                           {"sound SystemExclamation wait", 0, ""},
+                           // A name with no sound plays the default one.
+                           {"sound NoSuchSoundAnywhere wait", 0, ""},
+                           {"stop rec", 0, ""},
+                           {"save rec \"" + saved + "\"", 0, ""},
+                       });
+    std::ifstream in(saved, std::ios::binary);
+    const std::string file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    ASSERT_GT(file.size(), 44u);
+    int peak = 0;
+    for (std::size_t at = 44; at + 1 < file.size(); at += 2) {
+        peak = std::max(peak, std::abs(static_cast<std::int16_t>(LittleEndian(file, at, 2))));
+    }
+    EXPECT_GT(peak, 1000) << "the monitor heard silence";
+}
+
 TEST_F(RecordingTest, WithoutACaptureDeviceRecordFailsAndTheDeviceStaysUsable) {
     setenv("PULSE_SERVER", "unix:/nonexistent/native", 1);
     MciService service;
     RunScript(service, {
                            {"open new type waveaudio alias rec", 0, "1"},
-                           {"record rec", 276, ""},
+                           {"record rec", 328, ""},
+                           {"sound SystemAsterisk", 262, ""},
                            {"status rec mode", 0, "stopped"},
                            {"status rec length", 0, "0"},
-                           {"open new alias other", 275, ""},
-                           {"open new type waveaudio", 292, ""},
+                           {"open new alias other", 292, ""},
+                           {"open new type waveaudio", 299, ""},
                            {"record {wav}", 274, ""},
                            {"save rec", 273, ""},
                            {"close rec", 0, ""},

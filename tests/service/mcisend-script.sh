@@ -30,6 +30,14 @@ answer=$(printf '%s\n' "open $dir/quiet.wav alias q" 'play q wait notify' \
 expected=$(printf '0\t1\nnotify q successful\n0\t\nnotify q successful\n0\t\n0\tstopped')
 [ "$answer" = "$expected" ] || fail "notify gave: $answer"
 
+# A device opened by its type and file, its state's rules and its notifications.
+answer=$(printf '%s\n' "open waveaudio!$dir/quiet.wav alias q notify" 'pause q' 'cue q output' \
+    'status q 4' 'close all notify' "play $dir/quiet.wav notify" | "$mcisend" -)
+expected=$(printf 'notify q successful\n0\t1\n302\t%s\n0\t\n0\tpaused\nnotify q successful\n0\t\n300\t%s' \
+    'Cannot carry out the commands in the order specified. Correct the command sequence, and then try again.' \
+    "Cannot use the 'notify' flag with auto-opened devices.")
+[ "$answer" = "$expected" ] || fail "rules gave: $answer"
+
 status=0
 "$mcisend" -f "$dir/missing.txt" > /dev/null 2>&1 || status=$?
 [ "$status" = 2 ] || fail "a missing script gave exit status $status"

@@ -9,9 +9,10 @@
 namespace kelto::platform {
 namespace {
 
-TEST(FileFilter, TheDialogFilterStringBecomesTwelveQtFiltersInOrder) {
+TEST(FileFilter, TheDialogFilterStringBecomesThirteenQtFiltersInOrder) {
     QStringList filters = QtNameFilters(ui::Form1::DialogFilter());
-    ASSERT_EQ(filters.size(), 12) << filters.join('\n').toStdString();
+    ASSERT_EQ(filters.size(), 13) << filters.join('\n').toStdString();
+    EXPECT_EQ(filters.takeAt(10), "Playlists (*.m3u *.m3u8 *.pls *.xspf)");
     // Every kind the classic entries name is among all media files, and the
     // kinds the player plays today beyond them.
     const QString allMedia = filters[10];

@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QFontInfo>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
 #include <QPointer>
@@ -249,6 +250,33 @@ TEST_F(Strip, EveryFramePaintsPixelForPixelAsTextByText) {
     };
     compare(false);
     compare(true);
+}
+
+// Measurements are kept per text and font: a text printed again after the
+// font changed must move by the new font's advance, and a frame made off
+// the screen must show what the strip itself shows.
+TEST_F(Strip, PrintMovesByTheCurrentFontsAdvanceAndFramesMatchTheStrip) {
+    surface.setScaleMode(PictureBox::ScaleMode::Pixels);
+    surface.setFontName(QStringLiteral("Courier New"));
+    surface.setForeColor(kBlue);
+    for (const double points : {12.0, 24.0, 12.0}) {
+        surface.setFontSize(points);
+        surface.cls();
+        surface.print(QStringLiteral("Wm"));
+        EXPECT_DOUBLE_EQ(surface.currentX(),
+                         QFontMetricsF(surface.drawFont()).horizontalAdvance(QStringLiteral("Wm")))
+            << points;
+    }
+    surface.repaint();
+    const QImage strip = surface.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage frame = surface.drawingAreaImage();
+    const QImage shown = strip.copy(surface.drawingArea());
+    ASSERT_EQ(frame.size(), shown.size());
+    int differing = 0;
+    for (int y = 0; y < frame.height(); ++y) {
+        for (int x = 0; x < frame.width(); ++x) differing += frame.pixel(x, y) != shown.pixel(x, y);
+    }
+    EXPECT_EQ(differing, 0);
 }
 
 TEST_F(Strip, WideCharactersMoveAsOne) {

@@ -67,6 +67,11 @@ std::filesystem::path MadeOnce(const samples::ClipRecipe& recipe,
 
 }  // namespace
 
+std::filesystem::path MakeRecipeClip(const samples::ClipRecipe& recipe,
+                                     const std::filesystem::path& dir, const std::string& name) {
+    return MadeOnce(recipe, dir / name);
+}
+
 std::filesystem::path MakeClip(ClipKind kind, const std::filesystem::path& dir, int durationMs) {
     samples::ClipRecipe recipe;
     recipe.kind = kind;

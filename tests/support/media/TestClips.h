@@ -28,6 +28,10 @@ std::filesystem::path MakeClip(ClipKind kind, const std::filesystem::path& dir,
 std::filesystem::path MakeSolidClip(std::uint32_t rgb, const std::filesystem::path& dir,
                                     int durationMs = 1000, ClipKind kind = ClipKind::Mpeg1);
 
+// The clip `recipe` describes, made once (as above) as `dir` / `name`.
+std::filesystem::path MakeRecipeClip(const samples::ClipRecipe& recipe,
+                                     const std::filesystem::path& dir, const std::string& name);
+
 // A folder under the build tree shared by every test that needs clips.
 std::filesystem::path DefaultClipDir();
 
