@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <chrono>
 #include <cmath>
 #include <utility>
 
@@ -83,6 +84,25 @@ void PlayerApp::EnableHistory(const QString& folder) {
         }
         volume_->Started();
     });
+    // A film's offer goes over its picture, where full screen still shows it;
+    // a sound file's stays on the title strip, the only place it can be seen.
+    memory_->setOfferDisplay(
+        [this](const QString& text) {
+            form_->setStripNotice(text);
+            if (form_->state.videoWidth > 0) {
+                note_->Show(text, std::chrono::milliseconds(history::PlaybackMemory::kOfferMs));
+            } else {
+                form_->Announce(text);
+            }
+        },
+        [this] {
+            if (form_->state.videoWidth <= 0) {
+                form_->Announce(form_->List1->text(form_->List1->currentRow()));
+            } else if (note_->Text().startsWith(QStringLiteral("Continue from "))) {
+                // Only the offer goes; a volume note shown since stays its time.
+                note_->Hide();
+            }
+        });
     playback_.setListener(memory_.get());
     KeepDesktopVolume();
 }
@@ -137,8 +157,8 @@ void PlayerApp::Connect() {
     // The volume and mute the player holds go to each file it opens; the keys
     // and the wheel of a film choose them and the tracks.
     playback_.setAfterOpen([this] { choices_.FileOpened(); });
-    auto* filmKeys = new status::FilmKeys(form, choices_);
-    filmKeys->WatchWheel(note_->Widget());
+    filmKeys_ = new status::FilmKeys(form, choices_);
+    filmKeys_->WatchWheel(note_->Widget());
 
     // Files and folders dropped on the playlist or the video area join the
     // playlist as after Add.

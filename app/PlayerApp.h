@@ -21,6 +21,7 @@
 #include "playlist/PlaylistFiles.h"
 #include "playlist/WindowLifecycle.h"
 #include "status/EndOfMedia.h"
+#include "status/FilmKeys.h"
 #include "status/FullScreenKeys.h"
 #include "status/StatusRefresh.h"
 #include "ui/Form1.h"
@@ -99,7 +100,8 @@ private:
     status::StatusRefresh refresh_;
     status::EndOfMedia endOfMedia_;
     status::FullScreenKeys keys_;
-    ui::PictureNote* note_;  // the window's child
+    ui::PictureNote* note_;                 // the window's child
+    status::FilmKeys* filmKeys_ = nullptr;  // the window's child, made as it is wired
     player::PlaybackChoices choices_;
     std::unique_ptr<player::NowPlaying> nowPlaying_;
     std::unique_ptr<desktop::DesktopSession> desktop_;

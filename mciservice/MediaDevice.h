@@ -183,24 +183,28 @@ private:
     std::unique_ptr<VideoWindow> window_;
     std::unique_ptr<PlaybackPipeline> pipeline_;
 
-    DeviceType type_ = DeviceType::DigitalVideo;
-    std::string path_;
-    std::string windowText_;
-    Mode mode_ = Mode::Stopped;
-    TimeFormat format_ = TimeFormat::Milliseconds;
+    // Wide members first, flags last: the device is packed without holes.
     GstClockTime position_ = 0;   // where the device is while not playing
     GstClockTime playStart_ = 0;  // where the current or last play started
     GstClockTime end_ = 0;        // where the current or last play stops
+    std::int64_t speed_ = 1000;
+    std::int64_t volume_ = 1000;
+    std::int64_t fileTempo_ = 120;
+    std::optional<std::int64_t> breakKey_;
+    std::optional<GstClockTime> recordStop_;
+    std::string path_;
+    std::string windowText_;
+    std::string port_ = "mapper";
+    Rect destination_;
+    Rect source_;
+    DeviceType type_ = DeviceType::DigitalVideo;
+    Mode mode_ = Mode::Stopped;
+    TimeFormat format_ = TimeFormat::Milliseconds;
+    WindowState windowState_ = WindowState::Shown;
     // The pipeline sits paused on a segment [position_, end_] at the current
     // speed, so playing on needs no new seek.
     bool segmentReady_ = false;
-    std::int64_t speed_ = 1000;
-    std::int64_t volume_ = 1000;
     bool audioOff_ = false;  // "setaudio ... off"
-    Rect destination_;
-    Rect source_;
-    WindowState windowState_ = WindowState::Shown;
-    std::optional<std::int64_t> breakKey_;
     bool endedInError_ = false;
     bool notifyPending_ = false;
     bool recordsNew_ = false;
@@ -208,10 +212,7 @@ private:
     // A recording paused: resume records on, to the same end, the same way.
     bool recordPaused_ = false;
     bool recordOverwrite_ = false;
-    std::optional<GstClockTime> recordStop_;
     bool captureDevice_ = true;
-    std::int64_t fileTempo_ = 120;
-    std::string port_ = "mapper";
 };
 
 }  // namespace kelto::mciservice

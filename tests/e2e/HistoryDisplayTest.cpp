@@ -50,6 +50,15 @@ TEST(History, AFilmLeftPartWayIsOfferedAfterARestartAndRGoesBackThere) {
     display.DoubleClick(player.ScreenX(window, 40), player.ScreenY(window, 137));
     ASSERT_TRUE(player.WaitForCommand("play movie from 0"));
     EXPECT_EQ(player.CommandCount("seek movie to ", false), 0) << "playing starts at the start";
+    // The offer is written over the red picture's top left, in green.
+    const Box offer{player.ScreenX(window, 84), player.ScreenY(window, 259),
+                    static_cast<int>(150 * player.Scale()), static_cast<int>(40 * player.Scale())};
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return display.Screenshot().Count(Rgb{0, 255, 0}, offer) > 20;
+        },
+        kCeiling))
+        << "no offer over the picture";
     // The offer is up once the history has answered; R is taken only then.
     ASSERT_TRUE(WaitUntil(
         [&] {
