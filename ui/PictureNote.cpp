@@ -20,7 +20,8 @@ constexpr int kPictureHeightsPerText = 16;
 
 }  // namespace
 
-PictureNote::PictureNote(Form1& form) : QObject(&form), form_(form), label_(new QLabel(&form)) {
+PictureNote::PictureNote(Form1& form)
+    : QObject(&form), form_(form), picture_(form.Picture1), label_(new QLabel(&form)) {
     // The picture is a window of its own; only a window can stand over it.
     label_->setAttribute(Qt::WA_DontCreateNativeAncestors);
     label_->setAttribute(Qt::WA_NativeWindow);
@@ -34,7 +35,7 @@ PictureNote::PictureNote(Form1& form) : QObject(&form), form_(form), label_(new 
     label_->hide();
     hide_.setSingleShot(true);
     connect(&hide_, &QTimer::timeout, this, &PictureNote::Hide);
-    form_.Picture1->installEventFilter(this);
+    picture_->installEventFilter(this);
 }
 
 // The video area may be gone by now (the window's children go in turn); a
@@ -59,15 +60,16 @@ void PictureNote::Show(const QString& text, std::chrono::milliseconds shownFor) 
 
 void PictureNote::Hide() {
     hide_.stop();
-    label_->hide();
+    if (label_) label_->hide();
 }
 
-bool PictureNote::IsShown() const { return label_->isVisible(); }
+bool PictureNote::IsShown() const { return label_ && label_->isVisible(); }
 
-QString PictureNote::Text() const { return label_->text(); }
+QString PictureNote::Text() const { return label_ ? label_->text() : QString(); }
 
 void PictureNote::Place() {
-    const QRect picture = form_.Picture1->geometry();
+    if (!picture_ || !label_) return;
+    const QRect picture = picture_->geometry();
     const int textPx =
         std::clamp(picture.height() / kPictureHeightsPerText, kSmallestTextPx, kLargestTextPx);
     QFont font = PixelFont(QStringLiteral("Tahoma"), 8.25, true);
@@ -81,7 +83,7 @@ void PictureNote::Place() {
 }
 
 bool PictureNote::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == form_.Picture1 && label_->isVisible()) {
+    if (watched == picture_ && label_ && label_->isVisible()) {
         switch (event->type()) {
             case QEvent::Move:
             case QEvent::Resize:

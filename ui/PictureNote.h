@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <chrono>
@@ -46,7 +47,10 @@ private:
     void Place();
 
     Form1& form_;
-    QLabel* label_;
+    // Both are the window's children and may go before this filter does, while
+    // the window is being taken apart: never reach them through the window.
+    QPointer<QWidget> picture_;
+    QPointer<QLabel> label_;
     QTimer hide_;
 };
 
