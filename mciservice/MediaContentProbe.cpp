@@ -7,11 +7,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <string_view>
 
 #include "mciservice/GstHandles.h"
+#include "mciservice/MediaContainerKinds.h"
 
 namespace kelto::mciservice {
 
@@ -37,20 +37,11 @@ private:
     int fd_;
 };
 
-// Containers the engine names neither audio/ nor video/ although sound or
-// pictures are all they carry. ID3 and APE tags stand before (or after)
-// compressed sound, and the engine looks past them.
-constexpr std::array<std::string_view, 6> kMediaContainers = {"application/ogg",
-                                                              "application/x-id3",
-                                                              "application/x-apetag",
-                                                              "application/mxf",
-                                                              "application/vnd.rn-realmedia",
-                                                              "application/x-annodex"};
-
 bool IsMediaKind(std::string_view kind) {
     if (kind.starts_with("audio/") || kind.starts_with("video/")) return true;
-    return std::find(kMediaContainers.begin(), kMediaContainers.end(), kind) !=
-           kMediaContainers.end();
+    // The containers whose names say neither (cmake/KeltoMediaKinds.cmake).
+    return std::find(kMediaContainerKinds.begin(), kMediaContainerKinds.end(), kind) !=
+           kMediaContainerKinds.end();
 }
 
 // The MP3 type finder, the last resort for headerless sound, finds a frame

@@ -111,6 +111,7 @@ Words PipelineFor(const ClipRecipe& recipe, const std::string& target, const std
     const Words aac{"audioconvert", "!", "avenc_aac", "!", "aacparse"};
     const Words vorbis{"audioconvert", "!", "vorbisenc"};
     const Words opus{"audioconvert", "!", "opusenc"};
+    const Words ac3{"audioconvert", "!", "avenc_ac3", "!", "ac3parse"};
     Words words;
     auto add = [&words](const Words& more) { Append(words, more); };
     auto muxedVideo = [&](const Words& videoEncoder, int rate, const Words& audioEncoder,
@@ -182,6 +183,28 @@ Words PipelineFor(const ClipRecipe& recipe, const std::string& target, const std
         case ClipKind::Flac:
             sound(44100, {{"audioconvert", "!", "flacenc"}});
             break;
+        case ClipKind::ThreeGp:
+        case ClipKind::ThreeG2:
+            // The same boxes; a 3G2 is branded as 3GPP2 when written (see Encode).
+            muxedVideo(h264, 44100, aac, {"3gppmux"});
+            break;
+        case ClipKind::Mts:
+            // AVCHD: 192-byte packets, each with its arrival time.
+            muxedVideo(h264, 48000, ac3, {"mpegtsmux", "m2ts-mode=true"});
+            break;
+        case ClipKind::M4b:
+            // Marked as a book when written (see Encode).
+            sound(44100, {aac, {"mp4mux"}});
+            break;
+        case ClipKind::Aac:
+            sound(44100, {aac, {"audio/mpeg,stream-format=adts"}});
+            break;
+        case ClipKind::Ac3:
+            sound(48000, {ac3});
+            break;
+        case ClipKind::Mka:
+            sound(44100, {vorbis, {"matroskamux"}});
+            break;
         case ClipKind::Midi:
             throw std::logic_error("a MIDI clip is written, not encoded");
     }
@@ -241,6 +264,8 @@ void Encode(const ClipRecipe& recipe, const std::filesystem::path& target) {
         std::error_code ec;
         if (failure.empty() && std::filesystem::file_size(target, ec) > 0 && !ec) {
             if (recipe.sideways) TurnMp4PictureClockwise(target);
+            if (recipe.kind == ClipKind::M4b) SetMp4MajorBrand(target, "M4B ");
+            if (recipe.kind == ClipKind::ThreeG2) SetMp4MajorBrand(target, "3g2a");
             break;
         }
         if (failure.empty()) failure = "gst-launch-1.0 wrote nothing";
@@ -298,6 +323,26 @@ void EncodeWithLaunch(const std::vector<std::string>& pipeline, const std::files
                              std::to_string(kAttempts) + " attempts)");
 }
 
+std::vector<std::string> ElementsFor(const ClipRecipe& recipe) {
+    if (recipe.kind == ClipKind::Midi) return {};
+    const Words words = PipelineFor(recipe, "clip", "tune.pcm");
+    std::vector<std::string> elements;
+    bool next = true;  // the first word, and each after a link, starts an element
+    for (const std::string& word : words) {
+        if (word == "!") {
+            next = true;
+            continue;
+        }
+        // Caps ("audio/x-raw,...") and links to a named element ("mux.") are none.
+        if (next && word.find('/') == std::string::npos && !word.ends_with('.') &&
+            word.find('=') == std::string::npos) {
+            elements.push_back(word);
+        }
+        next = false;
+    }
+    return elements;
+}
+
 std::string ExtensionOf(ClipKind kind) {
     switch (kind) {
         case ClipKind::Mp3:
@@ -328,6 +373,20 @@ std::string ExtensionOf(ClipKind kind) {
             return ".opus";
         case ClipKind::Flac:
             return ".flac";
+        case ClipKind::ThreeGp:
+            return ".3gp";
+        case ClipKind::ThreeG2:
+            return ".3g2";
+        case ClipKind::Mts:
+            return ".mts";
+        case ClipKind::M4b:
+            return ".m4b";
+        case ClipKind::Aac:
+            return ".aac";
+        case ClipKind::Ac3:
+            return ".ac3";
+        case ClipKind::Mka:
+            return ".mka";
     }
     return {};
 }
@@ -340,6 +399,9 @@ bool HasPicture(ClipKind kind) {
         case ClipKind::Mp4:
         case ClipKind::Mkv:
         case ClipKind::WebM:
+        case ClipKind::ThreeGp:
+        case ClipKind::ThreeG2:
+        case ClipKind::Mts:
             return true;
         case ClipKind::Mp3:
         case ClipKind::Mp2:
@@ -349,6 +411,10 @@ bool HasPicture(ClipKind kind) {
         case ClipKind::Ogg:
         case ClipKind::Opus:
         case ClipKind::Flac:
+        case ClipKind::M4b:
+        case ClipKind::Aac:
+        case ClipKind::Ac3:
+        case ClipKind::Mka:
             return false;
     }
     return false;

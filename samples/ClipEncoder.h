@@ -9,10 +9,36 @@
 
 namespace kelto::samples {
 
-// The first seven are the kinds the file dialog has always named; the rest are
-// what people have today: MP4 (H.264 + AAC), M4A (AAC), MKV (H.264 + Vorbis),
-// WebM (VP9 + Opus), Ogg Vorbis, Opus and FLAC.
-enum class ClipKind { Mp3, Mp2, Wav, Midi, Mpeg1, Avi, Vob, Mp4, M4a, Mkv, WebM, Ogg, Opus, Flac };
+// The first seven are the kinds the file dialog has always named; then what
+// people have today: MP4 (H.264 + AAC), M4A (AAC), MKV (H.264 + Vorbis),
+// WebM (VP9 + Opus), Ogg Vorbis, Opus and FLAC; then the kinds phones,
+// camcorders and audiobooks bring: a phone's 3GP and 3G2 (H.264 + AAC), a
+// camcorder's MPEG transport stream in 192-byte packets (H.264 + AC-3, .mts),
+// an M4B audiobook (AAC, marked as a book), raw AAC (ADTS), raw AC-3 and
+// Matroska sound (Vorbis, .mka).
+enum class ClipKind {
+    Mp3,
+    Mp2,
+    Wav,
+    Midi,
+    Mpeg1,
+    Avi,
+    Vob,
+    Mp4,
+    M4a,
+    Mkv,
+    WebM,
+    Ogg,
+    Opus,
+    Flac,
+    ThreeGp,
+    ThreeG2,
+    Mts,
+    M4b,
+    Aac,
+    Ac3,
+    Mka
+};
 
 // What a made clip sounds like.
 enum class ClipSound {
@@ -46,11 +72,17 @@ struct ClipRecipe {
 };
 
 // ".mp3", ".mp2", ".wav", ".mid", ".mpg", ".avi", ".vob", ".mp4", ".m4a",
-// ".mkv", ".webm", ".ogg", ".opus", ".flac"
+// ".mkv", ".webm", ".ogg", ".opus", ".flac", ".3gp", ".3g2", ".mts", ".m4b",
+// ".aac", ".ac3", ".mka"
 std::string ExtensionOf(ClipKind kind);
 
 // Whether clips of that kind carry pictures.
 bool HasPicture(ClipKind kind);
+
+// The engine's elements the clip is made with, by factory name ("x264enc",
+// "mpegtsmux", ...): a kind whose elements are not all installed cannot be
+// made here. None for MIDI, which is written, not encoded.
+std::vector<std::string> ElementsFor(const ClipRecipe& recipe);
 
 // Makes the clip at `target`, replacing what is there. It is written under a
 // private name beside `target` and renamed when complete, so a reader never

@@ -70,4 +70,18 @@ void TurnMp4PictureClockwise(const std::filesystem::path& path) {
     if (!out.flush()) throw std::runtime_error("cannot write " + path.string());
 }
 
+void SetMp4MajorBrand(const std::filesystem::path& path, std::string_view brand) {
+    if (brand.size() != 4) throw std::invalid_argument("a brand is four characters");
+    std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+    char head[8] = {};
+    if (!file.read(head, sizeof head) || std::string_view(head + 4, 4) != "ftyp") {
+        throw std::runtime_error(path.string() + " does not start with a file type");
+    }
+    // The major brand, the first word of the file type's body.
+    file.seekp(8);
+    if (!file.write(brand.data(), 4) || !file.flush()) {
+        throw std::runtime_error("cannot write " + path.string());
+    }
+}
+
 }  // namespace kelto::samples

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string_view>
 
 namespace kelto::samples {
 
@@ -10,5 +11,11 @@ namespace kelto::samples {
 // writes no such matrix itself. Throws std::runtime_error when the file
 // cannot be read or written, or holds no picture track.
 void TurnMp4PictureClockwise(const std::filesystem::path& path);
+
+// Gives the MP4 file at `path` another major brand (four characters, "M4B "
+// for an audiobook, "3g2a" for a 3GPP2 film), as the tools that write those
+// kinds do; the boxes are those of any MP4. Throws std::runtime_error when the
+// file cannot be read or written, or does not start with a file type.
+void SetMp4MajorBrand(const std::filesystem::path& path, std::string_view brand);
 
 }  // namespace kelto::samples

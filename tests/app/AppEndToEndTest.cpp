@@ -140,13 +140,22 @@ TEST_F(AppEndToEndTest, AutoReplayStartsTheSameEntryAgain) {
 }
 
 // The kinds people have today, each through the whole player: taken on the
-// command line's road, opened, its picture in Picture1 at its size, its length
-// right to a frame, a seek that goes back, then to its end into Auto Replay
-// and on into the next entry.
+// command line's road (let in by its content), opened, its picture in
+// Picture1 at its size, its length right to a frame, a seek that goes back,
+// then to its end into Auto Replay and on into the next entry. Phones',
+// camcorders' and audiobooks' kinds among them; a kind this machine has no
+// encoder for is not made, and the test says so.
 class NewKindEndToEndTest : public AppEndToEndTest,
                             public ::testing::WithParamInterface<ClipKind> {};
 
 TEST_P(NewKindEndToEndTest, OpensShowsSeeksReplaysAndMovesOn) {
+    const std::vector<std::string> missing = testing::MissingElementsFor(GetParam());
+    if (!missing.empty()) {
+        std::string names;
+        for (const std::string& name : missing) names += " " + name;
+        GTEST_SKIP() << testing::ExtensionOf(GetParam()) << " clips cannot be made here: no element"
+                     << names;
+    }
     const auto dir = testing::DefaultClipDir();
     const auto clip = testing::MakeClip(GetParam(), dir, 1000);
     const auto next = testing::MakeClip(ClipKind::Wav, dir, 1000);
@@ -169,7 +178,9 @@ TEST_P(NewKindEndToEndTest, OpensShowsSeeksReplaysAndMovesOn) {
         EXPECT_EQ(form.LbFramesPerSecond->text(), "25");
     } else {
         EXPECT_EQ(form.state.videoWidth, -1);
-        EXPECT_NEAR(length, 1000, 40);
+        // Raw AAC has no place for the encoder's lead-in of 1024 samples to be
+        // cut, so it plays (and is as long as) 1000 ms and about two frames.
+        EXPECT_NEAR(length, 1000, GetParam() == ClipKind::Aac ? 70 : 40);
     }
 
     // The slider's seek to its start takes playback back from past the middle.
@@ -202,7 +213,9 @@ TEST_P(NewKindEndToEndTest, OpensShowsSeeksReplaysAndMovesOn) {
 INSTANTIATE_TEST_SUITE_P(Kinds, NewKindEndToEndTest,
                          ::testing::Values(ClipKind::Mp4, ClipKind::M4a, ClipKind::Mkv,
                                            ClipKind::WebM, ClipKind::Ogg, ClipKind::Opus,
-                                           ClipKind::Flac),
+                                           ClipKind::Flac, ClipKind::ThreeGp, ClipKind::ThreeG2,
+                                           ClipKind::Mts, ClipKind::M4b, ClipKind::Aac,
+                                           ClipKind::Ac3, ClipKind::Mka),
                          [](const ::testing::TestParamInfo<ClipKind>& info) {
                              return testing::ExtensionOf(info.param).substr(1);
                          });

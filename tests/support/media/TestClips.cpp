@@ -1,5 +1,7 @@
 #include "tests/support/media/TestClips.h"
 
+#include <gst/gst.h>
+
 #include <cstdio>
 #include <stdexcept>
 #include <string>
@@ -39,11 +41,41 @@ std::string NameOf(ClipKind kind) {
             return "tone-opus";
         case ClipKind::Flac:
             return "tone-flac";
+        case ClipKind::ThreeGp:
+            return "pattern-phone";
+        case ClipKind::ThreeG2:
+            return "pattern-phone2";
+        case ClipKind::Mts:
+            return "pattern-camcorder";
+        case ClipKind::M4b:
+            return "tone-book";
+        case ClipKind::Aac:
+            return "tone-adts";
+        case ClipKind::Ac3:
+            return "tone-ac3";
+        case ClipKind::Mka:
+            return "tone-matroska";
     }
     return "clip";
 }
 
 }  // namespace
+
+std::vector<std::string> MissingElementsFor(ClipKind kind) {
+    if (!gst_is_initialized()) gst_init(nullptr, nullptr);
+    samples::ClipRecipe recipe;
+    recipe.kind = kind;
+    std::vector<std::string> missing;
+    for (const std::string& name : samples::ElementsFor(recipe)) {
+        GstElementFactory* factory = gst_element_factory_find(name.c_str());
+        if (factory == nullptr) {
+            missing.push_back(name);
+        } else {
+            gst_object_unref(factory);
+        }
+    }
+    return missing;
+}
 
 std::filesystem::path DefaultClipDir() { return KELTO_TEST_MEDIA_DIR; }
 

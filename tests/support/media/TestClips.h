@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "samples/ClipEncoder.h"
 
@@ -31,6 +32,10 @@ std::filesystem::path MakeSolidClip(std::uint32_t rgb, const std::filesystem::pa
 // The clip `recipe` describes, made once (as above) as `dir` / `name`.
 std::filesystem::path MakeRecipeClip(const samples::ClipRecipe& recipe,
                                      const std::filesystem::path& dir, const std::string& name);
+
+// The elements a clip of that kind is made with that this machine lacks
+// (none when it can be made): a test of the kind says so and skips it.
+std::vector<std::string> MissingElementsFor(ClipKind kind);
 
 // A folder under the build tree shared by every test that needs clips.
 std::filesystem::path DefaultClipDir();
