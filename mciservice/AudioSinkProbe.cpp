@@ -3,6 +3,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <string_view>
 #include <utility>
 
@@ -21,26 +23,38 @@ GstPtr<GstElement> MakeElement(const char* factory) {
     return AdoptFloating(gst_element_factory_make(factory, nullptr));
 }
 
-// The automatic sink tries each output in turn when it is readied and keeps
-// the first that opens; with none it settles for a fake one inside.
+// OpenAL's sink reaches the desktop through the same outputs as the sinks
+// tried before it (PulseAudio, ALSA, JACK, OSS): when none of them opens,
+// neither does it. Its library then tells standard error so itself ("AL lib:
+// (EE) ... Could not open playback device") and hears only a variable of the
+// environment, read once for the whole process, about that; so it is not
+// tried at all.
+constexpr std::array<std::string_view, 1> kPassedOver = {"openalsink"};
+
+bool PassedOver(GstElementFactory* factory) {
+    const std::string_view name = GST_OBJECT_NAME(factory);
+    return std::find(kPassedOver.begin(), kPassedOver.end(), name) != kPassedOver.end();
+}
+
+// Tries each output in turn, as the automatic sink does (the engine's sound
+// sinks of some rank, highest first), and keeps the first that opens; none
+// when none does.
 std::string ProbeOutputs() {
-    auto automatic = MakeElement("autoaudiosink");
-    if (!automatic) return {};
+    GList* factories = gst_element_factory_list_get_elements(
+        GST_ELEMENT_FACTORY_TYPE_SINK | GST_ELEMENT_FACTORY_TYPE_MEDIA_AUDIO, GST_RANK_MARGINAL);
+    factories = g_list_sort(factories, gst_plugin_feature_rank_compare_func);
     std::string found;
-    if (gst_element_set_state(automatic.get(), GST_STATE_READY) != GST_STATE_CHANGE_FAILURE) {
-        const GstIteratorPtr children{gst_bin_iterate_elements(GST_BIN(automatic.get()))};
-        GValue item = G_VALUE_INIT;
-        while (found.empty() && gst_iterator_next(children.get(), &item) == GST_ITERATOR_OK) {
-            GstElementFactory* factory =
-                gst_element_get_factory(GST_ELEMENT(g_value_get_object(&item)));
-            if (factory != nullptr && std::string_view(GST_OBJECT_NAME(factory)) != "fakesink") {
-                found = GST_OBJECT_NAME(factory);
-            }
-            g_value_reset(&item);
+    for (GList* item = factories; item != nullptr && found.empty(); item = item->next) {
+        auto* factory = GST_ELEMENT_FACTORY(item->data);
+        if (PassedOver(factory)) continue;
+        auto sink = AdoptFloating(gst_element_factory_create(factory, nullptr));
+        if (!sink) continue;
+        if (gst_element_set_state(sink.get(), GST_STATE_READY) != GST_STATE_CHANGE_FAILURE) {
+            found = GST_OBJECT_NAME(factory);
         }
-        g_value_unset(&item);
+        gst_element_set_state(sink.get(), GST_STATE_NULL);
     }
-    gst_element_set_state(automatic.get(), GST_STATE_NULL);
+    gst_plugin_feature_list_free(factories);
     return found;
 }
 

@@ -35,6 +35,10 @@ std::vector<QWidget*> ReaderChildren(const Form1& form) {
     return children;
 }
 
+constexpr const char* kResultPurpose = "Result of the last command";
+// The property that keeps the text a label showed when the window was built.
+constexpr const char* kDesignCaption = "keltoDesignCaption";
+
 // Marks the interfaces made here, to tell them from any Qt made before the
 // factory was there.
 struct OwnInterface {};
@@ -205,8 +209,12 @@ QAccessibleInterface* InterfaceFor(const QString&, QObject* object) {
     }
     if (widget == form->LbResult) {
         const QLabel* label = form->LbResult;
-        return new ShownText(widget, QStringLiteral("Result of the last command"),
-                             [label] { return label->text(); });
+        // Until the first command the line shows the caption it was designed
+        // with ("Label1"), which tells nothing: a reader meets it empty.
+        return new ShownText(widget, QString::fromLatin1(kResultPurpose), [label] {
+            const QString text = label->text();
+            return text == label->property(kDesignCaption).toString() ? QString() : text;
+        });
     }
     if (widget == form->Picture2) {
         const PictureBox* strip = form->Picture2;
@@ -329,6 +337,8 @@ void EnableAccessibility(Form1& form) {
     // time label is told once a second below.
     // (The shown ones' names come from their interfaces above; the name set
     // here only keeps the labels quiet.)
+    form.LbResult->setProperty(kDesignCaption, form.LbResult->text());
+    form.LbResult->setAccessibleName(QString::fromLatin1(kResultPurpose));
     for (QLabel* label : form.findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
         if (label->accessibleName().isEmpty()) {
             label->setAccessibleName(label->text().isEmpty() ? QStringLiteral("Status")
