@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "fuzz/FakePipeline.h"
 #include "mciservice/CommandParser.h"
+#include "mciservice/CommandTable.h"
 #include "mciservice/ErrorCodes.h"
 #include "mciservice/MciService.h"
 
@@ -136,6 +139,36 @@ private:
             return reply.empty() ? std::string() : std::string(verb) + " replied \"" + reply + "\"";
         }
         const std::string_view item = ItemOf(line);
+        const std::vector<std::string_view> names = ItemNames(item);
+        std::string fault = "status " + std::string(item) + " replied \"" + reply + "\"";
+        // 0x4003 names a different item on each type; the made-up device's
+        // type is not known here, so any of them may answer.
+        for (const std::string_view name : names) {
+            fault = CheckStatus(line, name, reply);
+            if (fault.empty()) {
+                break;
+            }
+        }
+        return fault;
+    }
+
+    // An item given by its number stands for the items of that number.
+    static std::vector<std::string_view> ItemNames(std::string_view item) {
+        const std::optional<std::int64_t> number = mciservice::ParseInteger(item);
+        if (!number) {
+            return {item};
+        }
+        std::vector<std::string_view> names;
+        for (const mciservice::KeywordSpec& entry : mciservice::FindCommand("status")->keywords) {
+            if (entry.number != 0 && entry.number == *number) {
+                names.push_back(entry.words);
+            }
+        }
+        return names.empty() ? std::vector<std::string_view>{item} : names;
+    }
+
+    std::string CheckStatus(const mciservice::CommandLine& line, std::string_view item,
+                            const std::string& reply) {
         constexpr std::array<std::string_view, 6> kModes{"not ready", "stopped", "playing",
                                                          "seeking",   "paused",  "recording"};
         bool ok = false;
@@ -146,12 +179,16 @@ private:
                 "milliseconds", "frames",   "bytes",    "samples",      "song pointer",
                 "smpte 24",     "smpte 25", "smpte 30", "smpte 30 drop"};
             ok = std::find(kFormats.begin(), kFormats.end(), reply) != kFormats.end();
-        } else if (EqualsNoCase(item, "format") || EqualsNoCase(item, "port")) {
+        } else if (EqualsNoCase(item, "format tag") || EqualsNoCase(item, "format") ||
+                   EqualsNoCase(item, "port")) {
             ok = !reply.empty();
         } else if ((EqualsNoCase(item, "position") || EqualsNoCase(item, "length")) &&
                    IsSmpte(reply)) {
             return {};
-        } else if (EqualsNoCase(item, "ready") || EqualsNoCase(item, "media") ||
+        } else if (EqualsNoCase(item, "ready") || EqualsNoCase(item, "media present") ||
+                   EqualsNoCase(item, "media") || EqualsNoCase(item, "window visible") ||
+                   EqualsNoCase(item, "window minimized") ||
+                   EqualsNoCase(item, "window maximized") ||
                    (EqualsNoCase(item, "window") && !WordIs(line, 1, "handle"))) {
             ok = reply == "true" || reply == "false";
         } else {
